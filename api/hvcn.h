@@ -1,0 +1,496 @@
+/*
+ * hvcn.h - public interface of the hvcn address-name library.
+ *
+ * hvcn reads, checks, writes and converts the recipient names of an X.400
+ * mail system: personal names, X.400 parts, foreign addresses carried in the
+ * domain-defined attributes, user attributes, and internet mailboxes.
+ *
+ * Every function returns a status code (hvcnSUCCESS is 0) except
+ * hvcnParseInternetName and hvcnIsGSETBInternetName, which answer 1 or 0,
+ * and the four class checks (hvcnValidateNString and friends), which return
+ * zero or a negated length for an acceptable value and a positive status
+ * otherwise. Nothing is reported through a global variable, and no function
+ * allocates memory: every buffer belongs to the caller and every size
+ * includes the terminating NUL.
+ *
+ * A typical caller:
+ *   1. allocates an hvcnFormat, zero-fills it and calls hvcnParseFormatString
+ *      (NULL selects the configured default format string);
+ *   2. calls hvcnParseName, asking again with the returned context word for
+ *      further readings of an ambiguous personal name;
+ *   3. reads the result with hvcnFormatName, hvcnGetAttributeValue or
+ *      hvcnTranslateInternalFormat;
+ *   4. on failure turns the status into text with hvcnGetErrorText and may
+ *      read hvcnFormat.errorDetail.
+ *
+ * The header compiles as C99 and as C++. On 32-bit Windows the functions use
+ * the __stdcall convention and are exported from hvcn.dll under their plain
+ * names; elsewhere they use the platform's default convention.
+ */
+#ifndef HVCN_H
+#define HVCN_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#  if defined(HVCN_BUILDING_LIBRARY)
+#    define HVCN_API __declspec(dllexport)
+#  elif defined(HVCN_STATIC)
+#    define HVCN_API
+#  else
+#    define HVCN_API __declspec(dllimport)
+#  endif
+#  if defined(_WIN64)
+#    define HVCN_CALL
+#  else
+#    define HVCN_CALL __stdcall
+#  endif
+#else
+#  if defined(__GNUC__) || defined(__clang__)
+#    define HVCN_API __attribute__((visibility("default")))
+#  else
+#    define HVCN_API
+#  endif
+#  define HVCN_CALL
+#endif
+
+#ifdef __cplusplus
+#  define HVCN_NOEXCEPT noexcept
+extern "C" {
+#else
+#  define HVCN_NOEXCEPT
+#endif
+
+/* ------------------------------------------------------------------------ */
+/* Version                                                                  */
+/* ------------------------------------------------------------------------ */
+
+/** Version text written by hvcnVersion and shown in the trace banner. */
+#define hvcnVERSION_TEXT "X.05.20.01"
+/** Interface number stored by hvcnVersion. */
+#define hvcnINTERFACE_NUMBER 104
+
+/* ------------------------------------------------------------------------ */
+/* Status codes                                                             */
+/* ------------------------------------------------------------------------ */
+
+/** Status codes; hvcnGetErrorText turns each into its localised text. */
+enum hvcnStatus {
+  hvcnSUCCESS = 0,
+  hvcnERR_BUFFER_TOO_SMALL = 1,
+  hvcnERR_BAD_FORMAT_STRING = 2,
+  hvcnERR_BAD_PARAMETER = 3,
+  hvcnERR_NO_FORMAT = 4,
+  hvcnERR_TOKEN_NAME_TOO_LONG = 5,
+  hvcnERR_TOO_MANY_USER_ATTRIBUTES = 6,
+  hvcnERR_BAD_TOKEN_NAME = 7,
+  hvcnERR_TOO_MANY_TOKENS = 8,
+  hvcnERR_FORMAT_NOT_READY = 9,
+  hvcnERR_NOT_INTERNAL_TOKEN = 10,
+  hvcnERR_UNKNOWN_ERROR_NUMBER = 11,
+  hvcnERR_BAD_VALUE = 12,
+  hvcnERR_VALUE_TOO_LONG = 13,
+  hvcnERR_NOT_PRINTABLE = 14,
+  hvcnERR_NOT_NUMERIC = 15,
+  hvcnERR_UNKNOWN_ATTRIBUTE = 16,
+  hvcnERR_NAME_TOO_LONG = 17,
+  hvcnERR_NAME_DOES_NOT_FIT = 18,
+  hvcnERR_NOT_AN_ADDRESS = 19,
+  hvcnERR_INTERNAL_DATA = 20,
+  hvcnERR_NO_MORE_INTERPRETATIONS = 21,
+  hvcnERR_BAD_COUNTRY = 22,
+  hvcnERR_TOO_MANY_OUS = 23,
+  hvcnERR_UNKNOWN_TAG = 24,
+  hvcnERR_DUPLICATE_ATTRIBUTE = 25,
+  hvcnERR_TOO_MANY_DDAS = 26,
+  hvcnERR_BAD_X400 = 27,
+  hvcnERR_BAD_EFA = 28,
+  hvcnERR_NO_VALUE = 29,
+  hvcnERR_BAD_TERMINAL_TYPE = 30
+};
+
+/* ------------------------------------------------------------------------ */
+/* Attribute IDs                                                            */
+/* ------------------------------------------------------------------------ */
+
+/**
+ * Standard attribute IDs. IDs 45 to 50, 69 and 79 are not standard; every
+ * other positive number can denote a user attribute.
+ */
+enum hvcnAttributeId {
+  hvcnATT_SURNAME = 1,
+  hvcnATT_GIVEN_NAME = 2,
+  hvcnATT_INITIALS = 3,
+  hvcnATT_GENERATION = 4,
+  hvcnATT_OU1 = 5,
+  hvcnATT_OU2 = 6,
+  hvcnATT_OU3 = 7,
+  hvcnATT_OU4 = 8,
+  hvcnATT_ORGANIZATION = 9,
+  hvcnATT_COUNTRY = 10,
+  hvcnATT_ADMD = 11,
+  hvcnATT_PRMD = 12,
+  hvcnATT_X121 = 13,
+  hvcnATT_NUMERIC_ID = 14,
+  hvcnATT_TERMINAL_ID = 15,
+  hvcnATT_DDAT1 = 16,
+  hvcnATT_DDAV1 = 17,
+  hvcnATT_DDAT2 = 18,
+  hvcnATT_DDAV2 = 19,
+  hvcnATT_DDAT3 = 20,
+  hvcnATT_DDAV3 = 21,
+  hvcnATT_DDAT4 = 22,
+  hvcnATT_DDAV4 = 23,
+  hvcnATT_COMMON_NAME = 24,
+  hvcnATT_FF = 25,
+  hvcnATT_E163_NUMBER = 26,
+  hvcnATT_E163_SUBADDRESS = 27,
+  hvcnATT_PSAP_ADDRESS = 28,
+  hvcnATT_TERMINAL_TYPE = 29,
+  hvcnATT_PDS_NAME = 30,
+  hvcnATT_PD_COUNTRY = 31,
+  hvcnATT_POSTAL_CODE = 32,
+  hvcnATT_PD_OFFICE_NAME = 33,
+  hvcnATT_PD_OFFICE_NUMBER = 34,
+  hvcnATT_PD_PERSONAL_NAME = 35,
+  hvcnATT_PD_ORGANIZATION = 36,
+  hvcnATT_STREET_ADDRESS = 37,
+  hvcnATT_PO_BOX = 38,
+  hvcnATT_UNIQUE_POSTAL_NAME = 39,
+  hvcnATT_LOCAL_POSTAL = 40,
+  hvcnATT_UNFORMATTED_POSTAL = 41,
+  hvcnATT_POSTE_RESTANTE = 42,
+  hvcnATT_EXT_OR_COMPONENTS = 43,
+  hvcnATT_EXT_PD_COMPONENTS = 44,
+  hvcnATT_SURNAME_TX = 51,
+  hvcnATT_GIVEN_NAME_TX = 52,
+  hvcnATT_INITIALS_TX = 53,
+  hvcnATT_GENERATION_TX = 54,
+  hvcnATT_OU1_TX = 55,
+  hvcnATT_OU2_TX = 56,
+  hvcnATT_OU3_TX = 57,
+  hvcnATT_OU4_TX = 58,
+  hvcnATT_ORGANIZATION_TX = 59,
+  hvcnATT_DDAT1_TX = 60,
+  hvcnATT_DDAV1_TX = 61,
+  hvcnATT_DDAT2_TX = 62,
+  hvcnATT_DDAV2_TX = 63,
+  hvcnATT_DDAT3_TX = 64,
+  hvcnATT_DDAV3_TX = 65,
+  hvcnATT_DDAT4_TX = 66,
+  hvcnATT_DDAV4_TX = 67,
+  hvcnATT_COMMON_NAME_TX = 68,
+  hvcnATT_PD_OFFICE_NAME_TX = 70,
+  hvcnATT_PD_OFFICE_NUMBER_TX = 71,
+  hvcnATT_PD_PERSONAL_NAME_TX = 72,
+  hvcnATT_PD_ORGANIZATION_TX = 73,
+  hvcnATT_UNFORMATTED_POSTAL_TX = 74,
+  hvcnATT_STREET_ADDRESS_TX = 75,
+  hvcnATT_PO_BOX_TX = 76,
+  hvcnATT_UNIQUE_POSTAL_NAME_TX = 77,
+  hvcnATT_LOCAL_POSTAL_TX = 78,
+  hvcnATT_POSTE_RESTANTE_TX = 80,
+  hvcnATT_EXT_OR_COMPONENTS_TX = 81,
+  hvcnATT_EXT_PD_COMPONENTS_TX = 82
+};
+
+/** Value-class numbers accepted by hvcnValidateAttribute in place of an ID. */
+enum hvcnValueClass {
+  hvcnCLASS_PRINTABLE = 5000,
+  hvcnCLASS_NUMERIC = 5001,
+  hvcnCLASS_STRING = 5002,
+  hvcnCLASS_TELETEX_OR_PRINTABLE = 5003
+};
+
+/* ------------------------------------------------------------------------ */
+/* Token IDs                                                                */
+/* ------------------------------------------------------------------------ */
+
+/**
+ * Token IDs of a parsed format string. A positive token ID is an attribute
+ * ID or a user attribute number; -99 to -90 name the user attribute that
+ * format-string token 0 to 9 introduced by name.
+ */
+enum hvcnTokenId {
+  hvcnTOKEN_CANON = -2,     /* %(CANON) or %(NAME): surname first     */
+  hvcnTOKEN_NONCANON = -3,  /* %(NONCANON): natural order             */
+  hvcnTOKEN_X400 = -4,      /* %(X400): tag=value components          */
+  hvcnTOKEN_EFA = -5,       /* %(EFA): foreign address                */
+  hvcnTOKEN_POSITION_FIRST = -99,
+  hvcnTOKEN_POSITION_LAST = -90
+};
+
+/** hvcnToken.tokenFlags: the name ended inside this token's text. */
+#define hvcnTOK_OPEN_ENDED 0x0001u
+/** hvcnToken.tokenFlags: last token of the format string. */
+#define hvcnTOK_LAST 0x0002u
+
+/** hvcnToken.slot of the section tokens (CANON, NONCANON, X400, EFA). */
+#define hvcnSLOT_SECTION 0xFFFFu
+
+/* ------------------------------------------------------------------------ */
+/* Attribute value states                                                   */
+/* ------------------------------------------------------------------------ */
+
+/** hvcnAttribute.valueLength of an attribute without a value. */
+#define hvcnVALUE_ABSENT 0xFFFEu
+/** hvcnAttribute.valueLength of a foreign-address marker ("RFC-822"). */
+#define hvcnVALUE_FOREIGN 0xFFFFu
+
+/* ------------------------------------------------------------------------ */
+/* Format flags (hvcnFormat.flags)                                          */
+/* ------------------------------------------------------------------------ */
+
+#define hvcnFMT_READY 0x0001u          /* a format string was parsed       */
+#define hvcnFMT_7BIT_ONLY 0x0002u      /* teletex values are refused       */
+#define hvcnFMT_NAME_HELD 0x0004u      /* the format holds a name          */
+#define hvcnFMT_RS_USER_ONLY 0x0010u   /* RS list in the user-only form    */
+#define hvcnFMT_COMPLEX 0x0020u        /* X400 may be followed directly    */
+#define hvcnFMT_NAME_COMPLETE 0x0040u  /* the held name is complete        */
+#define hvcnFMT_NO_RECONFIG 0x0080u    /* reconfigured list not applied    */
+#define hvcnFMT_OU_TAGS 0x0100u        /* X.400 output tags the OUs        */
+#define hvcnFMT_X400_PERSONAL 0x0200u  /* X.400 output has personal parts  */
+#define hvcnFMT_PREFER_TELETEX 0x0400u /* values go to the teletex twins   */
+#define hvcnFMT_NO_FOREIGN 0x0800u     /* no foreign address is written    */
+
+/* ------------------------------------------------------------------------ */
+/* Caller flags                                                             */
+/* ------------------------------------------------------------------------ */
+
+/** hvcnParseName: work on the held name (next reading, or output again). */
+#define hvcnPARSE_REINTERPRET 0x01u
+/** hvcnParseName: the name is complete (trailing blanks are cut). */
+#define hvcnPARSE_COMPLETE 0x08u
+/** hvcnParseName: store values in their teletex twins. */
+#define hvcnPARSE_PREFER_TELETEX 0x10u
+
+/** The context-word bits that hvcnParseName can leave set. */
+#define hvcnPARSE_CONTEXT_MASK 0x337FF0u
+
+/** hvcnFormatName: build the text from the values even for a typed name. */
+#define hvcnFN_REFORMAT 0x0002u
+/** hvcnFormatName: escape the characters of the escape list. */
+#define hvcnFN_ESCAPE 0x0004u
+
+/** hvcnTranslateInternalFormat: translate the held name (needs a held name). */
+#define hvcnTIF_HELD_NAME 0x01u
+/** hvcnTranslateInternalFormat: never hand back the source text unchanged. */
+#define hvcnTIF_ALWAYS_ENCODE 0x02u
+/** hvcnTranslateInternalFormat: type 3 output leaves out empty values. */
+#define hvcnTIF_SKIP_EMPTY 0x20u
+
+/* ------------------------------------------------------------------------ */
+/* Internal name types                                                      */
+/* ------------------------------------------------------------------------ */
+
+enum hvcnInternalType {
+  hvcnINTERNAL_NONE = 0,
+  hvcnINTERNAL_GS = 1,    /* 25 positional fields separated by GS          */
+  hvcnINTERNAL_GSETB = 2, /* 5 groups separated by ETB, fields by GS       */
+  hvcnINTERNAL_GSRS = 3   /* items name GS value, separated by RS          */
+};
+
+/** Control characters of the internal forms. */
+#define hvcnCHAR_ETB '\x17'
+#define hvcnCHAR_SUB '\x1A'
+#define hvcnCHAR_GS '\x1D'
+#define hvcnCHAR_RS '\x1E'
+#define hvcnCHAR_US '\x1F'
+
+/* ------------------------------------------------------------------------ */
+/* Format information data types (hvcnGetFormatInfo, hvcnSetFormatInfo)     */
+/* ------------------------------------------------------------------------ */
+
+enum hvcnInfoType {
+  hvcnINFO_OUTPUT_TOKENS = 1,   /* int32_t[], ends with 0                 */
+  hvcnINFO_RECONFIGURED = 2,    /* text "s,g,i,q" of attribute designators */
+  hvcnINFO_X400_MASK = 3,       /* int32_t, 1 to 43                        */
+  hvcnINFO_SLASH_CHAR = 4,      /* char                                    */
+  hvcnINFO_COMMA_CHAR = 5,      /* char                                    */
+  hvcnINFO_WILDCARD_CHAR = 6,   /* char (process-wide)                     */
+  hvcnINFO_ESCAPE_LIST = 7,     /* text of at most 15 characters           */
+  hvcnINFO_7BIT_ONLY = 8,       /* uint32_t, 0 or 1: hvcnFMT_7BIT_ONLY     */
+  hvcnINFO_RS_USER_ONLY = 9,    /* uint32_t: hvcnFMT_RS_USER_ONLY          */
+  hvcnINFO_COMPLEX = 10,        /* uint32_t: hvcnFMT_COMPLEX               */
+  hvcnINFO_NO_RECONFIG = 11,    /* uint32_t: hvcnFMT_NO_RECONFIG           */
+  hvcnINFO_OU_TAGS = 12,        /* uint32_t: hvcnFMT_OU_TAGS               */
+  hvcnINFO_X400_PERSONAL = 13,  /* uint32_t: hvcnFMT_X400_PERSONAL         */
+  hvcnINFO_PREFER_TELETEX = 14, /* uint32_t: hvcnFMT_PREFER_TELETEX        */
+  hvcnINFO_TAG_NAME = 16,       /* set only: hvcnTagNameInfo (process-wide) */
+  hvcnINFO_NO_FOREIGN = 17      /* uint32_t: hvcnFMT_NO_FOREIGN            */
+};
+
+/** Record of format information type 16: a new X.400 tag name. */
+typedef struct hvcnTagNameInfo {
+  uint32_t attributeId; /* 1 to 25; of the DDAs only hvcnATT_DDAT1         */
+  const char* name;     /* at most 10 characters; the DDA tag ends in '.'  */
+} hvcnTagNameInfo;
+
+/* ------------------------------------------------------------------------ */
+/* Structures                                                               */
+/* ------------------------------------------------------------------------ */
+
+/** One attribute record: a value located in hvcnFormat.nameBuffer. */
+typedef struct hvcnAttribute {
+  uint32_t valueOffset; /* offset of the value in nameBuffer               */
+  uint32_t valueLength; /* bytes; hvcnVALUE_ABSENT, hvcnVALUE_FOREIGN       */
+  int32_t id;           /* attribute ID; user number; -1 named; 0 free     */
+  char name[28];        /* ID as decimal text, or the user attribute name  */
+} hvcnAttribute;
+
+/** One token of a parsed format string. */
+typedef struct hvcnToken {
+  const char* name;     /* token name inside formatString (after "%(")     */
+  uint32_t valueOffset; /* this token's text in nameBuffer                 */
+  uint32_t valueLength; /* its length; hvcnVALUE_ABSENT when none          */
+  uint8_t leadSep;      /* 0 none, 1 adjacent, else the character          */
+  uint8_t trailSep;     /* 0 end of string, 1 adjacent, else the character */
+  int32_t id;           /* token ID (enum hvcnTokenId); 0 = not in use     */
+  uint32_t slot;        /* attribute slot, hvcnSLOT_SECTION for sections   */
+  uint16_t tokenFlags;  /* hvcnTOK_OPEN_ENDED, hvcnTOK_LAST                */
+} hvcnToken;
+
+/** Number of attribute records in a format (74 standard, 64 user). */
+#define hvcnATTRIBUTE_COUNT 138
+/** Number of token records in a format. */
+#define hvcnTOKEN_COUNT 10
+
+/**
+ * The caller-allocated format structure. Zero-fill a new one and call
+ * hvcnParseFormatString before anything else; after that only errorDetail
+ * is for the caller to read. Callers of the 32-bit Windows DLL allocate
+ * hvcnFORMAT_SIZE_WIN32 (7444) bytes; elsewhere allocate sizeof(hvcnFormat).
+ */
+typedef struct hvcnFormat {
+  char formatString[257];                     /* the input format string  */
+  char nameBuffer[1025];                      /* text of the held name    */
+  int32_t nameType;                           /* -1 typed, 1..3 decoded   */
+  hvcnToken tokens[hvcnTOKEN_COUNT];          /* parsed input format      */
+  int32_t outputTokenIds[hvcnTOKEN_COUNT];    /* output format; 0 = input */
+  hvcnAttribute attributes[hvcnATTRIBUTE_COUNT];
+  int32_t reconfigured[4];                    /* slots standing for s,g,i,q */
+  int32_t x400Mask;                           /* X.400 directory mask     */
+  char errorDetail[256];                      /* detail of the last error */
+  uint16_t flags;                             /* hvcnFMT_*                */
+  char slashChar;                             /* default '/'              */
+  char commaChar;                             /* default ','              */
+  char wildcardChar[4];                       /* one character, default * */
+  char escapeList[16];                        /* characters to escape     */
+  int32_t nameShape;                          /* reading the parser chose */
+  uint8_t reserved[12];                       /* keeps 7444 bytes on Win32 */
+} hvcnFormat;
+
+/** Size of hvcnFormat in the 32-bit Windows DLL. */
+#define hvcnFORMAT_SIZE_WIN32 7444
+
+/* ------------------------------------------------------------------------ */
+/* Exported functions                                                       */
+/* ------------------------------------------------------------------------ */
+
+/* Status texts and version ------------------------------------------------ */
+
+/** Writes the localised text of a status code (truncated to size - 1).
+ *  Codes without a text give hvcnERR_UNKNOWN_ERROR_NUMBER and the general
+ *  text with the number in it. */
+HVCN_API int32_t HVCN_CALL hvcnGetErrorText(int32_t code, char* buffer,
+                                            uint32_t size) HVCN_NOEXCEPT;
+
+/** Writes "X.05.20.01" (when buffer is not NULL) and stores 104 in
+ *  *interfaceNumber (when not NULL). Always returns 0. */
+HVCN_API int32_t HVCN_CALL hvcnVersion(char* buffer, uint32_t size,
+                                       uint16_t* interfaceNumber) HVCN_NOEXCEPT;
+
+/* Value checks ----------------------------------------------------------- */
+
+/** Checks a value against an attribute ID (or a class number 5000-5003);
+ *  maxLength 0 takes the attribute's default limit. */
+HVCN_API int32_t HVCN_CALL hvcnValidateAttribute(const char* value,
+                                                 int32_t maxLength,
+                                                 int32_t attributeId) HVCN_NOEXCEPT;
+
+/** Class checks: 0 or -length when acceptable, a positive status otherwise.
+ *  A maxLength below 1 means 1024. */
+HVCN_API int32_t HVCN_CALL hvcnValidateNString(const char* value,
+                                               int32_t maxLength) HVCN_NOEXCEPT;
+HVCN_API int32_t HVCN_CALL hvcnValidatePString(const char* value,
+                                               int32_t maxLength) HVCN_NOEXCEPT;
+HVCN_API int32_t HVCN_CALL hvcnValidateString(const char* value,
+                                              int32_t maxLength,
+                                              int32_t* nonAscii) HVCN_NOEXCEPT;
+HVCN_API int32_t HVCN_CALL hvcnValidateTeletexOrPString(const char* value,
+                                                        int32_t maxLength,
+                                                        int32_t* needsTeletex) HVCN_NOEXCEPT;
+
+/* Format strings and settings ------------------------------------------------ */
+
+/** Initialises the format, applies the configured defaults and parses the
+ *  format string (NULL or "" selects the configured default). */
+HVCN_API int32_t HVCN_CALL hvcnParseFormatString(const char* formatString,
+                                                 hvcnFormat* format) HVCN_NOEXCEPT;
+
+/** Replaces the input format string of a ready format, keeping its settings. */
+HVCN_API int32_t HVCN_CALL hvcnChangeInputFormat(const char* formatString,
+                                                 hvcnFormat* format) HVCN_NOEXCEPT;
+
+/** Sets the output token list of a ready format from a format string. */
+HVCN_API int32_t HVCN_CALL hvcnChangeOutputFormat(const char* formatString,
+                                                  hvcnFormat* format) HVCN_NOEXCEPT;
+
+/** Reads one setting (enum hvcnInfoType) into data, at most size bytes. */
+HVCN_API int32_t HVCN_CALL hvcnGetFormatInfo(hvcnFormat* format, void* data,
+                                             uint16_t size, uint16_t type) HVCN_NOEXCEPT;
+
+/** Changes one setting (enum hvcnInfoType) from data. */
+HVCN_API int32_t HVCN_CALL hvcnSetFormatInfo(hvcnFormat* format, const void* data,
+                                             uint16_t type) HVCN_NOEXCEPT;
+
+/* Names ------------------------------------------------------------------ */
+
+/** Parses a typed name under the format's input format. internalType 1-3
+ *  also writes the name into buffer in that internal form. *context (may be
+ *  NULL) starts at 0; a non-zero value after success means further readings
+ *  exist: call again with it. flags: hvcnPARSE_*. */
+HVCN_API int32_t HVCN_CALL hvcnParseName(const char* name, hvcnFormat* format,
+                                         int32_t internalType, char* buffer,
+                                         uint32_t bufferSize, uint32_t* context,
+                                         uint32_t flags) HVCN_NOEXCEPT;
+
+/** Writes the held name as text under the output format. flags: hvcnFN_*. */
+HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* format, char* name,
+                                          uint32_t size, uint16_t flags) HVCN_NOEXCEPT;
+
+/** Decodes source (of sourceType, or the held name when 0) and writes it in
+ *  destType (0 = only decode). flags: hvcnTIF_*. */
+HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormat(hvcnFormat* format,
+                                                       int32_t sourceType,
+                                                       const char* source,
+                                                       int32_t destType, char* dest,
+                                                       uint32_t destSize,
+                                                       uint32_t flags) HVCN_NOEXCEPT;
+
+/** Copies the held value of one attribute. attributeId 0 looks the user
+ *  attribute up by the name found in buffer; -99..-90 by token position. */
+HVCN_API int32_t HVCN_CALL hvcnGetAttributeValue(hvcnFormat* format,
+                                                 int32_t attributeId, char* buffer,
+                                                 uint16_t size) HVCN_NOEXCEPT;
+
+/** Lists the names of the attributes the format covers, separated by RS. */
+HVCN_API int32_t HVCN_CALL hvcnGetRSList(hvcnFormat* format, char* buffer,
+                                         uint32_t size) HVCN_NOEXCEPT;
+
+/* Internet names ------------------------------------------------------------ */
+
+/** 1 when name is an RFC 822 mailbox; output (at least 2 * strlen(name) + 1
+ *  bytes) receives the normalised text. */
+HVCN_API uint32_t HVCN_CALL hvcnParseInternetName(const char* name,
+                                                  char* output) HVCN_NOEXCEPT;
+
+/** 1 when an internal type 2 name holds an internet address. */
+HVCN_API uint32_t HVCN_CALL hvcnIsGSETBInternetName(const char* name) HVCN_NOEXCEPT;
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* HVCN_H */

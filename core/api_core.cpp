@@ -1,0 +1,45 @@
+// Exports of the library core: status texts and the version.
+#include <cstring>
+
+#include "api/hvcn.h"
+#include "core/frame.h"
+#include "core/strings.h"
+
+using hvcn::ApiFrame;
+
+extern "C" {
+
+HVCN_API int32_t HVCN_CALL hvcnGetErrorText(int32_t code, char* buffer, uint32_t size) noexcept {
+  ApiFrame frame("hvcnGetErrorText", ApiFrame::ReturnLine::WithName, "hvcnGetErrorText(%d, %Fp, %u)",
+                 code, static_cast<const void*>(buffer), size);
+  if (!buffer || size == 0) {
+    ApiFrame::Fault("Supplied buffer NULL or zero length");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  // Resource loads take a signed size; a larger buffer is used in part.
+  const int32_t room = size > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int32_t>(size);
+  if (code >= 0 && code <= 99 &&
+      hvcn::LoadLocalString(static_cast<uint16_t>(hvcn::kTextStatusBase + code), buffer, room))
+    return frame.Finish(hvcnSUCCESS);
+
+  // No text of its own: the general text with the code in it, formatted in
+  // scratch buffers so the caller's buffer only ever receives the result.
+  char general[256];
+  buffer[0] = '\0';
+  if (hvcn::LoadLocalString(hvcn::kTextGeneralError, general, sizeof general) &&
+      std::strlen(general) + 10 < 256) {
+    char text[256];
+    hvcn::FormatText(text, sizeof text, general, code);
+    hvcn::CopyText(buffer, size, text);
+  }
+  return frame.Finish(hvcnERR_UNKNOWN_ERROR_NUMBER);
+}
+
+HVCN_API int32_t HVCN_CALL hvcnVersion(char* buffer, uint32_t size,
+                                       uint16_t* interfaceNumber) noexcept {
+  if (buffer && size > 0) hvcn::CopyText(buffer, size, hvcnVERSION_TEXT);
+  if (interfaceNumber) *interfaceNumber = hvcnINTERFACE_NUMBER;
+  return hvcnSUCCESS;
+}
+
+}  // extern "C"

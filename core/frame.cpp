@@ -1,0 +1,39 @@
+#include "core/frame.h"
+
+#include "core/strings.h"
+
+namespace hvcn {
+
+void ApiFrame::Fault(const char* line) noexcept { trace::WriteLine(trace::tag::kError, line); }
+
+int32_t ApiFrame::Abort(int32_t status) const noexcept {
+  if (status != 0 && trace::On(trace::kApi)) trace::StatusText(status);
+  return status;
+}
+
+void ApiFrame::ReturnLineOnly(int32_t status) const noexcept {
+  if (!trace::On(trace::kApi)) return;
+  if (style_ == ReturnLine::WithName)
+    trace::Line(trace::tag::kApiReturn, "%d (%s)", status, name_);
+  else
+    trace::Line(trace::tag::kApiReturn, "%d", status);
+}
+
+int32_t ApiFrame::Finish(int32_t status) const noexcept {
+  Abort(status);
+  ReturnLineOnly(status);
+  return status;
+}
+
+void RecordDetail(hvcnFormat* format, uint16_t id) noexcept {
+  char* detail = format->errorDetail;
+  const int32_t size = static_cast<int32_t>(sizeof format->errorDetail);
+  if (LoadLocalString(id, detail, size)) return;
+  char general[256];
+  if (LoadLocalString(kTextGeneralError, general, sizeof general))
+    FormatText(detail, sizeof format->errorDetail, general, id);
+  else
+    detail[0] = '\0';
+}
+
+}  // namespace hvcn

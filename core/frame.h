@@ -1,0 +1,57 @@
+// The frame every export with a format shares:
+//
+//   entry     the export's entry line under "API_ENTRY____" (trace bit 0x0001)
+//   checks    argument faults give hvcnERR_BAD_PARAMETER, most with an
+//             "ERROR________" line written whatever the level
+//   ready     hvcnERR_FORMAT_NOT_READY when the format was never parsed
+//   work      the export's own
+//   return    for a non-zero status its text under "API_ERROR____", then the
+//             return line "%d (<export>)" or "%d" under "API_RETURN___"
+//
+// Each export's own rules decide which exits write the return line.
+#pragma once
+
+#include <cstdint>
+
+#include "api/hvcn.h"
+#include "core/trace.h"
+
+namespace hvcn {
+
+class ApiFrame {
+ public:
+  enum class ReturnLine { WithName, StatusOnly };
+
+  // Writes the entry line (trace bit 0x0001).
+  template <typename... A>
+  ApiFrame(const char* exportName, ReturnLine style, const char* entryFormat,
+           const A&... args) noexcept
+      : name_(exportName), style_(style) {
+    trace::If(trace::kApi, trace::tag::kApiEntry, entryFormat, args...);
+  }
+
+  // Writes an unconditional "ERROR________" line naming an argument fault.
+  static void Fault(const char* line) noexcept;
+
+  // The status-text line only (early exits without a return line).
+  int32_t Abort(int32_t status) const noexcept;
+
+  // The status-text line and the return line.
+  int32_t Finish(int32_t status) const noexcept;
+
+  // The return line alone (for exports that write the status text earlier).
+  void ReturnLineOnly(int32_t status) const noexcept;
+
+ private:
+  const char* name_;
+  ReturnLine style_;
+};
+
+// Loads detail text `id` into format->errorDetail; a missing text becomes
+// the general text with the id in it, or nothing.
+void RecordDetail(hvcnFormat* format, uint16_t id) noexcept;
+
+// Empties format->errorDetail.
+inline void ClearDetail(hvcnFormat* format) noexcept { format->errorDetail[0] = '\0'; }
+
+}  // namespace hvcn

@@ -1,0 +1,84 @@
+// The operating-system layer: every service the library takes from the
+// platform goes through these functions. Two implementations exist:
+// os_win32.cpp (the real Windows functions) and os_posix.cpp (stand-ins that
+// behave as the library expects of the Windows functions: a profile file, a
+// REGEDIT4 registry file, a locale table, dlopen and exported string tables).
+// Nothing outside core/platform includes a system header of either platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace hvcn::os {
+
+// A loaded module: this library or a language resource library.
+using Module = void*;
+
+// The module whose string table is compiled into this library. On Windows it
+// is the DLL's own instance handle, recorded by the module entry.
+Module OwnModule() noexcept;
+
+// GetModuleFileNameA: the full path of the module's file. False on failure.
+bool ModuleFileName(Module module, char* buffer, size_t size) noexcept;
+
+// LoadLibraryExA(path, NULL, 0). On posix the name's ".dll" becomes ".so".
+// Returns null when the library cannot be loaded.
+Module LoadLibrary(const char* path) noexcept;
+
+// LoadStringA: copies string resource `id` of the module, cut to size - 1
+// bytes and terminated. Returns the length copied, 0 when there is none.
+int LoadString(Module module, unsigned id, char* buffer, int size) noexcept;
+
+// GetPrivateProfileStringA(section, key, fallback, buffer, size, file): the
+// value of the key, trimmed and without one pair of surrounding quotes; the
+// fallback when the key is absent. Section and key names ignore case.
+void GetProfileString(const char* file, const char* section, const char* key,
+                      const char* fallback, char* buffer, size_t size) noexcept;
+
+// Registry access (RegOpenKeyExA with KEY_READ, RegQueryValueExA,
+// RegCloseKey) under the two roots the library reads.
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+struct RegistryKey {
+  void* handle = nullptr;  // HKEY on Windows
+  RegistryRoot root = RegistryRoot::LocalMachine;
+  char path[256] = {};     // the key path on posix
+  bool open = false;
+};
+
+bool RegistryOpen(RegistryKey& key, RegistryRoot root, const char* path) noexcept;
+// A string value (REG_SZ), terminated within size. False when missing.
+bool RegistryReadString(RegistryKey& key, const char* name, char* buffer,
+                        size_t size) noexcept;
+// A four-byte value (REG_DWORD). False when missing or of another size.
+bool RegistryReadDword(RegistryKey& key, const char* name, uint32_t* value) noexcept;
+void RegistryClose(RegistryKey& key) noexcept;
+
+// GetLocaleInfoA(locale, LOCALE_SABBREVLANGNAME): the three-letter language
+// abbreviation of a Windows locale id; kUserDefaultLocale is the user's.
+inline constexpr uint32_t kUserDefaultLocale = 0x0400;
+bool LocaleAbbreviation(uint32_t locale, char* buffer, size_t size) noexcept;
+
+// CharToOemA in place (no change on posix).
+void CharToOem(char* text) noexcept;
+
+// GetCurrentProcessId.
+uint32_t ProcessId() noexcept;
+
+// Whole seconds of a monotonic clock.
+int64_t MonotonicSeconds() noexcept;
+
+// The trace log file: append-only writes, each call one write.
+using FileHandle = intptr_t;
+inline constexpr FileHandle kNoFile = -1;
+FileHandle OpenForAppend(const char* name) noexcept;
+void WriteFile(FileHandle file, const char* data, size_t size) noexcept;
+void CloseFile(FileHandle file) noexcept;
+void DeleteFile(const char* name) noexcept;
+
+// The ANSI/DBCS character services (single-byte code page on posix).
+const char* CharNextA(const char* position) noexcept;
+const char* CharPrevA(const char* start, const char* position) noexcept;
+bool IsDBCSLeadByte(unsigned char byte) noexcept;
+
+}  // namespace hvcn::os

@@ -1,0 +1,68 @@
+#include "core/startup.h"
+
+#include <atomic>
+
+#include "core/platform/chars.h"
+#include "core/resource_library.h"
+#include "core/strings.h"
+#include "core/trace.h"
+#include "model/tag_names.h"
+
+namespace hvcn {
+namespace {
+
+std::atomic<bool> g_started{false};
+
+constexpr int32_t kLogFileSize = 257;
+
+}  // namespace
+
+bool LibraryStartup(os::Module self) noexcept {
+  // 1. The resource library, or this module when none loads.
+  os::Module resources = SelectResourceModule(self);
+  SetResourceModule(resources ? resources : self);
+  const os::Module module = ResourceModule();
+
+  // 2. Tracing off until the level is known. The trace buffer of the
+  // original design is a stack buffer per line here, so nothing to allocate.
+  trace::SetLevel(0);
+
+  // 3. The log file name; the old log is deleted so each load starts empty.
+  char logFile[kLogFileSize];
+  GetProfileText(module, kSectionNameParsing, kSettingLogFile, "tnname.log", logFile, kLogFileSize);
+  os::CharToOem(logFile);
+  trace::SetLogFile(logFile);
+  os::DeleteFile(logFile);
+
+  // 4. The trace level (low 16 bits) and the start time.
+  int32_t level = GetProfileNumber(module, kSectionNameParsing, kSettingLogLevel, 0);
+  trace::SetLevel(static_cast<uint16_t>(level & 0xFFFF));
+  trace::SetStartTime(os::MonotonicSeconds());
+
+  // 5. Banner.
+  if (trace::Level() != 0) {
+    trace::Banner();
+    trace::Line(trace::tag::kProblem, "Logging level 0x%x", trace::Level());
+    trace::WriteLine(trace::tag::kInformation, ResourceSelectionReport());
+  }
+
+  // 6. Boolean words; 7. tag names and the DDA prefix.
+  LoadProcessBoolWords(module);
+  model::LoadTagNames(module);
+
+  // 8. The process wildcard character.
+  char wildcard[2];
+  GetProfileText(module, kSectionNameParsing, kSettingWildcard, "*", wildcard, sizeof wildcard);
+  SetProcessWildcard(wildcard[0]);
+
+  // 9. Own stepping in UTF-8 mode.
+  StepByCharacter = 1;
+  Utf8Text = 1;
+
+  g_started.store(true, std::memory_order_release);
+  return true;
+}
+
+bool StartupDone() noexcept { return g_started.load(std::memory_order_acquire); }
+
+}  // namespace hvcn

@@ -1,0 +1,145 @@
+// Character stepping and the string routines built on it.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/platform/chars.h"
+#include "support/trace_capture.h"
+
+namespace hvcn {
+namespace {
+
+struct StepCase {
+  const char* text;
+  size_t utf8Step;
+};
+
+// Every lead-byte class, stray bytes, and characters cut by the terminator.
+constexpr StepCase kSteps[] = {
+    {"a", 1},
+    {"\x7F", 1},
+    {"\xC3\xA9x", 2},                  // two-byte lead
+    {"\xE2\x82\xACx", 3},              // three-byte lead
+    {"\xF0\x9F\x98\x80x", 4},          // four-byte lead
+    {"\xF8\x80\x80\x80\x80x", 5},      // five-byte lead
+    {"\xFC\x80\x80\x80\x80\x80x", 6},  // six-byte lead, bytes it covers not examined
+    {"\xFC!!!!!x", 6},
+    {"\xA9x", 1},                      // stray continuation byte
+    {"\xFEx", 1},
+    {"\xFFx", 1},
+    {"\xE2\x82", 2},                   // cut short: stops at the terminator
+    {"\xF0\x9F", 2},
+    {"\xC3", 1},
+    {"", 1},                           // on the terminator: one byte past it
+};
+
+TEST(CharStepping, NextCharMeasuresFromTheLeadByteAndNeverPassesTheTerminator) {
+  for (const auto& c : kSteps) {
+    const char* p = c.text;
+    NextChar(p, 1);
+    EXPECT_EQ(static_cast<size_t>(p - c.text), c.utf8Step) << "text " << ::testing::PrintToString(c.text);
+    const char* ansi = c.text;
+    NextChar(ansi, 0);  // the single-byte code page steps one byte
+    EXPECT_EQ(ansi - c.text, 1);
+  }
+}
+
+TEST(CharStepping, PrevCharLandsOnTheSeparatorBeforeTheEnd) {
+  // An encoder steps back from the end of its output onto the last separator.
+  for (const char* tail : {"", "x", "\xA9", "\xC3", "\xA9\xA9"}) {
+    std::string out = std::string("ab\x1E") + tail;
+    const char* p = out.c_str() + 3;  // just behind the RS
+    PrevChar(p, out.c_str(), 1);
+    EXPECT_EQ(p, out.c_str() + 2) << "tail " << ::testing::PrintToString(tail);
+  }
+  const std::string text = "x\xC3\xA9y";
+  const char* p = text.c_str() + 2;  // last byte of the two-byte character
+  PrevChar(p, text.c_str(), 1);
+  EXPECT_EQ(p, text.c_str());
+}
+
+TEST(CharStepping, PrevCharReportsABadLeadWhenTracing) {
+  test::TraceCapture capture(0x0001);
+  const std::string text = "\xE2\x82\xAC";
+  const char* p = text.c_str() + 2;
+  PrevChar(p, text.c_str(), 1);
+  EXPECT_EQ(p, text.c_str());  // stays on the three-byte lead
+  EXPECT_EQ(capture.Texts(">>>>_________"),
+            std::vector<std::string>{"Assertion failed on ((c & 0xE0) == 0xC0): platform line 1267"});
+}
+
+TEST(CharStepping, FindChar) {
+  EXPECT_EQ(FindChar("", 'a'), nullptr);
+  const char* text = "a\\b,c";
+  EXPECT_EQ(FindChar(text, ','), text + 3);
+  EXPECT_EQ(FindChar(text, '\\'), text + 1);  // no escapes here
+  EXPECT_EQ(FindChar(text, 'z'), nullptr);
+  const char* utf8 = "\xC3\x2C,";  // a 0x2C byte inside a character is not a comma
+  EXPECT_EQ(FindChar(utf8, ','), utf8 + 2);
+}
+
+TEST(CharStepping, FindUnescapedChar) {
+  const char* text = "a\\/b/c";
+  EXPECT_EQ(FindUnescapedChar(text, '/'), text + 4);
+  EXPECT_EQ(FindUnescapedChar(text, '='), text + 6);  // the terminator
+  const char* trailing = "ab\\";
+  EXPECT_EQ(FindUnescapedChar(trailing, '/'), trailing + 3);
+  const char* escapedAll = "\\//";
+  EXPECT_EQ(FindUnescapedChar(escapedAll, '/'), escapedAll + 2);
+}
+
+TEST(CharStepping, FindTrailingBlanks) {
+  struct Case {
+    const char* text;
+    size_t expected;
+  };
+  constexpr Case kCases[] = {
+      {"abc\\  ", 5},  // an escaped blank is not part of the run
+      {"abc", 3},
+      {"abc   ", 3},
+      {"a b ", 3},
+      {"abc\\", 4},    // a trailing backslash: no trailing blank
+      {"   ", 0},
+      {"", 0},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(static_cast<size_t>(FindTrailingBlanks(c.text) - c.text), c.expected) << c.text;
+}
+
+TEST(CharStepping, CopyValueUnescaped) {
+  struct Case {
+    const char* source;
+    int32_t length;
+    bool noDots;
+    const char* expected;
+  };
+  constexpr Case kCases[] = {
+      {"A\\*B*", 5, false, "A*B\x1F"},  // escaped wildcard stays, bare one becomes US
+      {"A\\B", 2, false, "A"},          // the length ends right after the backslash
+      {"a\\.b", 4, false, "a.b"},
+      {"", 0, false, ""},
+      {"abc", 2, false, "ab"},
+      {"\xC3\xA9z", 3, false, "\xC3\xA9z"},
+      {"\xC3\xA9", 1, false, "\xC3"},     // a character cut by the length
+      {"J.R.\\.", 6, true, "JR."},
+      {"J.K.", 4, true, "JK"},
+      {"a\\", 2, false, "a"},
+  };
+  for (const auto& c : kCases) {
+    char out[32];
+    char* end = c.noDots ? CopyValueUnescapedNoDots(out, c.source, c.length)
+                         : CopyValueUnescaped(out, c.source, c.length);
+    EXPECT_STREQ(out, c.expected) << c.source;
+    EXPECT_EQ(*end, '\0');
+    EXPECT_EQ(static_cast<size_t>(end - out), std::string(c.expected).size());
+  }
+}
+
+TEST(CharStepping, CopyCharCopiesOneCharacter) {
+  char out[8] = {};
+  EXPECT_EQ(CopyChar(out, "\xE2\x82\xACz"), 3u);
+  EXPECT_STREQ(out, "\xE2\x82\xAC");
+}
+
+}  // namespace
+}  // namespace hvcn

@@ -1,0 +1,177 @@
+// Start-up behaviours, each in a fresh process: the probe loads a copy of
+// the library from its own folder, with its own environment, profile,
+// registry and neighbouring resource libraries.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/files.h"
+#include "support/process.h"
+
+namespace hvcn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+#if defined(_WIN32)
+constexpr const char* kSuffix = ".dll";
+#else
+constexpr const char* kSuffix = ".so";
+#endif
+
+constexpr const char* kOffice16Italian =
+    "REGEDIT4\n\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE]\n"
+    "\"Path\"=\"C:\\\\Program Files\\\\Microsoft Office\\\\root\\\\Office16\\\\\"\n\n"
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Common\\LanguageResources]\n"
+    "\"UILanguage\"=dword:00000410\n";
+
+// One installation: a library folder, a working folder and a profile folder.
+class Installation {
+ public:
+  explicit Installation(const std::vector<std::string>& resources, const std::string& libFolder = "lib")
+      : lib_(root_.path() / libFolder), work_(root_.path() / "work"), profile_(root_.path() / "profile") {
+    fs::create_directories(lib_);
+    fs::create_directories(work_);
+    fs::create_directories(profile_);
+    library_ = (lib_ / (std::string("libhvcn") + kSuffix)).string();
+    fs::copy_file(HVCN_TEST_LIBRARY, library_);
+    for (const auto& name : resources)
+      fs::copy_file(std::string(HVCN_TEST_LIB_DIR) + "/" + name + kSuffix, lib_ / (name + kSuffix));
+  }
+
+  void Profile(const std::string& text) { WriteTo(profile_ / "TNUAL.INI", text); }
+  void Registry(const std::string& text) {
+    WriteTo(root_.path() / "registry.reg", text);
+    env_.push_back("HVCN_REGISTRY=" + (root_.path() / "registry.reg").string());
+  }
+  void Env(const std::string& assignment) { env_.push_back(assignment); }
+  std::string WorkFile(const std::string& name) const { return (work_ / name).string(); }
+
+  // Runs the probe; returns its output lines.
+  std::vector<std::string> Probe(const std::vector<std::string>& command) {
+    std::vector<std::string> argv = {HVCN_TEST_PROBE, library_};
+    argv.insert(argv.end(), command.begin(), command.end());
+    std::vector<std::string> env = env_;
+    env.push_back("HVCN_PROFILE_DIR=" + profile_.string());
+    ProcessResult result = RunProcess(argv, env, work_.string());
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < result.out.size()) {
+      size_t end = result.out.find('\n', start);
+      lines.push_back(result.out.substr(start, end - start));
+      start = end == std::string::npos ? result.out.size() : end + 1;
+    }
+    return lines;
+  }
+
+ private:
+  static void WriteTo(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+  }
+
+  TempDir root_;
+  fs::path lib_, work_, profile_;
+  std::string library_;
+  std::vector<std::string> env_;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST(Startup, WithoutAResourceLibraryTheOwnItalianTableAnswers) {
+  Installation install({});
+  install.Env("LANG=en_US.UTF-8");
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
+  EXPECT_EQ(install.Probe({"error", "30", "256"}), Lines{"0|Il Tipo di terminale non è stato riconosciuto."});
+  EXPECT_EQ(install.Probe({"error", "31", "256"}), Lines{"11|Si è verificato un errore generale (31)"});
+  EXPECT_EQ(install.Probe({"error", "-1", "256"}), Lines{"11|Si è verificato un errore generale (-1)"});
+  EXPECT_EQ(install.Probe({"error", "0", "5"}), Lines{"0|Non "});
+  EXPECT_EQ(install.Probe({"version", "4"}), Lines{"0|X.0|104"});
+}
+
+TEST(Startup, EnglishTextsWithTarnresBesideTheLibrary) {
+  Installation install({"tarnres"});
+  install.Env("LANG=en_US.UTF-8");
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|No problem was found."});
+  EXPECT_EQ(install.Probe({"version", "64"}), Lines{"0|X.05.20.01|104"});
+}
+
+TEST(Startup, TheItalianLibraryFollowsTheUserLocale) {
+  Installation install({"tarnres", "tarnresIT"});
+  install.Env("LANG=it_IT.UTF-8");
+  EXPECT_EQ(install.Probe({"error", "1", "256"}), Lines{"0|Il buffer fornito è troppo piccolo."});
+}
+
+TEST(Startup, OfficeLanguageFromTheRegistryChoosesTarnresIT) {
+  Installation install({"tarnres", "tarnresIT"});
+  install.Env("LANG=en_US.UTF-8");
+  install.Registry(kOffice16Italian);
+  install.Profile("[NameParsing]\nLogFile=trace.log\nLogLevel=1\n");
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
+  auto info = LogTexts(ReadLog(install.WorkFile("trace.log")), "INFORMATION__");
+  ASSERT_EQ(info.size(), 2u);
+  EXPECT_EQ(info[1].rfind("Resource DLL Loaded: tarnresIT.dll Instance: ", 0), 0u) << info[1];
+}
+
+TEST(Startup, TheThirdNameIsTheFullAbbreviation) {
+  Installation install({"tarnres"});
+  fs::path lib = fs::path(HVCN_TEST_LIB_DIR);
+  install.Env("LANG=en_US.UTF-8");
+  install.Registry(kOffice16Italian);
+  // Only tarnres (English) is present among the first two names, so it wins
+  // over tarnresITA, which the third attempt would find.
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|No problem was found."});
+}
+
+TEST(Startup, ProfileSetsTheLogWhichIsEmptiedAtEachLoad) {
+  Installation install({"tarnres"});
+  install.Env("LANG=en_US.UTF-8");
+  install.Profile("[NameParsing]\nLogFile=hvcn-trace.log\nLogLevel=0x0001\n");
+  std::ofstream(install.WorkFile("hvcn-trace.log")) << "old content\r\n";
+  install.Probe({"error", "0", "64"});
+  auto lines = ReadLog(install.WorkFile("hvcn-trace.log"));
+  std::vector<std::string> texts;
+  for (const auto& line : lines) texts.push_back(line.tag + " " + line.text);
+  ASSERT_EQ(texts.size(), 13u);
+  EXPECT_EQ(texts[0], "INFORMATION__ Name parsing version X.05.20.01");
+  EXPECT_EQ(texts[1], ">>>>_________ Logging level 0x1");
+  EXPECT_EQ(texts[2].rfind("INFORMATION__ Resource DLL Loaded: tarnres.dll Instance: ", 0), 0u);
+  // The teletex tag names 27-33 and 42 have no string in the resources.
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(texts[3 + i], ">>>>_________ bGWM: Could not load the string for ID " +
+                                std::to_string(i < 7 ? 3327 + i : 3342));
+  EXPECT_EQ(texts[11].rfind("API_ENTRY____ hvcnGetErrorText(0, ", 0), 0u);
+  EXPECT_EQ(texts[12], "API_RETURN___ 0 (hvcnGetErrorText)");
+  // A second load starts a new log (hvcnVersion writes no trace).
+  install.Probe({"version", "8"});
+  EXPECT_EQ(ReadLog(install.WorkFile("hvcn-trace.log")).size(), 11u);
+}
+
+TEST(Startup, UnconditionalLinesAreWrittenAtLevelZero) {
+  Installation install({"tarnres"});
+  install.Profile("[NameParsing]\nLogFile=quiet.log\nLogLevel=0\n");
+  EXPECT_EQ(install.Probe({"error", "0", "0"}), Lines{"3|"});
+  auto lines = ReadLog(install.WorkFile("quiet.log"));
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].tag + " " + lines[0].text, "ERROR________ Supplied buffer NULL or zero length");
+}
+
+TEST(Startup, WithoutAProfileTheDefaultLogIsDeleted) {
+  Installation install({"tarnres"});
+  std::ofstream(install.WorkFile("tnname.log")) << "old\r\n";
+  install.Probe({"version", "8"});
+  EXPECT_FALSE(fs::exists(install.WorkFile("tnname.log")));
+}
+
+TEST(Startup, ALibraryInATarnresFolderServesItsOwnStrings) {
+  Installation install({"tarnres"}, "tarnres-install");
+  install.Env("LANG=en_US.UTF-8");
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
+}
+
+}  // namespace
+}  // namespace hvcn::test

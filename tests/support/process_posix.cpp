@@ -1,0 +1,48 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "process.h"
+
+namespace hvcn::test {
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment, const std::string& folder) {
+  std::vector<std::string> env;
+  for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"})
+    if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+  env.insert(env.end(), environment.begin(), environment.end());
+
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+
+  int pipeFds[2];
+  ProcessResult result;
+  if (pipe(pipeFds) != 0) return result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], 1);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    execve(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.out.append(buffer, static_cast<size_t>(n));
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+}  // namespace hvcn::test
