@@ -1,4 +1,5 @@
 // Exports of the library core: status texts and the version.
+#include <cstddef>
 #include <cstring>
 
 #include "api/hvcn.h"
@@ -6,6 +7,14 @@
 #include "core/strings.h"
 
 using hvcn::ApiFrame;
+
+// Callers of the 32-bit DLL allocate 7444 bytes for a format.
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(hvcnFormat) == hvcnFORMAT_SIZE_WIN32);
+static_assert(offsetof(hvcnFormat, reserved) == 7432);
+#endif
+static_assert(offsetof(hvcnFormat, nameType) == 1284);
+static_assert(sizeof(hvcnAttribute) == 40);
 
 extern "C" {
 

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs the Debian packages a job needs, skipping those already present.
+#   scripts/install-deps.sh build   compilers, CMake, Ninja, Python
+#   scripts/install-deps.sh test    build + GoogleTest sources
+set -eu
+
+job=${1:-build}
+packages="g++ cmake ninja-build python3"
+if [ "$job" = test ]; then
+  packages="$packages googletest clang"
+fi
+
+missing=""
+for p in $packages; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
+fi
