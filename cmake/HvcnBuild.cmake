@@ -34,3 +34,10 @@ function(hvcn_add_module_entry target)
   endif()
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
 endfunction()
+
+# Each subsystem names the exports it defines. The Windows build writes the
+# module-definition (.def) file from this list, and a test checks the
+# library's export table against it.
+function(hvcn_exports)
+  set_property(GLOBAL APPEND PROPERTY HVCN_EXPORTS ${ARGN})
+endfunction()

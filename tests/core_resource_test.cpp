@@ -146,6 +146,7 @@ TEST(ResourceLibrary, TheFirstNameThatLoadsWins) {
     char text[64];
     EXPECT_TRUE(LoadLocalString(module, 3100, text, sizeof text));
     EXPECT_STREQ(text, "NameParsing");
+    os::UnloadLibrary(module);
   }
 }
 

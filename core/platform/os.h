@@ -25,6 +25,10 @@ bool ModuleFileName(Module module, char* buffer, size_t size) noexcept;
 // Returns null when the library cannot be loaded.
 Module LoadLibrary(const char* path) noexcept;
 
+// FreeLibrary. The library itself never unloads its resource library; tests
+// release what they loaded.
+void UnloadLibrary(Module module) noexcept;
+
 // LoadStringA: copies string resource `id` of the module, cut to size - 1
 // bytes and terminated. Returns the length copied, 0 when there is none.
 int LoadString(Module module, unsigned id, char* buffer, int size) noexcept;

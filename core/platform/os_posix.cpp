@@ -17,6 +17,7 @@
 
 #include <cstdlib>
 #include <initializer_list>
+#include <new>
 #include <cstring>
 
 #include "core/platform/os.h"
@@ -27,6 +28,18 @@ namespace {
 
 // The own module is represented by the address of this object.
 const char kOwnModuleTag = 0;
+
+// A loaded resource library: its dlopen handle and its string table, looked
+// up once when it is loaded so that string loads never call dlsym.
+struct LoadedModule {
+  void* handle;
+  const StringTable* table;
+};
+
+const StringTable* TableOf(Module module) noexcept {
+  if (module == OwnModule()) return &kOwnStringTable;
+  return module ? static_cast<const LoadedModule*>(module)->table : nullptr;
+}
 
 char AsciiLower(char c) noexcept {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -313,12 +326,9 @@ Module OwnModule() noexcept { return const_cast<char*>(&kOwnModuleTag); }
 bool ModuleFileName(Module module, char* buffer, size_t size) noexcept {
   if (!buffer || size == 0) return false;
   Dl_info info{};
-  const void* address = module == OwnModule() ? static_cast<const void*>(&kOwnModuleTag) : nullptr;
-  if (!address) {
-    // A resource library: ask for the address of its string table.
-    address = ::dlsym(module, HVCN_STRING_TABLE_SYMBOL);
-    if (!address) return false;
-  }
+  const void* address = module == OwnModule() ? static_cast<const void*>(&kOwnModuleTag)
+                                              : static_cast<const void*>(TableOf(module));
+  if (!address) return false;
   if (::dladdr(address, &info) == 0 || !info.dli_fname || !*info.dli_fname) {
     ssize_t n = ::readlink("/proc/self/exe", buffer, size - 1);
     if (n <= 0) return false;
@@ -336,18 +346,26 @@ Module LoadLibrary(const char* path) noexcept {
   if (length + 1 > sizeof name) return nullptr;
   std::memcpy(name, path, length + 1);
   if (length >= 4 && EqualNoCase(name + length - 4, 4, ".dll")) std::memcpy(name + length - 4, ".so", 4);
-  return ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  void* handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+  if (!handle) return nullptr;
+  auto* table = static_cast<const StringTable*>(::dlsym(handle, HVCN_STRING_TABLE_SYMBOL));
+  // Loaded at start-up only; the record lives as long as the process.
+  auto* module = new (std::nothrow) LoadedModule{handle, table};
+  if (!module) ::dlclose(handle);
+  return module;
+}
+
+void UnloadLibrary(Module module) noexcept {
+  if (!module || module == OwnModule()) return;
+  auto* loaded = static_cast<LoadedModule*>(module);
+  ::dlclose(loaded->handle);
+  delete loaded;
 }
 
 int LoadString(Module module, unsigned id, char* buffer, int size) noexcept {
   if (!buffer || size <= 0) return 0;
   buffer[0] = '\0';
-  const StringTable* table = nullptr;
-  if (module == OwnModule()) {
-    table = &kOwnStringTable;
-  } else if (module) {
-    table = static_cast<const StringTable*>(::dlsym(module, HVCN_STRING_TABLE_SYMBOL));
-  }
+  const StringTable* table = TableOf(module);
   if (!table) return 0;
   uint32_t lo = 0;
   uint32_t hi = table->count;
