@@ -173,5 +173,41 @@ TEST(Startup, ALibraryInATarnresFolderServesItsOwnStrings) {
   EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
 }
 
+TEST(Startup, FormatDefaultsComeFromTheProfileInTheLibrarysLanguage) {
+  Installation install({"tarnres", "tarnresIT"});
+  install.Env("LANG=it_IT.UTF-8");
+  install.Profile(
+      "[NameParsing]\nDefaultFormat=%(1)#%(2)\nSlashCharacter=#\nCommaCharacter=;\nWildcardCharacter=?\n"
+      "X400Mask=0x10\nSevenBitOnly=Attivo\nRSListUserOnly=Falso\nComplexFormats=inattivo\nOUTags=S\n"
+      "X400PersonalName=vero\nReconfiguredAttributes=116,,24\n");
+  // Both parses get the reconfigured list, not only the first.
+  const std::string expected = "0|%(1)#%(2)|#|;|?|16|0x303|116,,24";
+  EXPECT_EQ(install.Probe({"format", "-"}), (Lines{expected, expected}));
+}
+
+TEST(Startup, EnglishBooleanWords) {
+  Installation install({"tarnres"});
+  install.Env("LANG=en_US.UTF-8");
+  install.Profile("[NameParsing]\nSevenBitOnly=yes\nComplexFormats=Off\nRSListUserOnly=Attivo\n");
+  EXPECT_EQ(install.Probe({"format", "%(CANON)"}),
+            (Lines{"0|%(CANON)|/|,|*|43|0x3|", "0|%(CANON)|/|,|*|43|0x3|"}));
+}
+
+TEST(Startup, WithoutProfileNamesAnEmptyFormatStringHasNoDefault) {
+  Installation install({});
+  install.Profile("[NameParsing]\nDefaultFormat=%(1)\n");
+  auto lines = install.Probe({"format", "-"});
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].substr(0, 2), "4|");
+  // A given format string still works, with the built-in defaults.
+  EXPECT_EQ(install.Probe({"format", "%(1)"})[0], "0|%(1)|/|,|*|43|0x31|");
+}
+
+TEST(Startup, AnEmptyDefaultFormatFails) {
+  Installation install({"tarnres"});
+  install.Profile("[NameParsing]\nDefaultFormat=\n");
+  EXPECT_EQ(install.Probe({"format", ""})[0].substr(0, 2), "4|");
+}
+
 }  // namespace
 }  // namespace hvcn::test

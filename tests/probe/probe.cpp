@@ -5,7 +5,10 @@
 //   hvcn_probe LIBRARY COMMAND [ARGS]...
 //     error CODE SIZE     hvcnGetErrorText into SIZE bytes ("null" SIZE 0)
 //     version SIZE        hvcnVersion
-//   prints "<status>|<text>" lines.
+//     format STRING       hvcnParseFormatString twice on one format ("-" for
+//                         NULL); per call: status|formatString|slash|comma|
+//                         wildcard|mask|flags|reconfigured list
+//   prints "|"-separated lines.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -71,6 +74,20 @@ int main(int argc, char** argv) {
     uint32_t size = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
     int32_t status = version(buffer, size, &interfaceNumber);
     std::printf("%d|%s|%u\n", status, buffer, interfaceNumber);
+    return 0;
+  }
+  if (command == "format" && argc == 4) {
+    auto parse = Load<decltype(&hvcnParseFormatString)>("hvcnParseFormatString");
+    auto getInfo = Load<decltype(&hvcnGetFormatInfo)>("hvcnGetFormatInfo");
+    static hvcnFormat format;
+    const char* text = std::strcmp(argv[3], "-") == 0 ? nullptr : argv[3];
+    for (int round = 0; round < 2; ++round) {
+      int32_t status = parse(text, &format);
+      char reconfigured[256] = "";
+      getInfo(&format, reconfigured, sizeof reconfigured, hvcnINFO_RECONFIGURED);
+      std::printf("%d|%s|%c|%c|%s|%d|0x%x|%s\n", status, format.formatString, format.slashChar, format.commaChar,
+                  format.wildcardChar, format.x400Mask, format.flags, reconfigured);
+    }
     return 0;
   }
   return Usage();

@@ -5,3 +5,6 @@
 
 extern const cli::Command kVersionCommand;
 extern const cli::Command kErrorCommand;
+extern const cli::Command kRsListCommand;
+extern const cli::Command kTokensCommand;
+extern const cli::Command kValidateCommand;

@@ -17,6 +17,9 @@ namespace {
 
 // Every subcommand, in the order the help lists them.
 const cli::Command* const kCommands[] = {
+    &kValidateCommand,
+    &kTokensCommand,
+    &kRsListCommand,
     &kErrorCommand,
     &kVersionCommand,
 };

@@ -1,0 +1,108 @@
+#include "format/format.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "core/frame.h"
+#include "core/platform/chars.h"
+#include "core/strings.h"
+#include "core/trace.h"
+#include "format/format_info.h"
+#include "model/catalogue.h"
+
+namespace hvcn::format {
+namespace {
+
+// The settings read from the profile on the first format initialisation of
+// the process and reused by every later one.
+struct CachedDefaults {
+  char reconfigured[256];
+  char comma[2];
+  char slash[2];
+  int32_t x400Mask;
+  int rsUserOnly, sevenBitOnly, complex, ouTags, x400Personal;
+};
+
+// Published once, without a lock: each thread that finds no published copy
+// reads the profile into its own and tries to publish it.
+std::atomic<int> g_cacheState{0};  // 0 empty, 1 being written, 2 ready
+CachedDefaults g_cache;
+
+CachedDefaults ReadCachedDefaults() noexcept {
+  if (g_cacheState.load(std::memory_order_acquire) == 2) return g_cache;
+  const os::Module module = ResourceModule();
+  const BoolWords* words = ProcessBoolWords();
+  CachedDefaults d{};
+  GetProfileText(module, kSectionNameParsing, kSettingReconfigured, "", d.reconfigured, sizeof d.reconfigured);
+  GetProfileText(module, kSectionNameParsing, kSettingComma, ",", d.comma, sizeof d.comma);
+  GetProfileText(module, kSectionNameParsing, kSettingSlash, "/", d.slash, sizeof d.slash);
+  d.x400Mask = GetProfileNumber(module, kSectionNameParsing, kSettingX400Mask, 43);
+  d.rsUserOnly = GetProfileBool(module, kSectionNameParsing, kSettingRsUserOnly, true, words);
+  d.sevenBitOnly = GetProfileBool(module, kSectionNameParsing, kSettingSevenBitOnly, false, words);
+  d.complex = GetProfileBool(module, kSectionNameParsing, kSettingComplex, true, words);
+  d.ouTags = GetProfileBool(module, kSectionNameParsing, kSettingOuTags, false, words);
+  d.x400Personal = GetProfileBool(module, kSectionNameParsing, kSettingX400Personal, false, words);
+  int expected = 0;
+  if (g_cacheState.compare_exchange_strong(expected, 1, std::memory_order_acq_rel)) {
+    g_cache = d;
+    g_cacheState.store(2, std::memory_order_release);
+  }
+  return d;
+}
+
+}  // namespace
+
+void ResetToken(hvcnToken* token) noexcept {
+  *token = hvcnToken{};
+  token->valueLength = hvcnVALUE_ABSENT;
+}
+
+void ResetName(hvcnFormat* format) noexcept {
+  format->nameBuffer[0] = '\0';
+  for (auto& record : format->attributes) record.valueLength = hvcnVALUE_ABSENT;
+  ClearDetail(format);
+  format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE));
+}
+
+void InitialiseFormat(hvcnFormat* format) noexcept {
+  format->formatString[0] = '\0';
+  for (auto& token : format->tokens) ResetToken(&token);
+  for (auto& id : format->outputTokenIds) id = 0;
+  for (auto& entry : format->reconfigured) entry = -1;
+  ResetName(format);
+  for (auto& record : format->attributes) {
+    record = hvcnAttribute{};
+    record.valueLength = hvcnVALUE_ABSENT;
+  }
+  format->flags = 0;
+  format->nameType = 0;
+}
+
+int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept {
+  const os::Module module = ResourceModule();
+  if (format->formatString[0] == '\0') {
+    if (!GetProfileText(module, kSectionNameParsing, kSettingDefaultFormat, "%(CANON)%(EFA)%(X400)",
+                        format->formatString, static_cast<int32_t>(kFormatStringSize)) ||
+        format->formatString[0] == '\0')
+      return hvcnERR_NO_FORMAT;
+  }
+  const CachedDefaults d = ReadCachedDefaults();
+  if (d.reconfigured[0] != '\0') {
+    if (int32_t status = SetReconfigured(format, d.reconfigured)) return status;
+  }
+  for (int slot = 0; slot < model::kStandardSlots; ++slot)
+    if (format->attributes[slot].id == 0) format->attributes[slot] = model::CatalogueRecord(slot);
+  SetSeparator(format, hvcnINFO_COMMA_CHAR, static_cast<unsigned char>(d.comma[0]));
+  SetSeparator(format, hvcnINFO_SLASH_CHAR, static_cast<unsigned char>(d.slash[0]));
+  SetX400Mask(format, d.x400Mask);
+  format->wildcardChar[0] = ProcessWildcard();
+  format->wildcardChar[1] = '\0';
+  SetFlag(format, hvcnFMT_RS_USER_ONLY, static_cast<uint32_t>(d.rsUserOnly));
+  SetFlag(format, hvcnFMT_7BIT_ONLY, static_cast<uint32_t>(d.sevenBitOnly));
+  SetFlag(format, hvcnFMT_COMPLEX, static_cast<uint32_t>(d.complex));
+  SetFlag(format, hvcnFMT_OU_TAGS, static_cast<uint32_t>(d.ouTags));
+  SetFlag(format, hvcnFMT_X400_PERSONAL, static_cast<uint32_t>(d.x400Personal));
+  return hvcnSUCCESS;
+}
+
+}  // namespace hvcn::format

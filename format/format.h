@@ -1,0 +1,40 @@
+// The format structure: initialisation and resets, the format-string parser
+// and the defaults that the profile gives every new format.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "api/hvcn.h"
+
+namespace hvcn::format {
+
+// Size of formatString (including the NUL).
+inline constexpr size_t kFormatStringSize = sizeof(hvcnFormat::formatString);
+
+// A reset token: no name, no text, nothing else.
+void ResetToken(hvcnToken* token) noexcept;
+
+// Empties the held name: nameBuffer, every value absent, errorDetail, and
+// the flags hvcnFMT_NAME_HELD and hvcnFMT_NAME_COMPLETE.
+void ResetName(hvcnFormat* format) noexcept;
+
+// Empties the format string, resets tokens, output IDs, the reconfigured
+// list, the held name, every attribute record, and clears all flags.
+void InitialiseFormat(hvcnFormat* format) noexcept;
+
+// The profile's defaults for a freshly initialised format: the default
+// format string when the format's is empty, the reconfigured list, the
+// standard catalogue, separators, mask, wildcard and flags. 0 on success.
+int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept;
+
+// The token ID of a token name of `length` bytes: -2..-5 for the section
+// names, the number of an all-digit name, -1 for any other (user) name and 0
+// for an invalid one.
+int32_t ClassifyTokenName(const char* name, size_t length) noexcept;
+
+// Parses a format string into ten token records (reset by the caller).
+// Records the detail text of a syntax error in the format.
+int32_t ParseFormatTokens(const char* text, hvcnFormat* format, hvcnToken* tokens) noexcept;
+
+}  // namespace hvcn::format

@@ -1,0 +1,131 @@
+#include "internet/rs_list.h"
+
+#include <cstring>
+
+#include "core/frame.h"
+#include "core/platform/chars.h"
+#include "core/trace.h"
+#include "model/catalogue.h"
+
+namespace hvcn::internet {
+namespace {
+
+// The marker of the user-only form, standing for all standard attributes.
+constexpr char kStandardMarker[] = "@X400-ATTR@";
+// What the marker takes from the space left: its 11 bytes, RS and NUL.
+constexpr uint32_t kMarkerRoom = 13;
+
+// The slots a section token covers: a base range and its teletex twins,
+// which 7-bit-only formats leave out.
+struct SlotRange {
+  int first, last;
+};
+struct SectionSlots {
+  int32_t tokenId;
+  SlotRange base;
+  SlotRange twins;
+};
+constexpr SectionSlots kSectionSlots[] = {
+    {hvcnTOKEN_EFA, {15, 22}, {34, 41}},      // the DDA pairs
+    {hvcnTOKEN_X400, {4, 22}, {29, 41}},      // organisational units to DDA pairs
+    {hvcnTOKEN_NONCANON, {0, 3}, {25, 28}},   // personal name
+    {hvcnTOKEN_CANON, {0, 3}, {25, 28}},
+};
+
+class ListWriter {
+ public:
+  ListWriter(const hvcnFormat* format, char* buffer, uint32_t size) noexcept
+      : format_(format), start_(buffer), out_(buffer), left_(size - 1) {
+    *out_ = '\0';
+  }
+
+  // Adds one slot's name; false when it does not fit.
+  bool Add(int slot) noexcept {
+    int added = model::AppendAttributeName(format_, slot, listed_, out_, left_);
+    if (added < 0) {
+      trace::If(trace::kError, trace::tag::kError, "Insufficient space to store attributes for token number %d",
+                slot);
+      *out_ = '\0';
+      return false;
+    }
+    out_ += added;
+    left_ -= static_cast<uint32_t>(added);
+    return true;
+  }
+
+  bool AddRange(SlotRange range) noexcept {
+    for (int slot = range.first; slot <= range.last; ++slot)
+      if (!Add(slot)) return false;
+    return true;
+  }
+
+  int32_t UserOnly() noexcept {
+    if (left_ <= kMarkerRoom - 1) return hvcnERR_BUFFER_TOO_SMALL;
+    std::memcpy(out_, kStandardMarker, sizeof kStandardMarker - 1);
+    out_ += sizeof kStandardMarker - 1;
+    *out_++ = hvcnCHAR_RS;
+    *out_ = '\0';
+    left_ -= kMarkerRoom;
+    for (int slot = 0; slot < model::kStandardSlots; ++slot) listed_[slot] = true;
+    for (int slot = model::kFirstUserSlot; slot < model::kSlotCount; ++slot)
+      if (format_->attributes[slot].id != 0 && !Add(slot)) return hvcnERR_BUFFER_TOO_SMALL;
+    return hvcnSUCCESS;  // the list keeps its final RS
+  }
+
+  int32_t Usual() noexcept {
+    const bool sevenBit = (format_->flags & hvcnFMT_7BIT_ONLY) != 0;
+    for (const hvcnToken& token : format_->tokens) {
+      if (token.id == 0) continue;
+      if (token.slot != hvcnSLOT_SECTION) {
+        if (!Add(static_cast<int>(token.slot))) return hvcnERR_BUFFER_TOO_SMALL;
+        continue;
+      }
+      for (const auto& section : kSectionSlots) {
+        if (section.tokenId != token.id) continue;
+        if (!AddRange(section.base) || (!sevenBit && !AddRange(section.twins))) return hvcnERR_BUFFER_TOO_SMALL;
+      }
+    }
+    if (out_ != start_) {
+      // Drop the RS after the last name.
+      char* end = out_;
+      if (StepByCharacter) PrevChar(end, start_, Utf8Text);
+      else --end;
+      *end = '\0';
+    }
+    return hvcnSUCCESS;
+  }
+
+ private:
+  const hvcnFormat* format_;
+  char* start_;
+  char* out_;
+  uint32_t left_;
+  bool listed_[model::kSlotCount] = {};
+};
+
+}  // namespace
+
+int32_t BuildRSList(const hvcnFormat* format, char* buffer, uint32_t size) noexcept {
+  ListWriter writer(format, buffer, size);
+  return (format->flags & hvcnFMT_RS_USER_ONLY) ? writer.UserOnly() : writer.Usual();
+}
+
+}  // namespace hvcn::internet
+
+using hvcn::ApiFrame;
+
+extern "C" HVCN_API int32_t HVCN_CALL hvcnGetRSList(hvcnFormat* format, char* buffer, uint32_t size) noexcept {
+  ApiFrame frame("hvcnGetRSList", ApiFrame::ReturnLine::WithName, "hvcnGetRSList(%Fp, %Fp, %u)",
+                 static_cast<const void*>(format), static_cast<const void*>(buffer), size);
+  if (!format || !buffer || size == 0) {
+    ApiFrame::Fault("Format ptr NULL or supplied buffer NULL or zero length");
+    return frame.Abort(hvcnERR_BAD_PARAMETER);
+  }
+  hvcn::ClearDetail(format);
+  if (!(format->flags & hvcnFMT_READY)) return frame.Abort(hvcnERR_FORMAT_NOT_READY);
+  if (hvcn::trace::On(hvcn::trace::kData)) hvcn::trace::DumpFormat(format);
+  int32_t status = hvcn::internet::BuildRSList(format, buffer, size);
+  if (status == hvcnSUCCESS && hvcn::trace::On(hvcn::trace::kData))
+    hvcn::trace::DumpText(buffer, std::strlen(buffer), "RS list of attributes");
+  return frame.Finish(status);
+}

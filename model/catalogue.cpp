@@ -1,0 +1,147 @@
+#include "model/catalogue.h"
+
+#include <array>
+#include <cstring>
+
+#include "core/strings.h"
+#include "core/text_format.h"
+#include "core/trace.h"
+
+namespace hvcn::model {
+namespace {
+
+// A user attribute's name holds at most this many characters.
+constexpr size_t kMaxUserName = 25;
+
+constexpr std::array<hvcnAttribute, kStandardSlots> MakeCatalogue() {
+  std::array<hvcnAttribute, kStandardSlots> catalogue{};
+  for (int32_t id = 1; id <= kMaxStandardId; ++id) {
+    int slot = SlotOfId(id);
+    if (slot < 0) continue;
+    hvcnAttribute& record = catalogue[static_cast<size_t>(slot)];
+    record.id = id;
+    char digits[4] = {};
+    int n = 0;
+    for (int32_t v = id; v > 0; v /= 10) digits[n++] = static_cast<char>('0' + v % 10);
+    for (int i = 0; i < n; ++i) record.name[i] = digits[n - 1 - i];
+  }
+  return catalogue;
+}
+
+constexpr std::array<hvcnAttribute, kStandardSlots> kCatalogue = MakeCatalogue();
+
+static_assert(kCatalogue[0].id == hvcnATT_SURNAME && kCatalogue[0].name[0] == '1');
+static_assert(kCatalogue[43].id == hvcnATT_E163_NUMBER);
+static_assert(kCatalogue[73].id == hvcnATT_EXT_PD_COMPONENTS_TX);
+
+char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool NameEquals(const hvcnAttribute& record, const char* name, size_t length) noexcept {
+  if (NameLength(record) != length) return false;
+  for (size_t i = 0; i < length; ++i)
+    if (Lower(record.name[i]) != Lower(name[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+const hvcnAttribute& CatalogueRecord(int slot) noexcept { return kCatalogue[static_cast<size_t>(slot)]; }
+
+size_t NameLength(const hvcnAttribute& record) noexcept {
+  size_t n = 0;
+  while (n < sizeof record.name - 1 && record.name[n] != '\0') ++n;
+  return n;
+}
+
+int32_t IdOfSlot(const hvcnAttribute* records, int slot) noexcept {
+  if (slot < 0 || slot >= kSlotCount) {
+    trace::If(trace::kError, trace::tag::kError, "GATNFI: %u is too high", static_cast<uint32_t>(slot));
+    return -1;
+  }
+  if (records[slot].id != 0) return records[slot].id;
+  for (int32_t id = 1; id <= kMaxStandardId; ++id)
+    if (SlotOfId(id) == slot) return id;
+  return -1;
+}
+
+int FindUserById(const hvcnFormat* format, int32_t id) noexcept {
+  for (int slot = kFirstUserSlot; slot < kSlotCount; ++slot)
+    if (format->attributes[slot].id == id) return slot;
+  return -1;
+}
+
+int FindUserByName(const hvcnFormat* format, const char* name, size_t length) noexcept {
+  for (int slot = kFirstUserSlot; slot < kSlotCount; ++slot) {
+    const hvcnAttribute& record = format->attributes[slot];
+    if (record.id != 0 && NameEquals(record, name, length)) return slot;
+  }
+  return -1;
+}
+
+int FindUserByName(const hvcnFormat* format, const char* name) noexcept {
+  return FindUserByName(format, name, std::strlen(name));
+}
+
+int FindSlotById(const hvcnFormat* format, int32_t id) noexcept {
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    if (format->attributes[slot].id == id) return slot;
+  return -1;
+}
+
+int FreeUserSlot(const hvcnFormat* format) noexcept {
+  for (int slot = kFirstUserSlot; slot < kSlotCount; ++slot)
+    if (format->attributes[slot].id == 0) return slot;
+  trace::WriteLine(trace::tag::kError, "GFUA: There are no more free slots for user attribute.");
+  return -1;
+}
+
+int32_t GetUserAttribute(hvcnFormat* format, const char* name, int32_t id, int* slot) noexcept {
+  int found = id < 1 ? (name ? FindUserByName(format, name) : -1) : FindUserById(format, id);
+  if (found >= 0) {
+    *slot = found;
+    return hvcnSUCCESS;
+  }
+  int free = FreeUserSlot(format);
+  trace::If(trace::kInfo, trace::tag::kInformation, "GFUA call from GetUserAttribute returned %d  (tag=%d)",
+            free, id);
+  *slot = -1;
+  if (free < 0) return hvcnERR_TOO_MANY_USER_ATTRIBUTES;
+  // A numbered attribute is named by its number, whatever name was given.
+  char number[16];
+  const char* text = name ? name : "";
+  if (id >= 1) {
+    FormatText(number, sizeof number, "%d", id);
+    text = number;
+  }
+  if (std::strlen(text) > kMaxUserName) {
+    trace::If(trace::kError, trace::tag::kError, "Attribute tag name too long (%s)", text);
+    return hvcnERR_TOKEN_NAME_TOO_LONG;
+  }
+  hvcnAttribute& record = format->attributes[free];
+  CopyText(record.name, sizeof record.name, text);
+  record.id = id > 0 ? id : -1;
+  *slot = free;
+  return hvcnSUCCESS;
+}
+
+int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* out,
+                        uint32_t room) noexcept {
+  if (slot < 0 || slot >= kSlotCount) return -1;
+  if (marks && marks[slot]) return 0;
+  const hvcnAttribute& record = format->attributes[slot];
+  size_t n = NameLength(record);
+  if (n + 2 < room) {
+    std::memcpy(out, record.name, n);
+    out[n] = hvcnCHAR_RS;
+    out[n + 1] = '\0';
+    if (marks) marks[slot] = true;
+    return static_cast<int>(n + 1);
+  }
+  char name[sizeof record.name];
+  std::memcpy(name, record.name, n);
+  name[n] = '\0';
+  trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", name);
+  return -1;
+}
+
+}  // namespace hvcn::model

@@ -1,0 +1,457 @@
+#include "model/validate.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/platform/chars.h"
+#include "core/trace.h"
+#include "model/tables.h"
+
+namespace hvcn::model {
+namespace {
+
+// ---------------------------------------------------------------------------
+// Character classes
+
+constexpr uint8_t kNumeric = 1;    // digits and the blank
+constexpr uint8_t kPrintable = 2;  // letters, digits, blank, ' ( ) + - / : = ? . , "
+constexpr uint8_t kMarker = 4;     // RS GS ETB SUB US: internal markers, always tolerated
+
+constexpr std::array<uint8_t, 256> MakeByteClasses() {
+  std::array<uint8_t, 256> t{};
+  for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = kNumeric | kPrintable;
+  for (int c = 'A'; c <= 'Z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
+  for (int c = 'a'; c <= 'z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
+  t[' '] = kNumeric | kPrintable;
+  for (char c : {'\'', '(', ')', '+', '-', '/', ':', '=', '?', '.', ',', '"'})
+    t[static_cast<unsigned char>(c)] = kPrintable;
+  for (char c : {hvcnCHAR_RS, hvcnCHAR_GS, hvcnCHAR_ETB, hvcnCHAR_SUB, hvcnCHAR_US})
+    t[static_cast<unsigned char>(c)] = kMarker;
+  return t;
+}
+constexpr std::array<uint8_t, 256> kByteClass = MakeByteClasses();
+
+enum class Judgement : uint8_t { Accept, Flag, Reject };
+
+// Judges a character by its first byte.
+Judgement Judge(ValueClass valueClass, unsigned char b) noexcept {
+  if ((kByteClass[b] & kMarker) || b == static_cast<unsigned char>(ProcessWildcard()))
+    return Judgement::Accept;
+  switch (valueClass) {
+    case ValueClass::Numeric:
+      return (kByteClass[b] & kNumeric) ? Judgement::Accept : Judgement::Reject;
+    case ValueClass::Printable:
+      return (kByteClass[b] & kPrintable) ? Judgement::Accept : Judgement::Reject;
+    case ValueClass::String:
+      return b < 0x20 ? Judgement::Reject : b > 0x7F ? Judgement::Flag : Judgement::Accept;
+    case ValueClass::TeletexOrPrintable:
+      break;
+  }
+  return (kByteClass[b] & kPrintable) ? Judgement::Accept
+         : b < 0x20                   ? Judgement::Reject
+                                      : Judgement::Flag;
+}
+
+// What differs between the classes besides the characters they take.
+struct ClassRule {
+  int32_t badCharacter;  // status for a rejected character
+  bool countsCharacters; // length in characters (else bytes)
+  bool signedCompare;    // maximum compared as a signed number
+};
+constexpr ClassRule kClassRules[] = {
+    {hvcnERR_NOT_NUMERIC, false, true},   // Numeric
+    {hvcnERR_NOT_PRINTABLE, false, true}, // Printable
+    {hvcnERR_BAD_VALUE, false, false},    // String
+    {hvcnERR_BAD_VALUE, true, false},     // Teletex-or-printable
+};
+
+void TraceInvalid(unsigned char b) noexcept {
+  trace::If(trace::kError, trace::tag::kError, "Invalid character found - '0x%x'", b);
+}
+
+// Judges one character of an initial or a generation qualifier as
+// Teletex-or-printable and steps past it, counting its bytes. False for a
+// control character.
+bool TakeTeletexCharacter(const char*& p, int32_t* bytes, int32_t* needsTeletex) noexcept {
+  unsigned char b = static_cast<unsigned char>(*p);
+  Judgement j = Judge(ValueClass::TeletexOrPrintable, b);
+  if (j == Judgement::Reject) {
+    TraceInvalid(b);
+    return false;
+  }
+  if (j == Judgement::Flag) *needsTeletex = 1;
+  size_t n = CharBytes(p);
+  *bytes += static_cast<int32_t>(n);
+  p += n;
+  return true;
+}
+
+bool TooLong(int64_t length, int32_t maximum, bool signedCompare) noexcept {
+  return signedCompare ? length > maximum : static_cast<uint64_t>(length) > static_cast<uint32_t>(maximum);
+}
+
+// ---------------------------------------------------------------------------
+// Checks by ID
+
+enum class Check : uint8_t {
+  Printable,
+  Numeric,
+  String,
+  StringAscii,  // String, and a non-ASCII value is refused
+  TeletexOrPrintable,
+  Country,
+  TerminalType,
+  PrintableList,
+};
+
+struct IdRule {
+  int32_t first, last;  // attribute IDs, or class numbers 5000-5003
+  Check check;
+  int32_t defaultMaximum;  // -1: the caller's maximum, unchanged
+};
+
+constexpr IdRule kIdRules[] = {
+    {5000, 5000, Check::Printable, -1},
+    {5001, 5001, Check::Numeric, -1},
+    {5002, 5002, Check::String, -1},
+    {5003, 5003, Check::TeletexOrPrintable, -1},
+    {1, 1, Check::Printable, 40},           // surname
+    {27, 27, Check::Printable, 40},         // E.163 subaddress
+    {2, 2, Check::Printable, 16},           // given name
+    {11, 12, Check::Printable, 16},         // ADMD, PRMD
+    {30, 30, Check::Printable, 16},         // PDS name
+    {32, 32, Check::Printable, 16},         // postal code
+    {3, 3, Check::Printable, 5},            // initials
+    {4, 4, Check::Printable, 3},            // generation qualifier
+    {31, 31, Check::Printable, 3},          // PD country
+    {5, 8, Check::Printable, 32},           // organisational units
+    {9, 9, Check::Printable, 64},           // organisation
+    {24, 24, Check::Printable, 64},         // common name
+    {10, 10, Check::Country, 0},            // country
+    {13, 13, Check::Numeric, 15},           // X.121 address
+    {14, 14, Check::Numeric, 32},           // numeric user identifier
+    {15, 15, Check::Printable, 24},         // terminal identifier
+    {16, 16, Check::Printable, 8},          // DDA types
+    {18, 18, Check::Printable, 8},
+    {20, 20, Check::Printable, 8},
+    {22, 22, Check::Printable, 8},
+    {17, 17, Check::StringAscii, 128},      // DDA values
+    {19, 19, Check::StringAscii, 128},
+    {21, 21, Check::StringAscii, 128},
+    {23, 23, Check::StringAscii, 128},
+    {25, 25, Check::String, 128},           // ff
+    {61, 61, Check::String, 128},           // DDA value twins
+    {63, 63, Check::String, 128},
+    {65, 65, Check::String, 128},
+    {67, 67, Check::String, 128},
+    {26, 26, Check::Printable, 15},         // E.163 number
+    {29, 29, Check::TerminalType, 0},       // terminal type
+    {33, 40, Check::Printable, 30},         // postal attributes
+    {42, 44, Check::Printable, 30},
+    {41, 41, Check::PrintableList, 0},      // unformatted postal address
+    {51, 51, Check::TeletexOrPrintable, 40},
+    {52, 52, Check::TeletexOrPrintable, 16},
+    {53, 53, Check::TeletexOrPrintable, 5},
+    {54, 54, Check::TeletexOrPrintable, 3},
+    {55, 58, Check::TeletexOrPrintable, 32},
+    {59, 59, Check::TeletexOrPrintable, 64},
+    {68, 68, Check::TeletexOrPrintable, 64},
+    {60, 60, Check::TeletexOrPrintable, 8},
+    {62, 62, Check::TeletexOrPrintable, 8},
+    {64, 64, Check::TeletexOrPrintable, 8},
+    {66, 66, Check::TeletexOrPrintable, 8},
+    {70, 73, Check::TeletexOrPrintable, 30},
+    {75, 78, Check::TeletexOrPrintable, 30},
+    {80, 82, Check::TeletexOrPrintable, 30},
+    {74, 74, Check::TeletexOrPrintable, 185},
+};
+
+constexpr size_t kMaxPrintableList = 186;
+constexpr int32_t kMaxPrintableLine = 30;
+constexpr char kLineSeparator = '\x18';  // CAN
+
+// ---------------------------------------------------------------------------
+// Storing by slot
+
+constexpr int8_t kDirect = -2;  // stored in the slot without a twin decision
+constexpr int8_t kNoTwin = -1;
+
+struct SlotRule {
+  Check check;
+  int16_t maximum;
+  int8_t twin;  // the teletex slot, kDirect or kNoTwin
+};
+
+constexpr std::array<SlotRule, 43> kSlotRules = {{
+    {Check::TeletexOrPrintable, 40, 25},      // 0  s
+    {Check::TeletexOrPrintable, 16, 26},      // 1  g
+    {Check::TeletexOrPrintable, 5, 27},       // 2  i
+    {Check::TeletexOrPrintable, 3, 28},       // 3  q
+    {Check::TeletexOrPrintable, 32, 29},      // 4  o1
+    {Check::TeletexOrPrintable, 32, 30},      // 5  o2
+    {Check::TeletexOrPrintable, 32, 31},      // 6  o3
+    {Check::TeletexOrPrintable, 32, 32},      // 7  o4
+    {Check::TeletexOrPrintable, 64, 33},      // 8  o
+    {Check::Country, 0, kDirect},             // 9  c
+    {Check::TeletexOrPrintable, 16, kNoTwin}, // 10 a
+    {Check::TeletexOrPrintable, 16, kNoTwin}, // 11 p
+    {Check::Numeric, 15, kDirect},            // 12 x.121
+    {Check::Numeric, 32, kDirect},            // 13 n-id
+    {Check::TeletexOrPrintable, 24, kNoTwin}, // 14 t
+    {Check::TeletexOrPrintable, 8, 34},       // 15 DDA type 1
+    {Check::String, 128, 35},                 // 16 DDA value 1
+    {Check::TeletexOrPrintable, 8, 36},       // 17 DDA type 2
+    {Check::String, 128, 37},                 // 18 DDA value 2
+    {Check::TeletexOrPrintable, 8, 38},       // 19 DDA type 3
+    {Check::String, 128, 39},                 // 20 DDA value 3
+    {Check::TeletexOrPrintable, 8, 40},       // 21 DDA type 4
+    {Check::String, 128, 41},                 // 22 DDA value 4
+    {Check::TeletexOrPrintable, 64, 42},      // 23 cn
+    {Check::String, 128, 24},                 // 24 ff, its own twin
+    {Check::TeletexOrPrintable, 40, 25},      // 25 s-tx
+    {Check::TeletexOrPrintable, 16, 26},      // 26 g-tx
+    {Check::TeletexOrPrintable, 5, 27},       // 27 i-tx
+    {Check::TeletexOrPrintable, 3, 28},       // 28 q-tx
+    {Check::TeletexOrPrintable, 32, 29},      // 29 o1-tx
+    {Check::TeletexOrPrintable, 32, 30},      // 30 o2-tx
+    {Check::TeletexOrPrintable, 32, 31},      // 31 o3-tx
+    {Check::TeletexOrPrintable, 32, 32},      // 32 o4-tx
+    {Check::TeletexOrPrintable, 64, 33},      // 33 o-tx
+    {Check::TeletexOrPrintable, 8, 34},       // 34 DDA type 1 twin
+    {Check::String, 128, 35},                 // 35 DDA value 1 twin
+    {Check::TeletexOrPrintable, 8, 36},       // 36
+    {Check::String, 128, 37},                 // 37
+    {Check::TeletexOrPrintable, 8, 38},       // 38
+    {Check::String, 128, 39},                 // 39
+    {Check::TeletexOrPrintable, 8, 40},       // 40
+    {Check::String, 128, 41},                 // 41
+    {Check::TeletexOrPrintable, 64, 42},      // 42 cn-tx
+}};
+
+// Runs a check; *flag reports non-ASCII (String) or needs-teletex.
+int32_t RunCheck(Check check, const char* value, int32_t maximum, int32_t* flag) noexcept {
+  *flag = 0;
+  switch (check) {
+    case Check::Printable:
+      return CheckClass(ValueClass::Printable, value, maximum, flag);
+    case Check::Numeric:
+      return CheckClass(ValueClass::Numeric, value, maximum, flag);
+    case Check::String:
+      return CheckClass(ValueClass::String, value, maximum, flag);
+    case Check::StringAscii: {
+      int32_t result = CheckClass(ValueClass::String, value, maximum, flag);
+      return (result <= 0 && *flag) ? hvcnERR_BAD_VALUE : result;
+    }
+    case Check::TeletexOrPrintable:
+      return CheckClass(ValueClass::TeletexOrPrintable, value, maximum, flag);
+    case Check::Country:
+      return ValidateCountry(value);
+    case Check::TerminalType: {
+      int32_t result = CheckClass(ValueClass::Numeric, value, 3, flag);
+      if (result > 0 || std::atoi(value) >= 257) return hvcnERR_BAD_TERMINAL_TYPE;
+      return result;
+    }
+    case Check::PrintableList:
+      return ValidatePrintableList(value);
+  }
+  return hvcnERR_UNKNOWN_ATTRIBUTE;
+}
+
+void Store(hvcnFormat* format, int slot, uint32_t offset, int32_t checkResult) noexcept {
+  hvcnAttribute& record = format->attributes[slot];
+  record.valueOffset = offset;
+  record.valueLength = static_cast<uint32_t>(-checkResult);
+}
+
+bool PreferTeletex(const hvcnFormat* format) noexcept {
+  return (format->flags & hvcnFMT_PREFER_TELETEX) != 0;
+}
+bool SevenBitOnly(const hvcnFormat* format) noexcept {
+  return (format->flags & hvcnFMT_7BIT_ONLY) != 0;
+}
+
+// Stores initials or a generation qualifier after its own check.
+int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
+                        int32_t checkResult, int32_t dotted, int32_t needsTeletex, int slot,
+                        const char* rejection) noexcept {
+  if (checkResult > 0) return checkResult;
+  if (dotRequired && !dotted) return hvcnERR_BAD_VALUE;
+  if (!needsTeletex && !PreferTeletex(format)) {
+    Store(format, slot, offset, checkResult);
+    return hvcnSUCCESS;
+  }
+  if (SevenBitOnly(format)) {
+    trace::If(trace::kInfo, trace::tag::kInformation, "%s", rejection);
+    return hvcnERR_BAD_VALUE;
+  }
+  Store(format, kTwinOfSlot[static_cast<size_t>(slot)], offset, checkResult);
+  return hvcnSUCCESS;
+}
+
+}  // namespace
+
+int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, int32_t* flag) noexcept {
+  int32_t ignored = 0;
+  if (!flag) flag = &ignored;
+  *flag = 0;
+  const ClassRule& rule = kClassRules[static_cast<size_t>(valueClass)];
+  const char* p = value;
+  int64_t length = 0;  // without escape backslashes
+  while (*p) {
+    if (*p == '\\') {
+      ++p;
+      if (*p == '\0') break;  // a trailing escape ends the check
+    }
+    unsigned char b = static_cast<unsigned char>(*p);
+    switch (Judge(valueClass, b)) {
+      case Judgement::Reject:
+        TraceInvalid(b);
+        return rule.badCharacter;
+      case Judgement::Flag:
+        *flag = 1;
+        break;
+      case Judgement::Accept:
+        break;
+    }
+    size_t n = CharBytes(p);
+    length += rule.countsCharacters ? 1 : static_cast<int64_t>(n);
+    p += n;
+    if (TooLong(length, maximum, rule.signedCompare)) return hvcnERR_VALUE_TOO_LONG;
+  }
+  return -static_cast<int32_t>(p - value);
+}
+
+int32_t ValidateCountry(const char* value) noexcept {
+  bool digits = value[0] >= '0' && value[0] <= '9';
+  int32_t result = digits ? CheckClass(ValueClass::Numeric, value, 3)
+                          : CheckClass(ValueClass::Printable, value, 2);
+  return result > 0 ? hvcnERR_BAD_COUNTRY : result;
+}
+
+int32_t ValidateGenerationQualifier(const char* value, int32_t* endsWithDot,
+                                    int32_t* needsTeletex) noexcept {
+  *endsWithDot = 1;
+  *needsTeletex = 0;
+  const char* p = value;
+  int32_t bytes = 0;  // before the dot, without escapes
+  if (*p != '.') {
+    while (*p && *p != '.') {
+      if (*p == '\\') {
+        ++p;
+        if (*p == '\0') {
+          trace::If(trace::kInfo, trace::tag::kInformation, "VG: Trailing escape means incomplete GQ");
+          *endsWithDot = 0;
+          break;
+        }
+      }
+      if (!TakeTeletexCharacter(p, &bytes, needsTeletex)) return hvcnERR_BAD_VALUE;
+    }
+  }
+  if (bytes > 3) return hvcnERR_VALUE_TOO_LONG;
+  if (*p == '\0') {
+    *endsWithDot = 0;
+  } else if (p[1] != '\0') {
+    return hvcnERR_BAD_VALUE;  // something after the final dot
+  }
+  return -static_cast<int32_t>(std::strlen(value));
+}
+
+int32_t ValidateInitials(const char* value, int32_t* allDotted, int32_t* needsTeletex) noexcept {
+  *allDotted = 1;
+  *needsTeletex = 0;
+  const char wildcard = ProcessWildcard();
+  const char* p = value;
+  int32_t bytes = 0;  // dots not counted
+  while (*p) {
+    if (!TakeTeletexCharacter(p, &bytes, needsTeletex)) return hvcnERR_BAD_VALUE;
+    if (bytes > 5) return hvcnERR_VALUE_TOO_LONG;
+    if (*p == '.') {
+      ++p;
+    } else if (*p == '\0' || *p == wildcard) {
+      *allDotted = 0;  // the wildcard is judged as the next initial
+    } else {
+      return hvcnERR_BAD_VALUE;
+    }
+  }
+  return -static_cast<int32_t>(p - value);
+}
+
+int32_t ValidatePrintableList(const char* value) noexcept {
+  size_t length = std::strlen(value);
+  if (length == 0) return hvcnSUCCESS;
+  if (length > kMaxPrintableList) return hvcnERR_VALUE_TOO_LONG;
+  char copy[kMaxPrintableList + 1];
+  std::memcpy(copy, value, length + 1);
+  bool anyLine = false;
+  for (char* line = copy; line <= copy + length;) {
+    char* end = static_cast<char*>(std::memchr(line, kLineSeparator, static_cast<size_t>(copy + length - line)));
+    if (!end) end = copy + length;
+    *end = '\0';
+    if (*line) {
+      anyLine = true;
+      int32_t result = CheckClass(ValueClass::Printable, line, kMaxPrintableLine);
+      if (result > 0) return result;
+    }
+    line = end + 1;
+  }
+  return anyLine ? hvcnSUCCESS : hvcnERR_BAD_VALUE;
+}
+
+int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
+  for (const IdRule& rule : kIdRules) {
+    if (id < rule.first || id > rule.last) continue;
+    int32_t limit = rule.defaultMaximum < 0 ? maximum : (maximum != 0 ? maximum : rule.defaultMaximum);
+    int32_t flag = 0;
+    int32_t result = RunCheck(rule.check, value, limit, &flag);
+    return result > 0 ? result : hvcnSUCCESS;
+  }
+  return hvcnERR_UNKNOWN_ATTRIBUTE;
+}
+
+int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
+  if (slot >= 0 && static_cast<size_t>(slot) < kSlotRules.size()) {
+    const SlotRule& rule = kSlotRules[static_cast<size_t>(slot)];
+    int32_t flag = 0;
+    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
+    if (result > 0) return result;
+    if (rule.twin == kDirect || (!flag && !PreferTeletex(format))) {
+      Store(format, slot, offset, result);
+      return hvcnSUCCESS;
+    }
+    if (rule.twin == kNoTwin) {
+      trace::If(trace::kInfo, trace::tag::kInformation,
+                "Rejecting attribute since there is no TX version for %d", slot);
+      return hvcnERR_BAD_VALUE;
+    }
+    if (SevenBitOnly(format)) {
+      trace::If(trace::kInfo, trace::tag::kInformation, "Rejecting attribute since configured for 7-bit only.");
+      return hvcnERR_BAD_VALUE;
+    }
+    Store(format, rule.twin, offset, result);
+    return hvcnSUCCESS;
+  }
+  // Postal and extension attributes and user attributes are stored unchecked.
+  if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
+  return hvcnSUCCESS;
+}
+
+int32_t SetInitials(hvcnFormat* format, const char* value, uint32_t offset, bool dotRequired) noexcept {
+  int32_t dotted = 0;
+  int32_t needsTeletex = 0;
+  int32_t result = ValidateInitials(value, &dotted, &needsTeletex);
+  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, 2,
+                         "Rejecting initials since configured for 7-bit only.");
+}
+
+int32_t SetGenerationQualifier(hvcnFormat* format, const char* value, uint32_t offset,
+                               bool dotRequired) noexcept {
+  int32_t dotted = 0;
+  int32_t needsTeletex = 0;
+  int32_t result = ValidateGenerationQualifier(value, &dotted, &needsTeletex);
+  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, 3,
+                         "Rejecting GQ since configured for 7-bit only.");
+}
+
+}  // namespace hvcn::model

@@ -1,0 +1,46 @@
+// Attribute value checks, after the X.400 O/R-address attribute types, and
+// the one setter through which parsers and decoders store a value.
+//
+// Class checks return 0 or a negated length (the value's full byte length,
+// escape backslashes included) for an acceptable value, and a positive
+// status code otherwise.
+#pragma once
+
+#include <cstdint>
+
+#include "api/hvcn.h"
+
+namespace hvcn::model {
+
+enum class ValueClass : uint8_t { Numeric, Printable, String, TeletexOrPrintable };
+
+// The class check. *flag (optional) is set for a String value holding a byte
+// above 0x7F, and for a Teletex-or-printable value that needs teletex.
+int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum,
+                   int32_t* flag = nullptr) noexcept;
+
+// Two letters or three digits; any failure is hvcnERR_BAD_COUNTRY.
+int32_t ValidateCountry(const char* value) noexcept;
+
+// Up to three characters, then an optional final '.'.
+int32_t ValidateGenerationQualifier(const char* value, int32_t* endsWithDot,
+                                    int32_t* needsTeletex) noexcept;
+
+// Single characters each followed by '.', the end or the wildcard.
+int32_t ValidateInitials(const char* value, int32_t* allDotted, int32_t* needsTeletex) noexcept;
+
+// Lines separated by CAN (0x18), each Printable of at most 30.
+int32_t ValidatePrintableList(const char* value) noexcept;
+
+// The check of an attribute ID (or class number 5000-5003): hvcnSUCCESS or
+// a status. A maximum of 0 takes the attribute's default.
+int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept;
+
+// Checks a value (NUL-terminated, inside nameBuffer at `offset`) and stores
+// it in the slot or in its teletex twin.
+int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept;
+int32_t SetInitials(hvcnFormat* format, const char* value, uint32_t offset, bool dotRequired) noexcept;
+int32_t SetGenerationQualifier(hvcnFormat* format, const char* value, uint32_t offset,
+                               bool dotRequired) noexcept;
+
+}  // namespace hvcn::model

@@ -1,0 +1,138 @@
+// hvcn tokens, hvcn rslist: what a format string holds and covers.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "attributes.h"
+#include "cli.h"
+#include "commands.h"
+#include "hvcn.h"
+
+namespace {
+
+// A separator byte of a token as people read it.
+std::string ShowSeparator(uint8_t sep) {
+  if (sep == 0) return "none";
+  if (sep == 1) return "adjacent";
+  return std::string("'") + static_cast<char>(sep) + "'";
+}
+
+// Parses a format string; prints the status and detail when it fails.
+bool ParseFormat(const char* text, hvcnFormat* format) {
+  int32_t status = hvcnParseFormatString(text, format);
+  if (status == hvcnSUCCESS) return true;
+  cli::Error("%d: %s%s%s", status, cli::StatusText(status).c_str(), format->errorDetail[0] ? " " : "",
+             format->errorDetail);
+  return false;
+}
+
+std::string TokenName(const hvcnToken& token) {
+  if (!token.name) return "";
+  const char* end = std::strchr(token.name, ')');
+  return end ? std::string(token.name, end) : std::string(token.name);
+}
+
+constexpr cli::Option kTokensOptions[] = {
+    {"--json", nullptr, "print one JSON object per token"},
+};
+
+int RunTokens(const cli::Invocation& args) {
+  if (args.Positional().size() != 1) {
+    cli::Error("tokens: give one format string (see 'hvcn tokens --help')");
+    return cli::kUsage;
+  }
+  auto format = std::make_unique<hvcnFormat>();
+  if (!ParseFormat(args.Positional()[0], format.get())) return cli::kFailed;
+  for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
+    const hvcnToken& t = format->tokens[i];
+    if (t.id == 0) continue;
+    std::string flags = (t.tokenFlags & hvcnTOK_LAST) ? "last" : "";
+    if (args.Has("--json")) {
+      std::string out = "{\"index\":" + std::to_string(i) + ",\"name\":";
+      cli::AppendJson(out, TokenName(t));
+      out += ",\"id\":" + std::to_string(t.id) + ",\"meaning\":";
+      cli::AppendJson(out, cli::DescribeToken(t.id));
+      out += ",\"slot\":" + (t.slot == hvcnSLOT_SECTION ? std::string("null") : std::to_string(t.slot));
+      out += ",\"leadSep\":" + std::to_string(t.leadSep) + ",\"trailSep\":" + std::to_string(t.trailSep);
+      out += ",\"last\":" + std::string((t.tokenFlags & hvcnTOK_LAST) ? "true" : "false") + "}";
+      std::printf("%s\n", out.c_str());
+    } else {
+      std::printf("%d  %-10s id %-4d slot %-5s lead %-8s trail %-8s %s  %s\n", i, TokenName(t).c_str(), t.id,
+                  t.slot == hvcnSLOT_SECTION ? "-" : std::to_string(t.slot).c_str(), ShowSeparator(t.leadSep).c_str(),
+                  ShowSeparator(t.trailSep).c_str(), cli::DescribeToken(t.id).c_str(), flags.c_str());
+    }
+  }
+  return cli::kOk;
+}
+
+constexpr cli::Option kRsListOptions[] = {
+    {"--user-only", nullptr, "the user-only form: @X400-ATTR@ and the user attributes"},
+    {"--7bit", nullptr, "a 7-bit-only format (no teletex variants)"},
+    {"--json", nullptr, "print the names as a JSON array"},
+};
+
+int RunRsList(const cli::Invocation& args) {
+  if (args.Positional().size() != 1) {
+    cli::Error("rslist: give one format string (see 'hvcn rslist --help')");
+    return cli::kUsage;
+  }
+  auto format = std::make_unique<hvcnFormat>();
+  if (!ParseFormat(args.Positional()[0], format.get())) return cli::kFailed;
+  uint32_t userOnly = args.Has("--user-only") ? 1 : 0;
+  uint32_t sevenBit = args.Has("--7bit") ? 1 : 0;
+  hvcnSetFormatInfo(format.get(), &userOnly, hvcnINFO_RS_USER_ONLY);
+  hvcnSetFormatInfo(format.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
+  char list[8192];
+  int32_t status = hvcnGetRSList(format.get(), list, sizeof list);
+  if (status != hvcnSUCCESS) {
+    cli::Error("%d: %s", status, cli::StatusText(status).c_str());
+    return cli::kFailed;
+  }
+  std::string out = args.Has("--json") ? "[" : "";
+  const char* p = list;
+  bool first = true;
+  while (*p) {
+    const char* end = std::strchr(p, hvcnCHAR_RS);
+    std::string name = end ? std::string(p, end) : std::string(p);
+    if (args.Has("--json")) {
+      if (!first) out += ",";
+      cli::AppendJson(out, name);
+    } else {
+      const cli::AttributeName* known = cli::AttributeById(std::atoi(name.c_str()));
+      std::printf("%-8s %s\n", name.c_str(), (known && std::to_string(known->id) == name) ? known->name : "");
+    }
+    first = false;
+    if (!end) break;
+    p = end + 1;
+  }
+  if (args.Has("--json")) std::printf("%s]\n", out.c_str());
+  return cli::kOk;
+}
+
+}  // namespace
+
+const cli::Command kTokensCommand = {
+    "tokens",
+    "Show the tokens of a format string: separators, IDs and attribute slots.",
+    "hvcn tokens [--json] FORMAT",
+    "example:\n"
+    "  $ hvcn tokens '%(CANON)%(EFA)%(X400)'\n"
+    "  0  CANON      id -2   slot -     lead none     trail adjacent CANON\n"
+    "  1  EFA        id -5   slot -     lead '('      trail ')'      EFA\n"
+    "  2  X400       id -4   slot -     lead '/'      trail none     X400  last\n",
+    kTokensOptions,
+    RunTokens,
+};
+
+const cli::Command kRsListCommand = {
+    "rslist",
+    "List the attributes a format string covers (its RS list), one a line.",
+    "hvcn rslist [--user-only] [--7bit] [--json] FORMAT",
+    "Each line shows the attribute's name in the list (its ID, or a user\n"
+    "attribute's name) and what it is.\n\n"
+    "examples:\n"
+    "  $ hvcn rslist '%(116)%(CANON)'\n"
+    "  $ hvcn rslist --user-only '%(Dept)%(CANON)'\n",
+    kRsListOptions,
+    RunRsList,
+};
