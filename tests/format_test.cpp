@@ -9,23 +9,15 @@
 #include "format/format.h"
 #include "format/format_info.h"
 #include "model/tag_names.h"
+#include "support/formats.h"
 #include "support/trace_capture.h"
 
 namespace hvcn {
 namespace {
 
-std::unique_ptr<hvcnFormat> ReadyFormat(const char* text) {
-  auto f = std::make_unique<hvcnFormat>();
-  format::InitialiseFormat(f.get());
-  std::strcpy(f->formatString, text);
-  EXPECT_EQ(format::ApplyFormatDefaults(f.get()), hvcnSUCCESS);
-  EXPECT_EQ(format::ParseFormatTokens(f->formatString, f.get(), f->tokens), hvcnSUCCESS);
-  f->flags |= hvcnFMT_READY;
-  return f;
-}
 
 TEST(FormatInfoTrace, MessagesOfTheSetters) {
-  auto f = ReadyFormat("%(CANON)");
+  auto f = test::ReadyFormat("%(CANON)");
   test::TraceCapture capture(0x0020 | 0x0040 | 0x0100);
   const int32_t badIds[] = {-98, 0};
   format::SetFormatInfo(f.get(), badIds, hvcnINFO_OUTPUT_TOKENS);
@@ -83,7 +75,7 @@ TEST(FormatInfoTrace, MessagesOfTheSetters) {
 }
 
 TEST(FormatInfoTrace, TagNamesOfTenCharactersAreCutToNine) {
-  auto f = ReadyFormat("%(CANON)");
+  auto f = test::ReadyFormat("%(CANON)");
   hvcnTagNameInfo info = {hvcnATT_COMMON_NAME, "abcdefghij"};
   EXPECT_EQ(format::SetFormatInfo(f.get(), &info, hvcnINFO_TAG_NAME), hvcnSUCCESS);
   EXPECT_STREQ(model::TagName(23), "abcdefghi");
@@ -96,7 +88,7 @@ TEST(FormatInfoTrace, TagNamesOfTenCharactersAreCutToNine) {
 }
 
 TEST(FormatParserTrace, UserRecordsAndInvalidNames) {
-  auto f = ReadyFormat("%(CANON)");
+  auto f = test::ReadyFormat("%(CANON)");
   test::TraceCapture capture(0x0040);
   hvcnToken tokens[hvcnTOKEN_COUNT] = {};
   EXPECT_EQ(format::ParseFormatTokens("%(Dept)%(a\x7F)", f.get(), tokens), hvcnSUCCESS);
@@ -110,7 +102,7 @@ TEST(FormatParserTrace, UserRecordsAndInvalidNames) {
 }
 
 TEST(FormatParserTrace, NoTokensIsReportedAtAnyLevel) {
-  auto f = ReadyFormat("%(CANON)");
+  auto f = test::ReadyFormat("%(CANON)");
   test::TraceCapture capture(0);
   hvcnToken tokens[hvcnTOKEN_COUNT] = {};
   EXPECT_EQ(format::ParseFormatTokens("", f.get(), tokens), hvcnSUCCESS);

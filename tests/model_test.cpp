@@ -8,17 +8,15 @@
 #include "format/format.h"
 #include "model/catalogue.h"
 #include "model/validate.h"
+#include "support/formats.h"
 #include "support/trace_capture.h"
 
 namespace hvcn {
 namespace {
 
-// A format with the standard catalogue, as a format string leaves it.
+// A format with the standard catalogue and no name, with extra flags.
 std::unique_ptr<hvcnFormat> CatalogueFormat(uint16_t flags = 0) {
-  auto f = std::make_unique<hvcnFormat>();
-  format::InitialiseFormat(f.get());
-  std::strcpy(f->formatString, "%(CANON)");
-  EXPECT_EQ(format::ApplyFormatDefaults(f.get()), hvcnSUCCESS);
+  auto f = test::ReadyFormat("%(CANON)");
   format::ResetName(f.get());
   f->flags = static_cast<uint16_t>(f->flags | flags);
   return f;

@@ -4,7 +4,9 @@
 #include "cli.h"
 
 extern const cli::Command kVersionCommand;
+extern const cli::Command kAttrCommand;
 extern const cli::Command kErrorCommand;
+extern const cli::Command kTranslateCommand;
 extern const cli::Command kRsListCommand;
 extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;

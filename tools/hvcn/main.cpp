@@ -17,6 +17,8 @@ namespace {
 
 // Every subcommand, in the order the help lists them.
 const cli::Command* const kCommands[] = {
+    &kTranslateCommand,
+    &kAttrCommand,
     &kValidateCommand,
     &kTokensCommand,
     &kRsListCommand,
