@@ -29,4 +29,8 @@ bool MatchMailbox(const char* text) noexcept;
 // holds the normalised text), else 0.
 uint32_t ParseInternetName(const char* name, char* output) noexcept;
 
+// hvcnIsGSETBInternetName: 1 when an internal type 2 name holds an internet
+// address, else 0.
+uint32_t IsGsEtbInternetName(const char* name) noexcept;
+
 }  // namespace hvcn
