@@ -5,3 +5,4 @@
 
 extern const cli::Command kVersionCommand;
 extern const cli::Command kErrorCommand;
+extern const cli::Command kInternetCommand;
