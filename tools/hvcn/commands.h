@@ -10,3 +10,4 @@ extern const cli::Command kTranslateCommand;
 extern const cli::Command kRsListCommand;
 extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;
+extern const cli::Command kInternetCommand;

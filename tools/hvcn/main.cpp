@@ -23,6 +23,7 @@ const cli::Command* const kCommands[] = {
     &kTokensCommand,
     &kRsListCommand,
     &kErrorCommand,
+    &kInternetCommand,
     &kVersionCommand,
 };
 
