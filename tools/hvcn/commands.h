@@ -11,3 +11,4 @@ extern const cli::Command kRsListCommand;
 extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;
 extern const cli::Command kInternetCommand;
+extern const cli::Command kParseCommand;

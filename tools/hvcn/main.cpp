@@ -17,6 +17,7 @@ namespace {
 
 // Every subcommand, in the order the help lists them.
 const cli::Command* const kCommands[] = {
+    &kParseCommand,
     &kTranslateCommand,
     &kAttrCommand,
     &kValidateCommand,

@@ -1,0 +1,252 @@
+// The X.400 part: tag=value components separated by the slash character,
+// the first of which may be a comma-separated list of organisational units
+// written without tags ("Sales,Dev/o=Org/c=US").
+#include <cstring>
+
+#include "core/platform/chars.h"
+#include "core/trace.h"
+#include "model/tables.h"
+#include "model/tag_names.h"
+#include "parse/parse.h"
+
+namespace hvcn::parse {
+namespace {
+
+// Other names for tags, tried when no tag of the table matches.
+struct Alias {
+  const char* tag;
+  int slot;
+};
+constexpr Alias kAliases[] = {
+    {"e", 0},      // surname
+    {"f", 1},      // given name
+    {"g", 3},      // generation qualifier (never reached: "g" is the given name)
+    {"l", 9},      // country
+    {"an", 23},    // common name
+    {"e-tx", 25},  // surname, teletex
+    {"f-tx", 26},  // given name, teletex
+};
+
+constexpr size_t kTagBuffer = 40;  // a tag of up to 39 bytes, escapes removed
+constexpr int kFirstOuSlot = 4;
+constexpr int kLastOuSlot = 7;
+constexpr int kFirstDdaSlot = 15;
+constexpr int kDdaPairs = 4;
+
+char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(const char* a, size_t length, const char* b) noexcept {
+  if (std::strlen(b) != length) return false;
+  for (size_t i = 0; i < length; ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+bool StartsWithNoCase(const char* a, size_t length, const char* prefix, size_t prefixLength) noexcept {
+  if (length < prefixLength) return false;
+  for (size_t i = 0; i < prefixLength; ++i)
+    if (Lower(a[i]) != Lower(prefix[i])) return false;
+  return true;
+}
+
+// The first unescaped byte of the set in [p, end), or end.
+char* Scan(char* p, char* end, const char* set) noexcept {
+  while (p < end) {
+    if (*p == '\\') {
+      p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
+      continue;
+    }
+    if (std::strchr(set, *p)) return p;
+    p += CharBytes(p);
+  }
+  return end > p ? p : end;
+}
+
+// [p, end) without its unescaped trailing blanks.
+char* TrimEnd(char* p, char* end) noexcept {
+  char* run = nullptr;
+  while (p < end) {
+    if (*p == '\\') {
+      run = nullptr;
+      p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
+      continue;
+    }
+    if (*p == ' ') {
+      if (!run) run = p;
+    } else {
+      run = nullptr;
+    }
+    p += CharBytes(p);
+  }
+  return run ? run : end;
+}
+
+// A NUL-terminated copy of [p, end) for trace lines.
+struct Shown {
+  char text[trace::kLineSize / 2];
+  Shown(const char* p, const char* end) noexcept {
+    size_t n = static_cast<size_t>(end - p);
+    if (n > sizeof text - 1) n = sizeof text - 1;
+    std::memcpy(text, p, n);
+    text[n] = '\0';
+  }
+};
+
+class X400Reader {
+ public:
+  X400Reader(hvcnFormat* f, bool complete) noexcept
+      : f_(f), complete_(complete), slash_(f->slashChar), comma_(f->commaChar) {}
+
+  int32_t Read(hvcnToken* token, uint32_t* context) noexcept {
+    const TokenText text = TextOf(f_, token);
+    if (text.begin == text.end) return hvcnSUCCESS;
+    end_ = text.trimmed;
+    char* p = text.begin;
+    if (p < end_ && *p == slash_) ++p;
+    bool first = true;
+    while (p < end_) {
+      while (p < end_ && *p == ' ') ++p;
+      if (p >= end_) return hvcnSUCCESS;
+      bool tagged = !first;
+      if (first) {
+        first = false;
+        if (*context & kX400AsTagBit) {
+          *context &= ~kX400AsTagBit;
+          tagged = true;
+        } else {
+          const char set[4] = {'=', comma_, slash_, '\0'};
+          char* at = Scan(p, end_, set);
+          if (at < end_ && *at == '=') {
+            tagged = true;
+          } else if (at >= end_) {
+            *context |= kX400AsTagBit;  // the other reading: as a tag
+          }
+        }
+      }
+      int32_t status = tagged ? Tagged(&p) : OrganisationalUnits(&p);
+      if (status != kContinue) return status;
+    }
+    return hvcnSUCCESS;
+  }
+
+ private:
+  static constexpr int32_t kContinue = -1;
+
+  // One tag=value component; moves *p to the next component.
+  int32_t Tagged(char** at) noexcept {
+    char* start = *at;
+    const char set[3] = {'=', slash_, '\0'};
+    char* equals = Scan(start, end_, set);
+    if (equals < end_ && *equals == slash_) {
+      trace::If(trace::kError, trace::tag::kError, "Found '%c' in tag name (at %s)", slash_, start);
+      return hvcnERR_BAD_X400;
+    }
+    if (UnescapedLength(start, equals) > kTagBuffer - 1) {
+      trace::If(trace::kError, trace::tag::kError, "X.400 tag name is too long (%s)", start);
+      return hvcnERR_UNKNOWN_TAG;
+    }
+    if (equals >= end_) {
+      if (complete_ || *end_ != '\0') {
+        trace::If(trace::kError, trace::tag::kError, "Tag name not terminated in X.400 token (at %s)", start);
+        return hvcnERR_BAD_X400;
+      }
+      trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring trailing tag name in address (%s)", start);
+      return hvcnSUCCESS;
+    }
+    if (equals == start) {
+      trace::If(trace::kError, trace::tag::kError, "'%c=' is invalid", slash_);
+      return hvcnERR_BAD_X400;
+    }
+    const size_t tagLength = static_cast<size_t>(equals - start);
+    int slot = -1;
+    char* ddaType = nullptr;
+    const int ddaIndex = model::DdaPrefixIndex();
+    for (int index = 0; index < model::kTagCount && slot < 0 && !ddaType; ++index) {
+      const char* name = model::TagName(index);
+      if (index == ddaIndex) {
+        const size_t prefix = model::DdaPrefixLength();
+        if (prefix > 0 && StartsWithNoCase(start, tagLength, name, prefix)) {
+          if (nextDda_ >= kFirstDdaSlot + 2 * kDdaPairs) {
+            trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
+            return hvcnERR_TOO_MANY_DDAS;
+          }
+          ddaType = start + prefix;
+        }
+      } else if (model::kTagSlot[static_cast<size_t>(index)] >= 0 && *name && EqualNoCase(start, tagLength, name)) {
+        slot = model::kTagSlot[static_cast<size_t>(index)];
+      }
+    }
+    if (slot < 0 && !ddaType) {
+      for (const Alias& alias : kAliases)
+        if (EqualNoCase(start, tagLength, alias.tag)) {
+          slot = alias.slot;
+          break;
+        }
+    }
+    if (slot < 0 && !ddaType) {
+      Shown tag(start, equals);
+      trace::If(trace::kError, trace::tag::kError, "Unknown X.400 tag name (%s)", tag.text);
+      return hvcnERR_UNKNOWN_TAG;
+    }
+    if (ddaType) {
+      slot = nextDda_ + 1;
+      if (int32_t status = StoreValue(f_, ddaType, equals, nextDda_)) return status;
+      nextDda_ += 2;
+    }
+    char* value = equals + 1;
+    if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
+    const char slashSet[2] = {slash_, '\0'};
+    char* valueEnd = Scan(value, end_, slashSet);
+    if (int32_t status = StoreValue(f_, value, TrimEnd(value, valueEnd), slot)) return status;
+    *at = valueEnd < end_ ? valueEnd + 1 : end_;
+    return kContinue;
+  }
+
+  // The organisational units of the first component: o1 to o4.
+  int32_t OrganisationalUnits(char** at) noexcept {
+    char* p = *at;
+    const char set[3] = {comma_, slash_, '\0'};
+    for (int slot = kFirstOuSlot;;) {
+      char* unitEnd = Scan(p, end_, set);
+      if (int32_t status = StoreValue(f_, p, TrimEnd(p, unitEnd), slot)) return status;
+      if (unitEnd >= end_) {
+        *at = end_;
+        return hvcnSUCCESS;
+      }
+      if (*unitEnd == slash_) {
+        *at = unitEnd + 1;
+        return kContinue;
+      }
+      p = unitEnd + 1;
+      while (p < end_ && *p == ' ') ++p;
+      if (++slot > kLastOuSlot) return hvcnERR_TOO_MANY_OUS;
+      if (p >= end_) return complete_ ? hvcnERR_BAD_X400 : hvcnSUCCESS;
+    }
+  }
+
+  static size_t UnescapedLength(const char* p, const char* end) noexcept {
+    size_t n = 0;
+    while (p < end) {
+      if (*p == '\\' && p + 1 < end) ++p;
+      ++p;
+      ++n;
+    }
+    return n;
+  }
+
+  hvcnFormat* f_;
+  bool complete_;
+  char slash_;
+  char comma_;
+  char* end_ = nullptr;
+  int nextDda_ = kFirstDdaSlot;
+};
+
+}  // namespace
+
+int32_t ParseX400Part(hvcnFormat* format, hvcnToken* token, bool complete, uint32_t* context) noexcept {
+  X400Reader reader(format, complete);
+  return reader.Read(token, context);
+}
+
+}  // namespace hvcn::parse
