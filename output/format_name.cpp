@@ -1,0 +1,265 @@
+// hvcnFormatName: the held name as one line of text, laid out by the output
+// tokens, with the separator rules between the texts of the tokens.
+#include <cstring>
+
+#include "core/frame.h"
+#include "core/platform/chars.h"
+#include "core/trace.h"
+#include "model/catalogue.h"
+#include "model/held_value.h"
+#include "output/output.h"
+
+namespace hvcn::output {
+namespace {
+
+constexpr uint8_t kSepNone = 0;
+constexpr uint8_t kSepAdjacent = 1;
+constexpr size_t kEscapeListMax = sizeof(hvcnFormat::escapeList) - 1;
+
+void ResetWork(hvcnToken* token) noexcept {
+  *token = hvcnToken{};
+  token->valueLength = hvcnVALUE_ABSENT;
+}
+
+// The token at index k of the output sequence: a token of the input format
+// itself, or a copy or a synthesised token in the work record.
+const hvcnToken* NextOutputToken(const hvcnFormat* f, int k, hvcnToken* work) noexcept {
+  if (k > 9) return nullptr;
+  if (f->outputTokenIds[0] == 0) return &f->tokens[k];
+  const int32_t id = f->outputTokenIds[k];
+  if (id == 0) return nullptr;
+  const hvcnToken* found = nullptr;
+  for (const auto& token : f->tokens)
+    if (token.id == id) {
+      found = &token;
+      break;
+    }
+  if (found) {
+    *work = *found;
+  } else {
+    ResetWork(work);
+    work->id = id;
+    if (id == hvcnTOKEN_EFA) {
+      work->leadSep = '(';
+      work->trailSep = ')';
+      work->slot = hvcnSLOT_SECTION;
+    } else {
+      work->leadSep = static_cast<uint8_t>(f->slashChar);
+      work->trailSep = kSepAdjacent;
+      if (id >= hvcnTOKEN_X400 && id <= hvcnTOKEN_CANON) {
+        work->slot = hvcnSLOT_SECTION;
+      } else {
+        int slot = model::SlotOfId(id);
+        if (slot < 0) slot = model::FindUserById(f, id);
+        work->slot = slot < 0 ? static_cast<uint32_t>(model::kSlotCount) : static_cast<uint32_t>(slot);
+      }
+    }
+  }
+  const bool last = k == 9 || f->outputTokenIds[k + 1] == 0;
+  work->tokenFlags = static_cast<uint16_t>(last ? (work->tokenFlags | hvcnTOK_LAST) : (work->tokenFlags & ~hvcnTOK_LAST));
+  return work;
+}
+
+// The default escape list: slash, comma, '=', blank, then the tokens'
+// separator characters, at most 15 in all.
+void FillEscapeList(hvcnFormat* f) noexcept {
+  char* list = f->escapeList;
+  size_t n = 0;
+  auto add = [&](char c) noexcept {
+    if (static_cast<unsigned char>(c) > 0x1F && n < kEscapeListMax && !std::memchr(list, c, n)) list[n++] = c;
+  };
+  add(f->slashChar);
+  add(f->commaChar);
+  add('=');
+  add(' ');
+  for (const auto& token : f->tokens) {
+    if (token.id == 0) continue;
+    add(static_cast<char>(token.leadSep));
+    add(static_cast<char>(token.trailSep));
+  }
+  list[n] = '\0';
+}
+
+// Whether the held name carries a foreign address in its DDA pairs.
+bool ForeignAddressPresent(const hvcnFormat* f) noexcept {
+  const uint32_t type = f->attributes[15].valueLength;
+  if (type == hvcnVALUE_FOREIGN) return true;
+  if (type == hvcnVALUE_ABSENT || type == 0) {
+    const uint32_t value = f->attributes[16].valueLength;
+    return value != hvcnVALUE_ABSENT && value != 0;
+  }
+  const auto text = model::ValueOf(f, 15).text;
+  return IsForeignAddressType(text.data(), text.size());
+}
+
+void RestoreWildcards(char* text) noexcept {
+  const char wildcard = ProcessWildcard();
+  for (char* p = text; *p; Step(p))
+    if (*p == hvcnCHAR_US) *p = wildcard;
+}
+
+int Render(const hvcnFormat* f, const hvcnToken& token, bool foreign, Writer& w, int status) noexcept {
+  switch (token.id) {
+    case hvcnTOKEN_CANON: return FormatCanonicalName(f, w);
+    case hvcnTOKEN_NONCANON: return FormatNonCanonicalName(f, w);
+    case hvcnTOKEN_X400: return FormatX400Part(f, w);
+    case hvcnTOKEN_EFA:
+      if (foreign && !(f->flags & hvcnFMT_NO_FOREIGN)) return FormatForeignAddress(f, token, w);
+      return status;
+    default: return FormatAttributeToken(f, token, w);
+  }
+}
+
+// The output tokens in turn, with the separators between their texts.
+// Returns the status; *contentEnd is where the result ends.
+int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** contentEnd) noexcept {
+  hvcnToken work[2];
+  ResetWork(&work[0]);
+  ResetWork(&work[1]);
+  int32_t status = hvcnSUCCESS;
+  uint8_t pending = kSepNone;
+  bool begun = false;
+  bool separatorSeen = false;
+  const hvcnToken* current = NextOutputToken(f, 0, &work[0]);
+  for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
+    if (!current || current->id == 0) break;
+    hvcnToken* spare = current == &work[0] ? &work[1] : &work[0];
+    const hvcnToken* next = (current->tokenFlags & hvcnTOK_LAST) ? nullptr : NextOutputToken(f, i + 1, spare);
+
+    char* separatorStart = w.pos;
+    bool separatorWritten = false;
+    if (begun && pending != current->leadSep && current->leadSep > kSepAdjacent) {
+      if (!w.Put(static_cast<char>(current->leadSep))) {
+        status = hvcnERR_BUFFER_TOO_SMALL;
+        break;
+      }
+      separatorWritten = separatorSeen = true;
+    }
+    begun = true;
+    char* textStart = w.pos;
+    status = Render(f, *current, foreign, w, status);
+    if (w.pos == textStart) {
+      if (separatorWritten) {  // a token that writes nothing leaves no separator
+        w.left += static_cast<uint32_t>(w.pos - separatorStart);
+        w.pos = separatorStart;
+        pending = kSepNone;
+      }
+      if (status != hvcnSUCCESS) break;
+      current = next;
+      continue;
+    }
+    *contentEnd = w.pos;
+    if (status != hvcnSUCCESS) break;
+
+    const bool openEnded = (current->tokenFlags & hvcnTOK_OPEN_ENDED) != 0;
+    if (!next) {
+      if (current->trailSep > kSepAdjacent && !openEnded && separatorSeen) {
+        if (!w.Put(static_cast<char>(current->trailSep))) {
+          status = hvcnERR_BUFFER_TOO_SMALL;
+          break;
+        }
+        *contentEnd = w.pos;
+      }
+    } else if (f->nameType == -1 && openEnded) {
+      if (!w.Put(' ')) {
+        status = hvcnERR_BUFFER_TOO_SMALL;
+        break;
+      }
+    } else {
+      pending = current->trailSep;
+      if (pending == next->leadSep) {
+        pending = kSepNone;  // the next token writes it, when it has text
+      } else if (pending <= kSepAdjacent) {
+        pending = kSepNone;
+        if (!w.Put(' ')) {
+          status = hvcnERR_BUFFER_TOO_SMALL;
+          break;
+        }
+      } else {
+        if (!w.Put(static_cast<char>(pending))) {
+          status = hvcnERR_BUFFER_TOO_SMALL;
+          break;
+        }
+        *contentEnd = w.pos;
+        if (!w.Put(' ')) {
+          status = hvcnERR_BUFFER_TOO_SMALL;
+          break;
+        }
+      }
+    }
+    current = next;
+  }
+  return status;
+}
+
+}  // namespace
+
+}  // namespace hvcn::output
+
+using hvcn::ApiFrame;
+
+extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* f, char* name, uint32_t size,
+                                                     uint16_t flags) noexcept {
+  using namespace hvcn::output;
+  namespace trace = hvcn::trace;
+  ApiFrame frame("hvcnFormatName", ApiFrame::ReturnLine::WithName, "hvcnFormatName(%Fp, %Fp, %u, 0x%x)",
+                 static_cast<const void*>(f), static_cast<const void*>(name), size, flags);
+  if (!f) {
+    ApiFrame::Fault("Format pointer is NULL");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  hvcn::ClearDetail(f);
+  if (!name || size == 0) {
+    ApiFrame::Fault("Name buffer is NULL or zero length.");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+
+  // A typed name comes back exactly as it was typed.
+  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) {
+    const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
+    const size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer)
+                              : sizeof f->nameBuffer - 1;
+    if (length < size) {
+      trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
+      std::memcpy(name, f->nameBuffer, length);
+      name[length] = '\0';
+      return frame.Finish(hvcnSUCCESS);
+    }
+    trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
+    return frame.Finish(hvcnERR_BUFFER_TOO_SMALL);
+  }
+
+  const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
+  if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
+  char escapes[sizeof f->escapeList];
+  std::memcpy(escapes, f->escapeList, sizeof escapes);
+  escapes[sizeof escapes - 1] = '\0';
+
+  Writer w{name, size, {}, escaping ? escapes : "", escaping};
+  // Tokens of the personal name, and a foreign address with its token,
+  // keep their attributes out of the X.400 part.
+  bool foreign = false;
+  hvcnToken work;
+  for (int k = 0; k < hvcnTOKEN_COUNT; ++k) {
+    const hvcnToken* token = NextOutputToken(f, k, &work);
+    if (!token || token->id == 0) break;
+    if (token->id == hvcnTOKEN_EFA) {
+      if (!foreign) foreign = ForeignAddressPresent(f);
+      if (foreign) {
+        for (int s = 15; s <= 22; ++s) w.marks[s] = true;
+        for (int s = 34; s <= 41; ++s) w.marks[s] = true;
+      }
+    } else if (token->id == hvcnTOKEN_CANON || token->id == hvcnTOKEN_NONCANON) {
+      for (int s = 0; s <= 3; ++s) w.marks[s] = true;
+      if (!(f->flags & hvcnFMT_7BIT_ONLY))
+        for (int s = 25; s <= 28; ++s) w.marks[s] = true;
+    }
+  }
+
+  char* contentEnd = name;
+  const int32_t status = WriteTokens(f, w, foreign, &contentEnd);
+  *contentEnd = '\0';
+  if (f->nameType != -1) RestoreWildcards(name);
+  if (status == hvcnSUCCESS) trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", name);
+  return frame.Finish(status);
+}

@@ -1,0 +1,50 @@
+// Writing a held name as text: the per-call state the formatter shares with
+// the token renderers, and the renderers themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "api/hvcn.h"
+#include "model/tables.h"
+
+namespace hvcn::output {
+
+// The state of one hvcnFormatName call.
+struct Writer {
+  char* pos;            // where the next character goes
+  uint32_t left;        // bytes still free from pos, the NUL included
+  bool marks[model::kSlotCount] = {};  // slots written, or owned by a token that writes them
+  const char* escapes;  // the characters to escape ("" when escaping is off)
+  bool escaping;
+
+  // Writes one separator or blank; needs 2 bytes left.
+  bool Put(char c) noexcept {
+    if (left < 2) return false;
+    *pos++ = c;
+    --left;
+    return true;
+  }
+};
+
+// The slot whose value stands for slot s: a reconfigured slot, a non-empty
+// teletex twin, or s itself; -1 when none holds a value.
+int SelectValueSlot(const hvcnFormat* format, int slot) noexcept;
+
+// Writes [value, value + length) with a backslash before each character of
+// the list, leaving escapes already in the value alone. -1 when it does not
+// fit (nothing counts as written then).
+int EscapeValue(Writer& w, const char* value, size_t length, const char* list) noexcept;
+
+// "RFC-822" (length 7) or "QVMEXT" (length 6 or 7), letter case ignored.
+bool IsForeignAddressType(const char* text, size_t length) noexcept;
+
+// The renderers: 0, or 1 when the text did not fit. Each leaves a NUL at
+// its final output position.
+int FormatCanonicalName(const hvcnFormat* format, Writer& w) noexcept;
+int FormatNonCanonicalName(const hvcnFormat* format, Writer& w) noexcept;
+int FormatX400Part(const hvcnFormat* format, Writer& w) noexcept;
+int FormatForeignAddress(const hvcnFormat* format, const hvcnToken& token, Writer& w) noexcept;
+int FormatAttributeToken(const hvcnFormat* format, const hvcnToken& token, Writer& w) noexcept;
+
+}  // namespace hvcn::output

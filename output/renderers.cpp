@@ -1,0 +1,321 @@
+// The token renderers: the text of one output token from the held values.
+#include <cstring>
+#include <string_view>
+
+#include "core/platform/chars.h"
+#include "core/trace.h"
+#include "model/held_value.h"
+#include "model/tag_names.h"
+#include "output/output.h"
+
+namespace hvcn::output {
+namespace {
+
+using model::HeldValue;
+using model::ValueOf;
+
+// A scratch text for initials and qualifiers with periods added: room for
+// every byte of the largest value and a period after each.
+constexpr size_t kScratch = 2 * sizeof(hvcnFormat::nameBuffer) + 1;
+
+// The order in which the X.400 part writes the catalogue slots.
+constexpr int kX400Order[] = {
+    4,  5,  6,  7,                           // organisational units 1-4
+    8,  9,  10, 11,                          // organisation, country, ADMD, PRMD
+    15, 16, 17, 18, 19, 20, 21, 22,          // DDA type and value pairs 1-4
+    0,  1,  2,  3,                           // surname, given name, initials, qualifier
+    12, 13, 14,                              // X.121, numeric user id, terminal id
+    23, 24,                                  // common name, ff
+    25, 26, 27, 28, 29, 30, 31, 32, 33,      // teletex twins ...
+    34, 35, 36, 37, 38, 39, 40, 41, 42,
+};
+
+// Foreign-address type keywords, with the longest type each may stand for.
+struct Keyword {
+  const char* text;
+  size_t length;
+  size_t longest;
+};
+constexpr Keyword kForeignKeywords[] = {
+    {"RFC-822", 7, 7},
+    {"QVMEXT", 6, 7},
+};
+
+bool IsDdaType(int slot) noexcept {
+  return (slot >= 15 && slot <= 21 && slot % 2 == 1) || (slot >= 34 && slot <= 40 && slot % 2 == 0);
+}
+
+bool Decoded(const hvcnFormat* f) noexcept { return f->nameType != -1; }
+
+bool Flag(const hvcnFormat* f, uint16_t flag) noexcept { return (f->flags & flag) != 0; }
+
+void Terminate(Writer& w) noexcept { *w.pos = '\0'; }
+
+// Writes a value, escaped with the list when escaping is on.
+bool WriteValue(Writer& w, std::string_view value, const char* list) noexcept {
+  if (value.empty()) return true;
+  if (w.escaping) return EscapeValue(w, value.data(), value.size(), list) >= 0;
+  if (w.left <= value.size()) return false;
+  std::memcpy(w.pos, value.data(), value.size());
+  w.pos += value.size();
+  w.left -= static_cast<uint32_t>(value.size());
+  return true;
+}
+
+// Initials as "J.K.", a qualifier as "Jr.": decoded names hold them
+// without their periods.
+std::string_view WithPeriods(std::string_view value, bool eachCharacter, char* scratch) noexcept {
+  size_t n = 0;
+  if (eachCharacter) {
+    for (const char* p = value.data(); p < value.data() + value.size();) {
+      size_t bytes = CharBytes(p);
+      if (p + bytes > value.data() + value.size()) bytes = static_cast<size_t>(value.data() + value.size() - p);
+      std::memcpy(scratch + n, p, bytes);
+      n += bytes;
+      scratch[n++] = '.';
+      p += bytes;
+    }
+  } else {
+    std::memcpy(scratch, value.data(), value.size());
+    n = value.size();
+    scratch[n++] = '.';
+  }
+  scratch[n] = '\0';
+  return {scratch, n};
+}
+
+// The text a personal part is written with.
+std::string_view PersonalText(const hvcnFormat* f, int part, std::string_view value, char* scratch) noexcept {
+  if (!Decoded(f) || (part != 2 && part != 3)) return value;
+  return WithPeriods(value, part == 2, scratch);
+}
+
+}  // namespace
+
+int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
+  if (slot < 0 || slot >= model::kSlotCount) return -1;
+  if (slot < 4 && !Flag(f, hvcnFMT_NO_RECONFIG)) {
+    const int32_t r = f->reconfigured[slot];
+    if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
+  }
+  if (slot < 25 && !Flag(f, hvcnFMT_7BIT_ONLY)) {
+    const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
+    if (twin != slot && !ValueOf(f, twin).empty()) return twin;
+  }
+  return model::IsPresent(f, slot) ? slot : -1;
+}
+
+int EscapeValue(Writer& w, const char* value, size_t length, const char* list) noexcept {
+  if (w.left <= length) {
+    trace::WriteLine(trace::tag::kError, "SEC: No space available in buffer");
+    return -1;
+  }
+  uint32_t budget = w.left - static_cast<uint32_t>(length);
+  char* out = w.pos;
+  const char* p = value;
+  const char* end = value + length;
+  auto copyCharacter = [&](const char*& q) noexcept {
+    size_t bytes = CharBytes(q);
+    if (q + bytes > end) bytes = static_cast<size_t>(end - q);
+    std::memcpy(out, q, bytes);
+    out += bytes;
+    q += bytes;
+  };
+  while (p < end) {
+    if (*list && std::strchr(list, *p)) {
+      if (budget < 2) return -1;
+      *out++ = '\\';
+      --budget;
+      copyCharacter(p);
+    } else if (*p == '\\') {
+      // An escape the value holds already: copied with its character.
+      copyCharacter(p);
+      if (p < end) copyCharacter(p);
+    } else {
+      copyCharacter(p);
+    }
+  }
+  const int written = static_cast<int>(out - w.pos);
+  w.pos = out;
+  w.left = budget;
+  return written;
+}
+
+bool IsForeignAddressType(const char* text, size_t length) noexcept {
+  for (const Keyword& keyword : kForeignKeywords) {
+    if (length < keyword.length || length > keyword.longest) continue;
+    bool equal = true;
+    for (size_t i = 0; i < keyword.length && equal; ++i) {
+      char c = text[i];
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      equal = c == keyword.text[i];
+    }
+    if (equal) return true;
+  }
+  return false;
+}
+
+int FormatAttributeToken(const hvcnFormat* f, const hvcnToken& token, Writer& w) noexcept {
+  const int slot = SelectValueSlot(f, static_cast<int>(token.slot));
+  int result = 0;
+  if (slot >= 0) {
+    w.marks[slot] = true;
+    if (!WriteValue(w, ValueOf(f, slot).text, w.escapes)) result = 1;
+  }
+  Terminate(w);
+  return result;
+}
+
+int FormatCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
+  char scratch[kScratch];
+  bool surnameWritten = false;
+  for (int part = 0; part < 4; ++part) {
+    const int slot = SelectValueSlot(f, part);
+    if (slot < 0) continue;
+    w.marks[slot] = true;
+    const std::string_view value = ValueOf(f, slot).text;
+    bool ok = true;
+    if (part == 0) {
+      ok = WriteValue(w, value, w.escapes);
+      surnameWritten = true;
+    } else if (!value.empty()) {
+      if (surnameWritten) {
+        surnameWritten = false;
+        ok = w.Put(f->commaChar);
+      }
+      ok = ok && w.Put(' ') && WriteValue(w, PersonalText(f, part, value, scratch), w.escapes);
+    }
+    if (!ok) {
+      Terminate(w);
+      return 1;
+    }
+  }
+  Terminate(w);
+  return 0;
+}
+
+int FormatNonCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
+  constexpr int kOrder[] = {1, 2, 0, 3};  // given name, initials, surname, qualifier
+  char scratch[kScratch];
+  bool somethingWritten = false;
+  for (int part : kOrder) {
+    const int slot = SelectValueSlot(f, part);
+    if (slot < 0) continue;
+    w.marks[slot] = true;
+    const std::string_view value = ValueOf(f, slot).text;
+    if (value.empty()) continue;
+    bool ok = true;
+    if (somethingWritten) {
+      ok = w.Put(' ');
+      somethingWritten = false;
+    }
+    ok = ok && WriteValue(w, PersonalText(f, part, value, scratch), w.escapes);
+    if (!ok) {
+      Terminate(w);
+      return 1;
+    }
+    somethingWritten = true;
+  }
+  Terminate(w);
+  return 0;
+}
+
+int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w) noexcept {
+  // Only the closing character is escaped here, so that the address never
+  // ends early.
+  const char list[2] = {static_cast<char>(token.trailSep > 1 ? token.trailSep : 0), '\0'};
+  for (int k = 1; k <= 4; ++k) {
+    const int typeSlot = 13 + 2 * k;
+    const int value = SelectValueSlot(f, typeSlot + 1);
+    if (value < 0 || ValueOf(f, value).empty()) break;
+    if (SelectValueSlot(f, typeSlot) >= 0) {
+      const uint32_t length = f->attributes[typeSlot].valueLength;
+      if (length == hvcnVALUE_ABSENT) break;
+      if (length != hvcnVALUE_FOREIGN && length != 0) {
+        const std::string_view type = ValueOf(f, typeSlot).text;
+        if (!IsForeignAddressType(type.data(), type.size())) break;
+      }
+    }
+    if (!WriteValue(w, ValueOf(f, value).text, list)) {
+      Terminate(w);
+      return 1;
+    }
+  }
+  Terminate(w);
+  return 0;
+}
+
+int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
+  const char slash = f->slashChar;
+  char* committed = w.pos;
+  uint32_t committedLeft = w.left;
+  bool ouRun = false;
+  auto fail = [&]() noexcept {
+    w.pos = committed;
+    w.left = committedLeft;
+    Terminate(w);
+    return 1;
+  };
+  // After the last unit, the separator it left becomes the slash.
+  auto endOuRun = [&]() noexcept {
+    if (ouRun) w.pos[-1] = slash;
+    ouRun = false;
+  };
+  const size_t count = std::size(kX400Order);
+  for (size_t i = 0; i < count; ++i) {
+    const int x = kX400Order[i];
+    if (x >= f->x400Mask || (x < 4 && !Flag(f, hvcnFMT_X400_PERSONAL)) ||
+        (x >= 13 && x <= 22 && Flag(f, hvcnFMT_NO_FOREIGN)))
+      continue;
+    const int s = SelectValueSlot(f, x);
+    if (s < 0 || w.marks[s]) {
+      if (IsDdaType(x)) ++i;
+      continue;
+    }
+    const HeldValue held = ValueOf(f, s);
+    if (IsDdaType(x)) {
+      if (f->attributes[s].valueLength == 0) {
+        ++i;
+        continue;
+      }
+      endOuRun();
+      // The item name: the DDA tag followed by the type.
+      char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
+      const size_t prefix = std::strlen(model::TagName(model::DdaPrefixIndex()));
+      std::memcpy(name, model::TagName(model::DdaPrefixIndex()), prefix);
+      std::memcpy(name + prefix, held.text.data(), held.text.size());
+      if (!WriteValue(w, {name, prefix + held.text.size()}, w.escapes) || !w.Put('=')) return fail();
+      const int valueSlot = i + 1 < count ? SelectValueSlot(f, kX400Order[++i]) : -1;
+      if (valueSlot < 0) {
+        committed = w.pos;
+        committedLeft = w.left;
+        if (!w.Put(slash)) return fail();
+        continue;
+      }
+      if (!WriteValue(w, ValueOf(f, valueSlot).text, w.escapes)) return fail();
+    } else if (x >= 4 && x <= 7 && !Flag(f, hvcnFMT_OU_TAGS)) {
+      if (held.empty()) continue;
+      ouRun = true;
+      if (!WriteValue(w, held.text, w.escapes)) return fail();
+    } else {
+      if (held.empty()) continue;
+      endOuRun();
+      const char* tag = model::TagName(x);
+      const size_t tagLength = std::strlen(tag);
+      if (w.left <= tagLength) return fail();
+      std::memcpy(w.pos, tag, tagLength);
+      w.pos += tagLength;
+      w.left -= static_cast<uint32_t>(tagLength);
+      if (!w.Put('=') || !WriteValue(w, held.text, w.escapes)) return fail();
+    }
+    committed = w.pos;
+    committedLeft = w.left;
+    if (!w.Put(ouRun && x != 7 ? f->commaChar : slash)) return fail();
+  }
+  w.pos = committed;
+  w.left = committedLeft;
+  Terminate(w);
+  return 0;
+}
+
+}  // namespace hvcn::output
