@@ -57,11 +57,13 @@ bool ModuleFileName(Module module, char* buffer, size_t size) noexcept {
   if (!buffer || size == 0) return false;
   DWORD room = Dword(size);
   DWORD n = ::GetModuleFileNameA(static_cast<HMODULE>(module), buffer, room);
-  // A cut path (n == room) is as good as none.
-  if (n == 0 || n >= room) {
+  if (n == 0) {
     buffer[0] = '\0';
     return false;
   }
+  // A path longer than the buffer comes back cut (and, on old systems,
+  // without its NUL): the call still succeeded.
+  if (n >= room) buffer[room - 1] = '\0';
   return true;
 }
 
@@ -106,17 +108,19 @@ bool RegistryOpen(RegistryKey& key, RegistryRoot root, const char* path) noexcep
 
 bool RegistryReadString(RegistryKey& key, const char* name, char* buffer, size_t size) noexcept {
   if (!key.open || !buffer || size == 0) return false;
-  // One byte is kept back: a stored string need not end in NUL.
   DWORD type = 0;
-  DWORD bytes = Dword(size - 1);
+  DWORD bytes = Dword(size);
   LONG status = ::RegQueryValueExA(static_cast<HKEY>(key.handle), name, nullptr, &type,
                                    reinterpret_cast<BYTE*>(buffer), &bytes);
-  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-    buffer[0] = '\0';
-    return false;
+  // A value larger than the buffer cannot be read (ERROR_MORE_DATA).
+  bool ok = status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);
+  if (ok && (bytes == 0 || buffer[bytes - 1] != '\0')) {
+    // Stored without its NUL: terminate it when there is room.
+    if (bytes < size) buffer[bytes] = '\0';
+    else ok = false;
   }
-  buffer[bytes < size ? bytes : size - 1] = '\0';
-  return true;
+  if (!ok) buffer[0] = '\0';
+  return ok;
 }
 
 bool RegistryReadDword(RegistryKey& key, const char* name, uint32_t* value) noexcept {
