@@ -10,9 +10,18 @@ std::string Native(const std::string& utf8) { return utf8; }
 
 std::string Oem(const std::string& utf8) { return utf8; }
 
-ProfileFile::ProfileFile(std::filesystem::path folder) : path_(std::move(folder) / "TNUAL.INI") {}
+ProfileFile::ProfileFile(std::filesystem::path folder) : path_(std::move(folder) / "TNUAL.INI") {
+  if (std::filesystem::exists(path_)) {
+    hadOriginal_ = true;
+    original_ = ReadFile(path_.string());
+  }
+}
 
 ProfileFile::~ProfileFile() {
+  if (hadOriginal_) {
+    std::ofstream(path_, std::ios::binary) << original_;
+    return;
+  }
   std::error_code ignored;
   std::filesystem::remove(path_, ignored);
 }
