@@ -18,7 +18,8 @@ if(HVCN_SANITIZE)
 endif()
 
 if(WIN32)
-  set(HVCN_PLATFORM_LIBS "")
+  # The resource, profile, registry and character services.
+  set(HVCN_PLATFORM_LIBS user32 advapi32)
   # Each DLL and program stands alone: the runtime is linked statically.
   add_link_options(-static -static-libgcc -static-libstdc++)
 else()

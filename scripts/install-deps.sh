@@ -1,14 +1,20 @@
 #!/bin/sh
 # Installs the Debian packages a job needs, skipping those already present.
-#   scripts/install-deps.sh build   compilers, CMake, Ninja, Python
-#   scripts/install-deps.sh test    build + GoogleTest sources
+#   scripts/install-deps.sh build     compilers, CMake, Ninja, Python
+#   scripts/install-deps.sh test      build + GoogleTest sources, clang
+#   scripts/install-deps.sh windows   build + GoogleTest sources, the mingw-w64
+#                                     cross compilers and Wine (64-bit) to run
+#                                     the Windows tests
 set -eu
 
 job=${1:-build}
 packages="g++ cmake ninja-build python3"
-if [ "$job" = test ]; then
-  packages="$packages googletest clang"
-fi
+case "$job" in
+  build) ;;
+  test) packages="$packages googletest clang" ;;
+  windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64" ;;
+  *) echo "usage: $0 build|test|windows" >&2; exit 2 ;;
+esac
 
 missing=""
 for p in $packages; do

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "hvcn.h"
 #include "support/files.h"
@@ -76,6 +77,15 @@ TEST(GetErrorText, NullOrEmptyBufferIsRefusedWithALineAtAnyLevel) {
   EXPECT_EQ(hvcn::test::LogTexts(lines, "ERROR________"),
             (std::vector<std::string>{"Supplied buffer NULL or zero length", "Supplied buffer NULL or zero length"}));
   EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST(Startup, RunsOnceAndNotForEachNewThread) {
+  // Start-up empties the log; run again when a thread starts, it would
+  // delete the line written before.
+  std::remove("tnname.log");
+  EXPECT_EQ(hvcnGetErrorText(0, nullptr, 1), hvcnERR_BAD_PARAMETER);
+  std::thread([] {}).join();
+  EXPECT_EQ(hvcn::test::ReadLog("tnname.log").size(), 1u);
 }
 
 TEST(Version, TextAndInterfaceNumber) {

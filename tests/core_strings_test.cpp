@@ -7,6 +7,7 @@
 #include "core/strings.h"
 #include "support/environment.h"
 #include "support/golden.h"
+#include "support/platform.h"
 #include "support/trace_capture.h"
 
 namespace hvcn {
@@ -48,7 +49,7 @@ TEST(LoadLocalString, ExistingMissingAndSmallBuffers) {
     char buffer[256];
     std::memset(buffer, 'x', sizeof buffer);
     EXPECT_EQ(LoadLocalString(ModuleNamed(c.module), c.id, buffer, c.size), c.found) << c.id;
-    EXPECT_STREQ(buffer, c.text) << c.module << " " << c.id << " size " << c.size;
+    EXPECT_EQ(buffer, test::Native(c.text)) << c.module << " " << c.id << " size " << c.size;
   }
 }
 
@@ -72,11 +73,10 @@ TEST(LoadLocalString, TraceLines) {
 }
 
 TEST(ProfileReaders, GoldenCases) {
-  test::TempDir dir;
-  test::ScopedEnv profileDir("HVCN_PROFILE_DIR", dir.path().string().c_str());
+  test::ScopedProfile profile;
   for (const auto& c : test::ReadGolden("profile_readers.txt")) {
     SCOPED_TRACE(c.Where());
-    dir.Write("TNUAL.INI", c[2]);
+    profile.Write(c[2]);
     os::Module module = ModuleNamed(c[0]);
     const std::string& kind = c[1];
     if (kind == "text") {
@@ -98,9 +98,8 @@ TEST(ProfileReaders, GoldenCases) {
 }
 
 TEST(ProfileReaders, TraceLinesForMissingNamesAndBadNumbers) {
-  test::TempDir dir;
-  test::ScopedEnv profileDir("HVCN_PROFILE_DIR", dir.path().string().c_str());
-  dir.Write("TNUAL.INI", "[NameParsing]\nLogLevel=letters\nLogFile=x.log\n");
+  test::ScopedProfile profile;
+  profile.Write("[NameParsing]\nLogLevel=letters\nLogFile=x.log\n");
   test::TraceCapture capture(0x0008);
   char value[64];
   GetProfileText(os::OwnModule(), kSectionNameParsing, kSettingLogFile, "tnname.log", value, sizeof value);

@@ -10,6 +10,7 @@
 #include "core/platform/os.h"
 #include "core/text_format.h"
 #include "core/trace.h"
+#include "support/platform.h"
 #include "support/trace_capture.h"
 
 namespace hvcn {
@@ -136,13 +137,13 @@ TEST(ApiFrame, EntryStatusTextAndReturnLines) {
   std::string zeros(sizeof(void*) * 2, '0');
   const std::vector<std::string> expected = {
       "API_ENTRY____ hvcnSetFormatInfo(" + zeros + ", " + zeros + ", 16)",
-      "API_ERROR____ La struttura di formato fornita non è pronta per l'uso.",
+      test::Native("API_ERROR____ La struttura di formato fornita non è pronta per l'uso."),
       "API_RETURN___ 9 (hvcnSetFormatInfo)",
       "API_ENTRY____ hvcnParseFormatString(\"%(CANON)\", " + zeros + ")",
       "API_RETURN___ 0",
       "API_ENTRY____ hvcnParseFormatString(\"<null>\", " + zeros + ")",
       "ERROR________ Format pointer is NULL",
-      "API_ERROR____ Uno o più dei parametri non è valido.",
+      test::Native("API_ERROR____ Uno o più dei parametri non è valido."),
   };
   EXPECT_EQ(capture.TaggedTexts(), expected);
 }
@@ -160,9 +161,9 @@ TEST(ApiFrame, UnconditionalFaultLinesAreWrittenAtLevelZero) {
 TEST(DetailRecorder, LoadsTheTextOrTheGeneralTextWithTheNumber) {
   static hvcnFormat format;
   RecordDetail(&format, 2003);
-  EXPECT_STREQ(format.errorDetail, "Non inserire parentesi di chiusura alla fine del nome token.");
+  EXPECT_EQ(format.errorDetail, test::Native("Non inserire parentesi di chiusura alla fine del nome token."));
   RecordDetail(&format, 2999);
-  EXPECT_STREQ(format.errorDetail, "Si è verificato un errore generale (2999)");
+  EXPECT_EQ(format.errorDetail, test::Native("Si è verificato un errore generale (2999)"));
   ClearDetail(&format);
   EXPECT_STREQ(format.errorDetail, "");
 }

@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "support/files.h"
+#include "support/platform.h"
 #include "support/process.h"
 
 namespace hvcn::test {
@@ -18,8 +20,10 @@ namespace fs = std::filesystem;
 
 #if defined(_WIN32)
 constexpr const char* kSuffix = ".dll";
+constexpr const char* kLibraryName = "hvcn.dll";
 #else
 constexpr const char* kSuffix = ".so";
+constexpr const char* kLibraryName = "libhvcn.so";
 #endif
 
 constexpr const char* kOffice16Italian =
@@ -29,25 +33,28 @@ constexpr const char* kOffice16Italian =
     "[HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\16.0\\Common\\LanguageResources]\n"
     "\"UILanguage\"=dword:00000410\n";
 
-// One installation: a library folder, a working folder and a profile folder.
+// One installation: a library folder, a working folder, and a profile and a
+// registry as the platform has them (on Windows the session's own, for the
+// installation's lifetime).
 class Installation {
  public:
   explicit Installation(const std::vector<std::string>& resources, const std::string& libFolder = "lib")
-      : lib_(root_.path() / libFolder), work_(root_.path() / "work"), profile_(root_.path() / "profile") {
+      : lib_(root_.path() / libFolder),
+        work_(root_.path() / "work"),
+        profileFolder_(root_.path() / "profile"),
+        profile_(profileFolder_) {
     fs::create_directories(lib_);
     fs::create_directories(work_);
-    fs::create_directories(profile_);
-    library_ = (lib_ / (std::string("libhvcn") + kSuffix)).string();
+    fs::create_directories(profileFolder_);
+    library_ = (lib_ / kLibraryName).string();
     fs::copy_file(HVCN_TEST_LIBRARY, library_);
     for (const auto& name : resources)
       fs::copy_file(std::string(HVCN_TEST_LIB_DIR) + "/" + name + kSuffix, lib_ / (name + kSuffix));
   }
 
-  void Profile(const std::string& text) { WriteTo(profile_ / "TNUAL.INI", text); }
-  void Registry(const std::string& text) {
-    WriteTo(root_.path() / "registry.reg", text);
-    env_.push_back("HVCN_REGISTRY=" + (root_.path() / "registry.reg").string());
-  }
+  void Profile(const std::string& text) { profile_.Write(text); }
+  void Registry(const std::string& text) { registry_ = std::make_unique<RegistryScenario>(text, root_.path()); }
+  // A variable of the probe's environment (the posix stand-ins read some).
   void Env(const std::string& assignment) { env_.push_back(assignment); }
   std::string WorkFile(const std::string& name) const { return (work_ / name).string(); }
 
@@ -56,7 +63,9 @@ class Installation {
     std::vector<std::string> argv = {HVCN_TEST_PROBE, library_};
     argv.insert(argv.end(), command.begin(), command.end());
     std::vector<std::string> env = env_;
-    env.push_back("HVCN_PROFILE_DIR=" + profile_.string());
+    for (const std::string& assignment :
+         {profile_.Environment(), registry_ ? registry_->Environment() : std::string()})
+      if (!assignment.empty()) env.push_back(assignment);
     ProcessResult result = RunProcess(argv, env, work_.string());
     EXPECT_EQ(result.exitCode, 0) << result.out;
     std::vector<std::string> lines;
@@ -70,12 +79,10 @@ class Installation {
   }
 
  private:
-  static void WriteTo(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-
   TempDir root_;
-  fs::path lib_, work_, profile_;
+  fs::path lib_, work_, profileFolder_;
+  ProfileFile profile_;
+  std::unique_ptr<RegistryScenario> registry_;
   std::string library_;
   std::vector<std::string> env_;
 };
@@ -85,10 +92,10 @@ using Lines = std::vector<std::string>;
 TEST(Startup, WithoutAResourceLibraryTheOwnItalianTableAnswers) {
   Installation install({});
   install.Env("LANG=en_US.UTF-8");
-  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
-  EXPECT_EQ(install.Probe({"error", "30", "256"}), Lines{"0|Il Tipo di terminale non è stato riconosciuto."});
-  EXPECT_EQ(install.Probe({"error", "31", "256"}), Lines{"11|Si è verificato un errore generale (31)"});
-  EXPECT_EQ(install.Probe({"error", "-1", "256"}), Lines{"11|Si è verificato un errore generale (-1)"});
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{Native("0|Non si è riscontrato alcun problema.")});
+  EXPECT_EQ(install.Probe({"error", "30", "256"}), Lines{Native("0|Il Tipo di terminale non è stato riconosciuto.")});
+  EXPECT_EQ(install.Probe({"error", "31", "256"}), Lines{Native("11|Si è verificato un errore generale (31)")});
+  EXPECT_EQ(install.Probe({"error", "-1", "256"}), Lines{Native("11|Si è verificato un errore generale (-1)")});
   EXPECT_EQ(install.Probe({"error", "0", "5"}), Lines{"0|Non "});
   EXPECT_EQ(install.Probe({"version", "4"}), Lines{"0|X.0|104"});
 }
@@ -100,10 +107,25 @@ TEST(Startup, EnglishTextsWithTarnresBesideTheLibrary) {
   EXPECT_EQ(install.Probe({"version", "64"}), Lines{"0|X.05.20.01|104"});
 }
 
+#if !defined(_WIN32)
+// posix only: a Windows process takes its user locale from the session, not
+// from its environment. The Office language below works on both.
 TEST(Startup, TheItalianLibraryFollowsTheUserLocale) {
   Installation install({"tarnres", "tarnresIT"});
   install.Env("LANG=it_IT.UTF-8");
   EXPECT_EQ(install.Probe({"error", "1", "256"}), Lines{"0|Il buffer fornito è troppo piccolo."});
+}
+#endif
+
+TEST(Startup, TheItalianLibraryFollowsTheOfficeInstallLanguage) {
+  // No Outlook path: only the Office 9.0 key is read; no UILanguage there.
+  Installation install({"tarnres", "tarnresIT"});
+  install.Env("LANG=en_US.UTF-8");
+  install.Registry(
+      "REGEDIT4\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\9.0\\Common\\LanguageResources]\n"
+      "\"InstallLanguage\"=dword:00000410\n");
+  EXPECT_EQ(install.Probe({"error", "1", "256"}), Lines{Native("0|Il buffer fornito è troppo piccolo.")});
 }
 
 TEST(Startup, OfficeLanguageFromTheRegistryChoosesTarnresIT) {
@@ -111,7 +133,7 @@ TEST(Startup, OfficeLanguageFromTheRegistryChoosesTarnresIT) {
   install.Env("LANG=en_US.UTF-8");
   install.Registry(kOffice16Italian);
   install.Profile("[NameParsing]\nLogFile=trace.log\nLogLevel=1\n");
-  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{Native("0|Non si è riscontrato alcun problema.")});
   auto info = LogTexts(ReadLog(install.WorkFile("trace.log")), "INFORMATION__");
   ASSERT_EQ(info.size(), 2u);
   EXPECT_EQ(info[1].rfind("Resource DLL Loaded: tarnresIT.dll Instance: ", 0), 0u) << info[1];
@@ -170,7 +192,7 @@ TEST(Startup, WithoutAProfileTheDefaultLogIsDeleted) {
 TEST(Startup, ALibraryInATarnresFolderServesItsOwnStrings) {
   Installation install({"tarnres"}, "tarnres-install");
   install.Env("LANG=en_US.UTF-8");
-  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{"0|Non si è riscontrato alcun problema."});
+  EXPECT_EQ(install.Probe({"error", "0", "256"}), Lines{Native("0|Non si è riscontrato alcun problema.")});
 }
 
 TEST(Startup, FormatDefaultsComeFromTheProfileInTheLibrarysLanguage) {

@@ -18,7 +18,8 @@ using Module = void*;
 // is the DLL's own instance handle, recorded by the module entry.
 Module OwnModule() noexcept;
 
-// GetModuleFileNameA: the full path of the module's file. False on failure.
+// GetModuleFileNameA: the full path of the module's file, cut to size - 1
+// bytes when longer. False on failure.
 bool ModuleFileName(Module module, char* buffer, size_t size) noexcept;
 
 // LoadLibraryExA(path, NULL, 0). On posix the name's ".dll" becomes ".so".
@@ -51,7 +52,8 @@ struct RegistryKey {
 };
 
 bool RegistryOpen(RegistryKey& key, RegistryRoot root, const char* path) noexcept;
-// A string value (REG_SZ), terminated within size. False when missing.
+// A string value (REG_SZ), terminated within size. False when missing, of
+// another type, or too long for the buffer (ERROR_MORE_DATA).
 bool RegistryReadString(RegistryKey& key, const char* name, char* buffer,
                         size_t size) noexcept;
 // A four-byte value (REG_DWORD). False when missing or of another size.

@@ -207,6 +207,8 @@ ValueKind FindRegistryValue(const RegistryKey& key, const char* name, char* text
       size_t textLength = 0;
       char scratch[1024];
       if (!QuotedString(&p, end, scratch, sizeof scratch, &textLength)) return ValueKind::None;
+      // As RegQueryValueExA: a value that does not fit cannot be read.
+      if (text && textLength + 1 > size) return ValueKind::None;
       if (text) CopyCut(text, size, scratch, textLength);
       return ValueKind::String;
     }

@@ -17,6 +17,8 @@
 #include "hvcn.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 using Handle = HMODULE;
 static Handle Open(const char* path) { return LoadLibraryA(path); }
@@ -52,6 +54,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);  // lines end in "\n" as on posix
+#endif
   if (argc < 3) return Usage();
   g_library = Open(argv[1]);
   if (!g_library) {

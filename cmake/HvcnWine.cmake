@@ -1,0 +1,31 @@
+# Test programs of a Windows cross build run under Wine: CTest starts each
+# through the generated wine-run.sh (CMAKE_CROSSCOMPILING_EMULATOR), with a
+# Wine prefix of the build tree's own. Debian installs the 64-bit loader as
+# /usr/lib/wine/wine64, outside PATH. 32-bit programs would need the 32-bit
+# Wine as well; without it the 32-bit build builds its test programs but
+# runs only the checks made on the build machine.
+if(NOT WIN32 OR NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)
+  return()
+endif()
+if(NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
+  message(STATUS "32-bit Windows build: test programs are built, not run")
+  return()
+endif()
+
+find_program(HVCN_WINE64 NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine NO_CMAKE_FIND_ROOT_PATH)
+find_program(HVCN_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine /usr/lib64/wine
+             NO_CMAKE_FIND_ROOT_PATH)
+if(NOT HVCN_WINE64 OR NOT HVCN_WINESERVER)
+  message(WARNING "wine64 not found (Debian package wine64): Windows test programs are built, not run")
+  return()
+endif()
+
+set(HVCN_WINE_PREFIX ${PROJECT_BINARY_DIR}/wine)
+# bin/ as Wine sees it: drive Z: is the root of the file system.
+string(REPLACE "/" "\\" HVCN_WINE_PATH "Z:${HVCN_OUTPUT_BIN}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${PROJECT_BINARY_DIR}/wine-run.sh @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_BINARY_DIR}/wine-run.sh)
+set(HVCN_WINE_TESTS ON)
+message(STATUS "Windows test programs run under ${HVCN_WINE64}")
