@@ -197,7 +197,8 @@ TEST(Startup, ALibraryInATarnresFolderServesItsOwnStrings) {
 
 TEST(Startup, FormatDefaultsComeFromTheProfileInTheLibrarysLanguage) {
   Installation install({"tarnres", "tarnresIT"});
-  install.Env("LANG=it_IT.UTF-8");
+  install.Env("LANG=en_US.UTF-8");
+  install.Registry(kOffice16Italian);  // the Italian library: Italian boolean words
   install.Profile(
       "[NameParsing]\nDefaultFormat=%(1)#%(2)\nSlashCharacter=#\nCommaCharacter=;\nWildcardCharacter=?\n"
       "X400Mask=0x10\nSevenBitOnly=Attivo\nRSListUserOnly=Falso\nComplexFormats=inattivo\nOUTags=S\n"
