@@ -7,6 +7,8 @@ scripts/install-deps.sh build
 cmake --preset default >/dev/null
 cmake --build --preset default --target hvcn_cli tarnres tarnresIT
 bin=build/default/bin/hvcn
+run() { echo "\$ hvcn $*"; "$bin" "$@"; echo; }
 echo
-echo "\$ hvcn version"; $bin version
-echo "\$ hvcn error 0 3 31"; $bin error 0 3 31 || true
+run parse --internal 3 --output-format '%(NONCANON)%(EFA)%(X400)' 'Smith, John (ext-42) /o=Org/c=US'
+run parse --all 'Smith, J.'
+run version
