@@ -1,5 +1,6 @@
 #include "format/format.h"
 
+#include <array>
 #include <atomic>
 #include <cstring>
 
@@ -28,11 +29,13 @@ struct CachedDefaults {
 std::atomic<int> g_cacheState{0};  // 0 empty, 1 being written, 2 ready
 CachedDefaults g_cache;
 
-CachedDefaults ReadCachedDefaults() noexcept {
+// The published defaults, or `local` filled from the profile.
+const CachedDefaults& ReadCachedDefaults(CachedDefaults& local) noexcept {
   if (g_cacheState.load(std::memory_order_acquire) == 2) return g_cache;
   const os::Module module = ResourceModule();
   const BoolWords* words = ProcessBoolWords();
-  CachedDefaults d{};
+  CachedDefaults& d = local;
+  d = CachedDefaults{};
   GetProfileText(module, kSectionNameParsing, kSettingReconfigured, "", d.reconfigured, sizeof d.reconfigured);
   GetProfileText(module, kSectionNameParsing, kSettingComma, ",", d.comma, sizeof d.comma);
   GetProfileText(module, kSectionNameParsing, kSettingSlash, "/", d.slash, sizeof d.slash);
@@ -50,6 +53,24 @@ CachedDefaults ReadCachedDefaults() noexcept {
   return d;
 }
 
+// A reset token and a fresh attribute record, as whole arrays to copy.
+template <typename T, size_t N, typename F>
+constexpr std::array<T, N> Filled(F make) {
+  std::array<T, N> a{};
+  for (auto& item : a) item = make();
+  return a;
+}
+constexpr auto kFreshTokens = Filled<hvcnToken, hvcnTOKEN_COUNT>([] {
+  hvcnToken t{};
+  t.valueLength = hvcnVALUE_ABSENT;
+  return t;
+});
+constexpr auto kFreshRecords = Filled<hvcnAttribute, hvcnATTRIBUTE_COUNT>([] {
+  hvcnAttribute a{};
+  a.valueLength = hvcnVALUE_ABSENT;
+  return a;
+});
+
 }  // namespace
 
 void ResetToken(hvcnToken* token) noexcept {
@@ -57,23 +78,28 @@ void ResetToken(hvcnToken* token) noexcept {
   token->valueLength = hvcnVALUE_ABSENT;
 }
 
-void ResetName(hvcnFormat* format) noexcept {
+namespace {
+// The held name without its values: text, detail, flags.
+void ResetNameText(hvcnFormat* format) noexcept {
   format->nameBuffer[0] = '\0';
-  for (auto& record : format->attributes) record.valueLength = hvcnVALUE_ABSENT;
   ClearDetail(format);
   format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE));
+}
+}  // namespace
+
+void ResetName(hvcnFormat* format) noexcept {
+  for (auto& record : format->attributes) record.valueLength = hvcnVALUE_ABSENT;
+  ResetNameText(format);
 }
 
 void InitialiseFormat(hvcnFormat* format) noexcept {
   format->formatString[0] = '\0';
-  for (auto& token : format->tokens) ResetToken(&token);
-  for (auto& id : format->outputTokenIds) id = 0;
+  std::memcpy(format->tokens, kFreshTokens.data(), sizeof format->tokens);
+  std::memset(format->outputTokenIds, 0, sizeof format->outputTokenIds);
   for (auto& entry : format->reconfigured) entry = -1;
-  ResetName(format);
-  for (auto& record : format->attributes) {
-    record = hvcnAttribute{};
-    record.valueLength = hvcnVALUE_ABSENT;
-  }
+  // Fresh records hold no value: that is the name reset of the values.
+  std::memcpy(format->attributes, kFreshRecords.data(), sizeof format->attributes);
+  ResetNameText(format);
   format->flags = 0;
   format->nameType = 0;
 }
@@ -86,12 +112,14 @@ int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept {
         format->formatString[0] == '\0')
       return hvcnERR_NO_FORMAT;
   }
-  const CachedDefaults d = ReadCachedDefaults();
+  CachedDefaults local;
+  const CachedDefaults& d = ReadCachedDefaults(local);
   if (d.reconfigured[0] != '\0') {
     if (int32_t status = SetReconfigured(format, d.reconfigured)) return status;
   }
-  for (int slot = 0; slot < model::kStandardSlots; ++slot)
-    if (format->attributes[slot].id == 0) format->attributes[slot] = model::CatalogueRecord(slot);
+  // The standard records come from the process catalogue. Initialisation
+  // left them all free, and a reconfigured list creates user records only.
+  std::memcpy(format->attributes, &model::CatalogueRecord(0), sizeof(hvcnAttribute) * model::kStandardSlots);
   SetSeparator(format, hvcnINFO_COMMA_CHAR, static_cast<unsigned char>(d.comma[0]));
   SetSeparator(format, hvcnINFO_SLASH_CHAR, static_cast<unsigned char>(d.slash[0]));
   SetX400Mask(format, d.x400Mask);

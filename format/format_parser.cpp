@@ -29,14 +29,15 @@ constexpr uint16_t kDetailX400NotLast = 2006;
 
 struct SectionName {
   const char* text;
+  size_t length;
   int32_t id;
 };
 constexpr SectionName kSectionNames[] = {
-    {"EFA", hvcnTOKEN_EFA},
-    {"NAME", hvcnTOKEN_CANON},
-    {"X400", hvcnTOKEN_X400},
-    {"CANON", hvcnTOKEN_CANON},
-    {"NONCANON", hvcnTOKEN_NONCANON},
+    {"EFA", 3, hvcnTOKEN_EFA},
+    {"NAME", 4, hvcnTOKEN_CANON},
+    {"X400", 4, hvcnTOKEN_X400},
+    {"CANON", 5, hvcnTOKEN_CANON},
+    {"NONCANON", 8, hvcnTOKEN_NONCANON},
 };
 
 bool EqualNoCase(const char* a, const char* b, size_t length) noexcept {
@@ -81,8 +82,9 @@ int SlotOfAttributeToken(hvcnFormat* format, int32_t id, const char* name, size_
 }  // namespace
 
 int32_t ClassifyTokenName(const char* name, size_t length) noexcept {
-  for (const auto& section : kSectionNames)
-    if (std::strlen(section.text) == length && EqualNoCase(name, section.text, length)) return section.id;
+  if (length >= 3 && length <= 8)
+    for (const auto& section : kSectionNames)
+      if (section.length == length && EqualNoCase(name, section.text, length)) return section.id;
   if (length == 0) return 0;
   bool allDigits = true;
   int64_t value = 0;

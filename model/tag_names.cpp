@@ -1,5 +1,6 @@
 #include "model/tag_names.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "core/strings.h"
@@ -9,6 +10,9 @@ namespace hvcn::model {
 namespace {
 
 char g_tagNames[kTagCount][kTagNameSize];
+uint8_t g_tagLengths[kTagCount];
+
+void NoteLength(int index) noexcept { g_tagLengths[index] = static_cast<uint8_t>(std::strlen(g_tagNames[index])); }
 int g_ddaIndex = kDdaTagIndex;
 size_t g_ddaLength = 0;
 
@@ -29,19 +33,53 @@ const char* TagName(int index) noexcept {
   return (index >= 0 && index < kTagCount) ? g_tagNames[index] : "";
 }
 
+size_t TagNameLength(int index) noexcept { return (index >= 0 && index < kTagCount) ? g_tagLengths[index] : 0; }
+
 void SetTagName(int index, const char* name) noexcept {
   if (index < 0 || index >= kTagCount) return;
   CopyText(g_tagNames[index], kTagNameSize, name);
+  NoteLength(index);
   if (index == g_ddaIndex) ComputeDdaPrefix();
 }
 
 int DdaPrefixIndex() noexcept { return g_ddaIndex; }
 size_t DdaPrefixLength() noexcept { return g_ddaLength; }
 
+namespace {
+char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameStart(const char* a, const char* b, size_t length) noexcept {
+  for (size_t i = 0; i < length; ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+}  // namespace
+
+int MatchTag(const char* tag, size_t length, bool* isDda) noexcept {
+  *isDda = false;
+  if (length == 0) return -1;
+  const char first = Lower(tag[0]);
+  for (int index = 0; index < kTagCount; ++index) {
+    const char* name = g_tagNames[index];
+    const size_t nameLength = g_tagLengths[index];
+    if (nameLength == 0 || Lower(name[0]) != first) continue;
+    if (index == g_ddaIndex) {
+      if (length >= nameLength && SameStart(tag, name, nameLength)) {
+        *isDda = true;
+        return index;
+      }
+    } else if (kTagSlot[static_cast<size_t>(index)] >= 0 && nameLength == length && SameStart(tag, name, length)) {
+      return index;
+    }
+  }
+  return -1;
+}
+
 void LoadTagNames(os::Module module) noexcept {
   for (int i = 0; i < kTagCount; ++i) {
     char* entry = g_tagNames[i];
     entry[0] = '\0';
+    g_tagLengths[i] = 0;
     if (kTagSlot[static_cast<size_t>(i)] == kNoSlot && i != kDdaTagIndex) continue;
     if (!LoadLocalString(module, static_cast<uint16_t>(kTextTagBase + i), entry, kTagNameSize))
       entry[0] = '\0';
@@ -50,6 +88,7 @@ void LoadTagNames(os::Module module) noexcept {
                        override, kTagNameSize) &&
         override[0] != '\0')
       CopyText(entry, kTagNameSize, override);
+    NoteLength(i);
   }
   ComputeDdaPrefix();
 }

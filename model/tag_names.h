@@ -11,8 +11,9 @@ namespace hvcn::model {
 
 inline constexpr size_t kTagNameSize = 10;
 
-// The tag name of index 0-42 ("" for an index without one).
+// The tag name of index 0-42 ("" for an index without one), and its length.
 const char* TagName(int index) noexcept;
+size_t TagNameLength(int index) noexcept;
 
 // Replaces the name of an index (cut to 9 characters); recomputes the
 // domain-defined-attribute prefix when the index is the DDA tag's.
@@ -21,6 +22,11 @@ void SetTagName(int index, const char* name) noexcept;
 // The domain-defined-attribute prefix: its tag-name index and text length.
 int DdaPrefixIndex() noexcept;
 size_t DdaPrefixLength() noexcept;
+
+// The tag-name index a tag written in an X.400 part stands for (letter case
+// ignored): the DDA tag matches any tag it begins (*isDda set then), every
+// other tag with a slot must match whole. -1 when none matches.
+int MatchTag(const char* tag, size_t length, bool* isDda) noexcept;
 
 // Start-up: loads the names and the profile overrides.
 void LoadTagNames(os::Module module) noexcept;

@@ -34,10 +34,10 @@ constexpr std::array<uint8_t, 256> kByteClass = MakeByteClasses();
 
 enum class Judgement : uint8_t { Accept, Flag, Reject };
 
-// Judges a character by its first byte.
-Judgement Judge(ValueClass valueClass, unsigned char b) noexcept {
-  if ((kByteClass[b] & kMarker) || b == static_cast<unsigned char>(ProcessWildcard()))
-    return Judgement::Accept;
+// The judgement of every first byte, per class (the wildcard aside, which
+// every class tolerates and which can change while the process runs).
+constexpr Judgement JudgeByte(ValueClass valueClass, unsigned char b) {
+  if (kByteClass[b] & kMarker) return Judgement::Accept;
   switch (valueClass) {
     case ValueClass::Numeric:
       return (kByteClass[b] & kNumeric) ? Judgement::Accept : Judgement::Reject;
@@ -51,6 +51,28 @@ Judgement Judge(ValueClass valueClass, unsigned char b) noexcept {
   return (kByteClass[b] & kPrintable) ? Judgement::Accept
          : b < 0x20                   ? Judgement::Reject
                                       : Judgement::Flag;
+}
+
+using JudgementTable = std::array<Judgement, 256>;
+constexpr JudgementTable MakeJudgements(ValueClass valueClass) {
+  JudgementTable t{};
+  for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = JudgeByte(valueClass, static_cast<unsigned char>(b));
+  return t;
+}
+constexpr JudgementTable kJudgements[] = {
+    MakeJudgements(ValueClass::Numeric),
+    MakeJudgements(ValueClass::Printable),
+    MakeJudgements(ValueClass::String),
+    MakeJudgements(ValueClass::TeletexOrPrintable),
+};
+
+// Judges a character by its first byte.
+Judgement Judge(ValueClass valueClass, unsigned char b, unsigned char wildcard) noexcept {
+  return b == wildcard ? Judgement::Accept : kJudgements[static_cast<size_t>(valueClass)][b];
+}
+
+Judgement Judge(ValueClass valueClass, unsigned char b) noexcept {
+  return Judge(valueClass, b, static_cast<unsigned char>(ProcessWildcard()));
 }
 
 // What differs between the classes besides the characters they take.
@@ -296,6 +318,8 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
   if (!flag) flag = &ignored;
   *flag = 0;
   const ClassRule& rule = kClassRules[static_cast<size_t>(valueClass)];
+  const JudgementTable& judgements = kJudgements[static_cast<size_t>(valueClass)];
+  const auto wildcard = static_cast<unsigned char>(ProcessWildcard());
   const char* p = value;
   int64_t length = 0;  // without escape backslashes
   while (*p) {
@@ -303,18 +327,14 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
       ++p;
       if (*p == '\0') break;  // a trailing escape ends the check
     }
-    unsigned char b = static_cast<unsigned char>(*p);
-    switch (Judge(valueClass, b)) {
-      case Judgement::Reject:
-        TraceInvalid(b);
-        return rule.badCharacter;
-      case Judgement::Flag:
-        *flag = 1;
-        break;
-      case Judgement::Accept:
-        break;
+    const auto b = static_cast<unsigned char>(*p);
+    const Judgement j = b == wildcard ? Judgement::Accept : judgements[b];
+    if (j == Judgement::Reject) {
+      TraceInvalid(b);
+      return rule.badCharacter;
     }
-    size_t n = CharBytes(p);
+    if (j == Judgement::Flag) *flag = 1;
+    const size_t n = b < 0x80 ? 1 : CharBytes(p);
     length += rule.countsCharacters ? 1 : static_cast<int64_t>(n);
     p += n;
     if (TooLong(length, maximum, rule.signedCompare)) return hvcnERR_VALUE_TOO_LONG;

@@ -100,9 +100,10 @@ int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
   }
   if (slot < 25 && !Flag(f, hvcnFMT_7BIT_ONLY)) {
     const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
-    if (twin != slot && !ValueOf(f, twin).empty()) return twin;
+    const uint32_t length = f->attributes[twin].valueLength;
+    if (twin != slot && length != hvcnVALUE_ABSENT && length != 0) return twin;
   }
-  return model::IsPresent(f, slot) ? slot : -1;
+  return f->attributes[slot].valueLength != hvcnVALUE_ABSENT ? slot : -1;
 }
 
 int EscapeValue(Writer& w, const char* value, size_t length, const char* list) noexcept {

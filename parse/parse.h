@@ -43,6 +43,8 @@ struct TokenText {
   char* trimmed;
 };
 TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
+// The same without the trailing-blank walk (trimmed is the end).
+TokenText RawTextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
 
 // Stores the value [start, end) of nameBuffer in a slot through the value
 // checks, ending it with a NUL for the time of the check.

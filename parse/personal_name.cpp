@@ -253,7 +253,7 @@ int32_t Finish(hvcnFormat* f, const SavedSlots& saved, uint32_t entryContext, in
 
 // Copies the token's text into the words' buffer.
 void CopyText(Words& w, hvcnFormat* f, const hvcnToken* token) noexcept {
-  const TokenText text = TextOf(f, token);
+  const TokenText text = RawTextOf(f, token);
   const size_t length = static_cast<size_t>(text.end - text.begin);
   std::memcpy(w.copy, text.begin, length);
   w.copy[length] = '\0';

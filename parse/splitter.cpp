@@ -19,6 +19,12 @@ bool IsLast(const hvcnToken& token) noexcept { return (token.tokenFlags & hvcnTO
 }  // namespace
 
 const char* FindUnescapedCharOf(const char* text, const char* set) noexcept {
+  // The set as a bitmap of bytes; separators are single bytes below 0x80.
+  uint32_t members[8] = {};
+  for (const char* q = set; *q; ++q) {
+    const auto b = static_cast<unsigned char>(*q);
+    members[b >> 5] |= 1u << (b & 31);
+  }
   const char* p = text;
   while (*p) {
     if (*p == '\\') {
@@ -27,7 +33,8 @@ const char* FindUnescapedCharOf(const char* text, const char* set) noexcept {
       Step(p);
       continue;
     }
-    if (*set && FindChar(set, *p)) return p;
+    const auto b = static_cast<unsigned char>(*p);
+    if (members[b >> 5] & (1u << (b & 31))) return p;
     Step(p);
   }
   return p;
@@ -102,12 +109,18 @@ int32_t SplitNameByFormat(hvcnFormat* format) noexcept {
   }
 }
 
-TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
+TokenText RawTextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
   constexpr uint32_t kLimit = sizeof format->nameBuffer - 1;
   const uint32_t offset = token->valueOffset < kLimit ? token->valueOffset : kLimit;
   const uint32_t length = token->valueLength <= kLimit - offset ? token->valueLength : 0;
   char* begin = format->nameBuffer + offset;
-  char* end = begin + length;
+  return {begin, begin + length, begin + length};
+}
+
+TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
+  const TokenText raw = RawTextOf(format, token);
+  char* begin = raw.begin;
+  char* end = raw.end;
   // Unescaped trailing blanks: walk forward, as escapes read left to right.
   char* trimmed = end;
   char* run = nullptr;

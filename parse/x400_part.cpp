@@ -42,24 +42,18 @@ bool EqualNoCase(const char* a, size_t length, const char* b) noexcept {
   return true;
 }
 
-bool StartsWithNoCase(const char* a, size_t length, const char* prefix, size_t prefixLength) noexcept {
-  if (length < prefixLength) return false;
-  for (size_t i = 0; i < prefixLength; ++i)
-    if (Lower(a[i]) != Lower(prefix[i])) return false;
-  return true;
-}
-
-// The first unescaped byte of the set in [p, end), or end.
-char* Scan(char* p, char* end, const char* set) noexcept {
+// The first unescaped byte a, b or c in [p, end), or end.
+char* Scan(char* p, char* end, char a, char b, char c) noexcept {
   while (p < end) {
-    if (*p == '\\') {
+    const char x = *p;
+    if (x == '\\') {
       p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
       continue;
     }
-    if (std::strchr(set, *p)) return p;
+    if (x == a || x == b || x == c) return p;
     p += CharBytes(p);
   }
-  return end > p ? p : end;
+  return end;
 }
 
 // [p, end) without its unescaped trailing blanks.
@@ -114,8 +108,7 @@ class X400Reader {
           *context &= ~kX400AsTagBit;
           tagged = true;
         } else {
-          const char set[4] = {'=', comma_, slash_, '\0'};
-          char* at = Scan(p, end_, set);
+          char* at = Scan(p, end_, '=', comma_, slash_);
           if (at < end_ && *at == '=') {
             tagged = true;
           } else if (at >= end_) {
@@ -135,8 +128,7 @@ class X400Reader {
   // One tag=value component; moves *p to the next component.
   int32_t Tagged(char** at) noexcept {
     char* start = *at;
-    const char set[3] = {'=', slash_, '\0'};
-    char* equals = Scan(start, end_, set);
+    char* equals = Scan(start, end_, '=', slash_, slash_);
     if (equals < end_ && *equals == slash_) {
       trace::If(trace::kError, trace::tag::kError, "Found '%c' in tag name (at %s)", slash_, start);
       return hvcnERR_BAD_X400;
@@ -160,21 +152,16 @@ class X400Reader {
     const size_t tagLength = static_cast<size_t>(equals - start);
     int slot = -1;
     char* ddaType = nullptr;
-    const int ddaIndex = model::DdaPrefixIndex();
-    for (int index = 0; index < model::kTagCount && slot < 0 && !ddaType; ++index) {
-      const char* name = model::TagName(index);
-      if (index == ddaIndex) {
-        const size_t prefix = model::DdaPrefixLength();
-        if (prefix > 0 && StartsWithNoCase(start, tagLength, name, prefix)) {
-          if (nextDda_ >= kFirstDdaSlot + 2 * kDdaPairs) {
-            trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
-            return hvcnERR_TOO_MANY_DDAS;
-          }
-          ddaType = start + prefix;
-        }
-      } else if (model::kTagSlot[static_cast<size_t>(index)] >= 0 && *name && EqualNoCase(start, tagLength, name)) {
-        slot = model::kTagSlot[static_cast<size_t>(index)];
+    bool isDda = false;
+    const int index = model::MatchTag(start, tagLength, &isDda);
+    if (isDda) {
+      if (nextDda_ >= kFirstDdaSlot + 2 * kDdaPairs) {
+        trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
+        return hvcnERR_TOO_MANY_DDAS;
       }
+      ddaType = start + model::DdaPrefixLength();
+    } else if (index >= 0) {
+      slot = model::kTagSlot[static_cast<size_t>(index)];
     }
     if (slot < 0 && !ddaType) {
       for (const Alias& alias : kAliases)
@@ -195,8 +182,7 @@ class X400Reader {
     }
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
-    const char slashSet[2] = {slash_, '\0'};
-    char* valueEnd = Scan(value, end_, slashSet);
+    char* valueEnd = Scan(value, end_, slash_, slash_, slash_);
     if (int32_t status = StoreValue(f_, value, TrimEnd(value, valueEnd), slot)) return status;
     *at = valueEnd < end_ ? valueEnd + 1 : end_;
     return kContinue;
@@ -205,9 +191,8 @@ class X400Reader {
   // The organisational units of the first component: o1 to o4.
   int32_t OrganisationalUnits(char** at) noexcept {
     char* p = *at;
-    const char set[3] = {comma_, slash_, '\0'};
     for (int slot = kFirstOuSlot;;) {
-      char* unitEnd = Scan(p, end_, set);
+      char* unitEnd = Scan(p, end_, comma_, slash_, slash_);
       if (int32_t status = StoreValue(f_, p, TrimEnd(p, unitEnd), slot)) return status;
       if (unitEnd >= end_) {
         *at = end_;

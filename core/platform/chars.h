@@ -45,6 +45,7 @@ inline size_t CharLength(const char* p, int32_t mode) noexcept {
 
 // Bytes of the character at p under the process switches.
 inline size_t CharBytes(const char* p) noexcept {
+  if (static_cast<unsigned char>(*p) < 0x80 && *p != '\0') return 1;  // ASCII, the common case
   return StepByCharacter ? CharLength(p, Utf8Text) : 1;
 }
 

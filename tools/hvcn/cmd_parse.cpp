@@ -20,6 +20,7 @@ constexpr cli::Option kOptions[] = {
     {"--internal", "T", "also show the name in internal type 1, 2 or 3"},
     {"--output-format", "F", "also write the name under this format"},
     {"--all", nullptr, "show every reading of an ambiguous name"},
+    {"--lines", nullptr, "one line per name (or reading), tab-separated; the default for standard input"},
     {"--json", nullptr, "print one JSON object per name (per reading with --all)"},
 };
 
@@ -63,6 +64,11 @@ std::string ReadingWords(const hvcnFormat* f) {
   return words;
 }
 
+bool IsDdaType(int32_t id) {
+  return (id >= hvcnATT_DDAT1 && id <= hvcnATT_DDAT4 && id % 2 == 0) ||
+         (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
+}
+
 std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%x", value);
@@ -76,6 +82,7 @@ struct Settings {
   const char* outputFormat;
   bool all;
   bool json;
+  bool lines;
 };
 
 // Prints one reading (or the failure of a name).
@@ -130,8 +137,33 @@ void Print(const Settings& s, hvcnFormat* f, const std::string& name, int readin
     return;
   }
   if (status != hvcnSUCCESS) {
-    std::printf("%s\n  error %d: %s%s%s\n", name.c_str(), status, cli::StatusText(status).c_str(),
-                f->errorDetail[0] ? " " : "", f->errorDetail);
+    cli::Error("%s: %d: %s%s%s", name.c_str(), status, cli::StatusText(status).c_str(), f->errorDetail[0] ? " " : "",
+               f->errorDetail);
+    if (s.lines) std::printf("%s\terror %d\t%s\n", name.c_str(), status, cli::StatusText(status).c_str());
+    return;
+  }
+  if (s.lines) {
+    // name, reading, its words, then tag=value (or #ID=value) pairs.
+    std::string out = name + "\t" + std::to_string(reading) + "\t" + ReadingWords(f) + "\t";
+    bool first = true;
+    const std::vector<Value> values = Values(f);
+    for (size_t i = 0; i < values.size(); ++i) {
+      const Value& v = values[i];
+      std::string item;
+      if (IsDdaType(v.id)) {
+        // A domain-defined pair as X.400 writes it: dd.type=value.
+        item = "dd." + v.value + "=";
+        if (i + 1 < values.size() && values[i + 1].id == v.id + 1) item += values[++i].value;
+      } else {
+        const cli::AttributeName* known = cli::AttributeById(v.id);
+        item = (known && *known->tag ? known->tag : known ? "#" + std::to_string(v.id) : v.name) + "=" + v.value;
+      }
+      out += (first ? "" : " ") + item;
+      first = false;
+    }
+    if (internal) out += "\t" + cli::ShowControls(internal);
+    if (s.outputFormat) out += "\t" + output;
+    std::printf("%s\n", out.c_str());
     return;
   }
   if (reading == 1) std::printf("%s\n", name.c_str());
@@ -161,6 +193,7 @@ int Run(const cli::Invocation& args) {
   s.outputFormat = args.Value("--output-format");
   s.all = args.Has("--all");
   s.json = args.Has("--json");
+  s.lines = !s.json && (args.Has("--lines") || args.Positional().empty());
 
   auto format = std::make_unique<hvcnFormat>();
   int32_t status = hvcnParseFormatString(s.format, format.get());
@@ -195,8 +228,10 @@ const cli::Command kParseCommand = {
     "parse",
     "Read typed names: their attributes, the reading chosen and the readings left.",
     "hvcn parse [--format F] [--open] [--prefer-teletex] [--internal T] [--output-format F] [--all] [--json] [NAME...]",
-    "Without NAME, names are read from standard input, one a line. The exit status\n"
-    "is 1 when a name cannot be read.\n\n"
+    "Without NAME, names are read from standard input, one a line, and each result\n"
+    "is one line (tab-separated: name, reading, its words, tag=value pairs) or, with\n"
+    "--json, one JSON object, in the order of the input. The exit status is 1 when a\n"
+    "name cannot be read; the status text goes to standard error.\n\n"
     "examples:\n"
     "  $ hvcn parse 'Smith, John (ext-42) /o=Org/c=US'\n"
     "  $ hvcn parse --all 'Smith, J.'          (initials, given name, generation qualifier)\n"

@@ -6,6 +6,7 @@
 extern const cli::Command kVersionCommand;
 extern const cli::Command kAttrCommand;
 extern const cli::Command kErrorCommand;
+extern const cli::Command kFormatCommand;
 extern const cli::Command kTranslateCommand;
 extern const cli::Command kRsListCommand;
 extern const cli::Command kTokensCommand;

@@ -18,6 +18,7 @@ namespace {
 // Every subcommand, in the order the help lists them.
 const cli::Command* const kCommands[] = {
     &kParseCommand,
+    &kFormatCommand,
     &kTranslateCommand,
     &kAttrCommand,
     &kValidateCommand,
