@@ -19,3 +19,19 @@ install(TARGETS tarnres tarnresIT
 if(HVCN_BUILD_TOOLS)
   install(TARGETS hvcn_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+# A relocatable pkg-config file and a CMake package.
+include(CMakePackageConfigHelpers)
+file(RELATIVE_PATH HVCN_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")
+string(REGEX REPLACE "/$" "" HVCN_PC_TO_PREFIX "${HVCN_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/hvcn.pc.in ${PROJECT_BINARY_DIR}/hvcn.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/hvcn.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+set(HVCN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/hvcn)
+install(EXPORT hvcnTargets NAMESPACE hvcn:: DESTINATION ${HVCN_CMAKE_DIR})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/hvcnConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/hvcnConfig.cmake INSTALL_DESTINATION ${HVCN_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/hvcnConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/hvcnConfig.cmake ${PROJECT_BINARY_DIR}/hvcnConfigVersion.cmake
+  DESTINATION ${HVCN_CMAKE_DIR})
