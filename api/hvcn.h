@@ -258,7 +258,11 @@ enum hvcnTokenId {
 /* Caller flags                                                             */
 /* ------------------------------------------------------------------------ */
 
-/** hvcnParseName: work on the held name (next reading, or output again). */
+/** hvcnParseName: work on the held name without clearing its values: with a
+ *  context word of 0, only the internal output again. A re-run with a
+ *  non-zero word meets the values of the call before (a foreign address or a
+ *  filled reconfigured slot gives hvcnERR_DUPLICATE_ATTRIBUTE); ask for the
+ *  next reading with a fresh parse instead. */
 #define hvcnPARSE_REINTERPRET 0x01u
 /** hvcnParseName: the name is complete (trailing blanks are cut). */
 #define hvcnPARSE_COMPLETE 0x08u
