@@ -258,7 +258,11 @@ enum hvcnTokenId {
 /* Caller flags                                                             */
 /* ------------------------------------------------------------------------ */
 
-/** hvcnParseName: work on the held name (next reading, or output again). */
+/** hvcnParseName: work on the held name without clearing its values: with a
+ *  context word of 0, only the internal output again. A re-run with a
+ *  non-zero word meets the values of the call before (a foreign address or a
+ *  filled reconfigured slot gives hvcnERR_DUPLICATE_ATTRIBUTE); ask for the
+ *  next reading with a fresh parse instead. */
 #define hvcnPARSE_REINTERPRET 0x01u
 /** hvcnParseName: the name is complete (trailing blanks are cut). */
 #define hvcnPARSE_COMPLETE 0x08u
@@ -449,8 +453,12 @@ HVCN_API int32_t HVCN_CALL hvcnSetFormatInfo(hvcnFormat* format, const void* dat
 
 /** Parses a typed name under the format's input format. internalType 1-3
  *  also writes the name into buffer in that internal form. *context (may be
- *  NULL) starts at 0; a non-zero value after success means further readings
- *  exist: call again with it. flags: hvcnPARSE_*. */
+ *  NULL) starts at 0. After success its set bits name readings not yet
+ *  tried, so a non-zero value means further readings MAY exist: parse the
+ *  same name again (without hvcnPARSE_REINTERPRET) passing the word to get
+ *  the next one; that call returns hvcnERR_NO_MORE_INTERPRETATIONS when none
+ *  of the untried readings fits. A word of 0 after success means no other
+ *  reading exists. flags: hvcnPARSE_*. */
 HVCN_API int32_t HVCN_CALL hvcnParseName(const char* name, hvcnFormat* format,
                                          int32_t internalType, char* buffer,
                                          uint32_t bufferSize, uint32_t* context,
