@@ -138,6 +138,9 @@ class OutBuffer {
   // The text up to the first NUL (the caller has checked Terminated()).
   std::string_view Text() const { return {block_.get(), std::strlen(block_.get())}; }
 
+  // All the bytes, written or not (for reports).
+  std::string_view view() const { return {block_.get(), size_}; }
+
   // True when no byte was written.
   bool Untouched() const {
     for (size_t i = 0; i < size_; ++i)
