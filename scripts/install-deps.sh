@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs the Debian packages a job needs, skipping those already present.
 #   scripts/install-deps.sh build   compilers, CMake, Ninja, Python
-#   scripts/install-deps.sh test    build + GoogleTest sources
+#   scripts/install-deps.sh test    build + GoogleTest sources, clang with libFuzzer,
+#                                   Google Benchmark, valgrind
 set -eu
 
 job=${1:-build}
 packages="g++ cmake ninja-build python3"
 if [ "$job" = test ]; then
-  packages="$packages googletest clang"
+  packages="$packages googletest clang libclang-rt-14-dev libbenchmark-dev valgrind"
 fi
 
 missing=""
