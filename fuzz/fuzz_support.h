@@ -102,10 +102,10 @@ class Input {
 class ExactText {
  public:
   explicit ExactText(std::string_view text) {
-    const void* nul = std::memchr(text.data(), 0, text.size());
+    const void* nul = text.empty() ? nullptr : std::memchr(text.data(), 0, text.size());
     const size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text.data()) : text.size();
     block_.reset(new char[n + 1]);
-    std::memcpy(block_.get(), text.data(), n);
+    if (n > 0) std::memcpy(block_.get(), text.data(), n);
     block_[n] = '\0';
     size_ = n;
   }
