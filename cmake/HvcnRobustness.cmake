@@ -55,7 +55,7 @@ endfunction()
 # is on: valgrind's exit status 99 marks any error or definite leak.
 find_program(HVCN_VALGRIND_PROGRAM valgrind)
 function(hvcn_add_memcheck name target workdir)
-  if(NOT HVCN_VALGRIND OR NOT HVCN_VALGRIND_PROGRAM)
+  if(NOT HVCN_VALGRIND OR NOT HVCN_VALGRIND_PROGRAM OR WIN32 OR CMAKE_CROSSCOMPILING)
     return()
   endif()
   add_test(NAME memcheck_${name}

@@ -10,8 +10,6 @@
 // slot of the token position); a value is copied only into a buffer larger
 // than it and is then terminated within the size; a lookup never changes the
 // format.
-#include <strings.h>
-
 #include "held_name.h"
 
 using namespace hvcn::fuzz;
@@ -25,6 +23,15 @@ constexpr const char* kFormats[] = {
 
 constexpr int32_t kUserNumbers[] = {99, 116, 167, 45, 2147483647, 83, 100, 69};
 
+// ASCII letters compared without regard to case, as user names are.
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (lower(a[i]) != lower(b[i])) return false;
+  return true;
+}
+
 // The expected status and value of a lookup, read from the structure.
 int32_t Expected(const hvcnFormat& f, int32_t id, std::string_view name, std::string_view* value) {
   int slot = -1;
@@ -36,9 +43,7 @@ int32_t Expected(const hvcnFormat& f, int32_t id, std::string_view name, std::st
   } else if (id == 0) {
     for (int s = 74; s < hvcnATTRIBUTE_COUNT && slot < 0; ++s) {
       const std::string_view recordName(f.attributes[s].name);
-      if (f.attributes[s].id != 0 && recordName.size() == name.size() &&
-          strncasecmp(recordName.data(), name.data(), name.size()) == 0)
-        slot = s;
+      if (f.attributes[s].id != 0 && EqualNoCase(recordName, name)) slot = s;
     }
   } else if (id >= hvcnTOKEN_POSITION_FIRST && id <= hvcnTOKEN_POSITION_LAST) {
     const hvcnToken& t = f.tokens[id - hvcnTOKEN_POSITION_FIRST];

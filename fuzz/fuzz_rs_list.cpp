@@ -8,8 +8,6 @@
 // of the whole list, cut after a complete name and its RS; every name in the
 // list is the name of a record of the format; nothing else in the format
 // changes.
-#include <strings.h>
-
 #include "format_checks.h"
 
 using namespace hvcn::fuzz;

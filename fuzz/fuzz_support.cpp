@@ -1,7 +1,7 @@
 #include "fuzz_support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
+#include <system_error>
 
 namespace hvcn::fuzz {
 
@@ -10,12 +10,10 @@ void TrimTraceLog() {
   // file for every line, so emptying it from here is safe at any moment.
   static const char* const log = std::getenv("HVCN_FUZZ_LOG");
   static unsigned calls = 0;
-  constexpr off_t kLimit = off_t{64} << 20;
+  constexpr std::uintmax_t kLimit = std::uintmax_t{64} << 20;
   if (!log || ++calls % 1024 != 0) return;
-  struct stat st {};
-  if (::stat(log, &st) == 0 && st.st_size > kLimit && ::truncate(log, 0) != 0) {
-    std::perror(log);
-  }
+  std::error_code error;
+  if (std::filesystem::file_size(log, error) > kLimit && !error) std::filesystem::resize_file(log, 0, error);
 }
 
 }  // namespace hvcn::fuzz

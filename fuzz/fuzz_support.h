@@ -7,6 +7,7 @@
 // replay_main.cpp, which feeds it the saved corpus as an ordinary test.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
