@@ -104,12 +104,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto f = Prepared(settings);
   const int32_t status = hvcnTranslateInternalFormat(f.get(), sourceType, source.c_str(), 0, nullptr, 0, 0);
   CheckStatus(status, kDecodeStatuses, "decode");
-  if (sourceType == 0 || sourceType < 0 || sourceType > 3) {
-    Check(status == hvcnERR_BAD_PARAMETER, "nothing to decode, or no such type");
+  // The length is checked before the type.
+  if (sourceType != 0 && source.size() > kNameBufferText) {
+    Check(status == hvcnERR_NAME_TOO_LONG, "an internal name of more than 1024 bytes is refused");
     return 0;
   }
-  if (source.size() > kNameBufferText) {
-    Check(status == hvcnERR_NAME_TOO_LONG, "an internal name of more than 1024 bytes is refused");
+  if (sourceType == 0 || sourceType < 0 || sourceType > 3) {
+    Check(status == hvcnERR_BAD_PARAMETER, "nothing to decode, or no such type");
     return 0;
   }
   Check(((f->flags & hvcnFMT_NAME_HELD) != 0) == (status == hvcnSUCCESS), "a name is held exactly after success");
