@@ -94,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (hvcnParseFormatString(formatString.c_str(), f.get()) != hvcnSUCCESS) return 0;
   auto notReady = NewFormat();
   bool wildcardChanged = false;
+  bool plainLists = true;
   std::vector<uint32_t> tagsChanged;
 
   for (int op = 0; op < 16 && !in.empty(); ++op) {
@@ -162,24 +163,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           }
           break;
         }
+        size_t item = 0;
+        for (unsigned char ch : given) {
+          plainLists = plainLists && ch < 0x80;
+          item = ch == ',' ? 0 : item + 1;
+          plainLists = plainLists && item <= 24;
+        }
         CheckStatus(s, {hvcnSUCCESS, hvcnERR_TOO_MANY_USER_ATTRIBUTES}, "set reconfigured attributes");
         if (s == hvcnSUCCESS && GetBig(target, type, &back) == hvcnSUCCESS) {
           // Reading the list back and setting it again changes nothing.
           ExactText again(reinterpret_cast<const char*>(back.data()));
           std::vector<uint8_t> twice;
-          // Only for ASCII lists of items of at most 24 characters: a longer
-          // item is looked up whole but named by its first 24 characters,
-          // which can leave two records whose names differ only in case;
-          // and a cut can split a character whose lead byte then takes the
-          // comma after it.
-          bool plain = true;
-          size_t item = 0;
-          for (unsigned char ch : given) {
-            plain = plain && ch < 0x80;
-            item = ch == ',' ? 0 : item + 1;
-            plain = plain && item <= 24;
-          }
-          if (again.size() > 0 && plain) {
+          // Only while every list set so far was ASCII with items of at most
+          // 24 characters: a longer item is looked up whole but names its
+          // record with its first 24 characters, which can leave two records
+          // whose names differ only in case; and a cut can split a character
+          // whose lead byte then takes the comma after it.
+          if (again.size() > 0 && plainLists) {
             Check(hvcnSetFormatInfo(target, again.data(), hvcnINFO_RECONFIGURED) == hvcnSUCCESS, "set list read back");
             Check(GetBig(target, type, &twice) == hvcnSUCCESS, "get reconfigured list again");
             Check(std::string_view(reinterpret_cast<const char*>(twice.data())) == again.view(),
