@@ -45,7 +45,7 @@ HVCN_API int32_t HVCN_CALL hvcnParseFormatString(const char* formatString, hvcnF
     return frame.Abort(hvcnERR_BAD_PARAMETER);
   }
   format::InitialiseFormat(f);
-  if (formatString) hvcn::CopyText(f->formatString, format::kFormatStringSize, formatString);
+  if (formatString) hvcn::CopyText(f->formatString, format::kCallerFormatStringKept + 1, formatString);
   if (format::ApplyFormatDefaults(f) != hvcnSUCCESS) return frame.Abort(hvcnERR_NO_FORMAT);
   int32_t status = format::ParseFormatTokens(f->formatString, f, f->tokens);
   if (status == hvcnSUCCESS) f->flags |= hvcnFMT_READY;
@@ -57,7 +57,7 @@ HVCN_API int32_t HVCN_CALL hvcnChangeInputFormat(const char* formatString, hvcnF
   ApiFrame frame("hvcnChangeInputFormat", ApiFrame::ReturnLine::StatusOnly, "hvcnSetInputFormat(\"%s\", %Fp)",
                  formatString, static_cast<const void*>(f));
   if (int32_t status = CheckChangeArguments(frame, formatString, f)) return status;
-  hvcn::CopyText(f->formatString, format::kFormatStringSize, formatString);
+  hvcn::CopyText(f->formatString, format::kCallerFormatStringKept + 1, formatString);
   for (auto& token : f->tokens) format::ResetToken(&token);
   int32_t status = format::ParseFormatTokens(f->formatString, f, f->tokens);
   DumpIfTracing(f);

@@ -12,6 +12,10 @@ namespace hvcn::format {
 // Size of formatString (including the NUL).
 inline constexpr size_t kFormatStringSize = sizeof(hvcnFormat::formatString);
 
+// The most characters of a caller's format string that a format keeps; the
+// field's last byte is used only by a default format string from the profile.
+inline constexpr size_t kCallerFormatStringKept = 255;
+
 // A reset token: no name, no text, nothing else.
 void ResetToken(hvcnToken* token) noexcept;
 

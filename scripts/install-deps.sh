@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages a job needs, skipping those already present.
 #   scripts/install-deps.sh build     compilers, CMake, Ninja, Python
-#   scripts/install-deps.sh test      build + GoogleTest sources, clang
+#   scripts/install-deps.sh test      build + GoogleTest sources, clang with
+#                                     libFuzzer, Google Benchmark, valgrind
 #   scripts/install-deps.sh windows   build + GoogleTest sources, the mingw-w64
 #                                     cross compilers and Wine (64-bit) to run
 #                                     the Windows tests
@@ -11,7 +12,7 @@ job=${1:-build}
 packages="g++ cmake ninja-build python3"
 case "$job" in
   build) ;;
-  test) packages="$packages googletest clang" ;;
+  test) packages="$packages googletest clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
   windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64" ;;
   *) echo "usage: $0 build|test|windows" >&2; exit 2 ;;
 esac

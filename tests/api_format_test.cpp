@@ -120,6 +120,21 @@ TEST(FormatStrings, ChangeInputFormatKeepsTheSettings) {
   EXPECT_STREQ(f->formatString, "%(1)");
 }
 
+// Regression: format string kept with 256 characters. Both exports that
+// take a caller's format string keep at most 255 of its characters.
+TEST(FormatStrings, RegressionFormatStringKeptWith256Characters) {
+  std::string text;
+  for (char c = 'a'; c < 'j'; ++c) text += "%(" + std::string(25, c) + ")";
+  text += "%(a)";  // its ")" is character 256
+  ASSERT_EQ(text.size(), 256u);
+  auto f = NewFormat();
+  EXPECT_EQ(hvcnParseFormatString(text.c_str(), f.get()), hvcnERR_BAD_FORMAT_STRING);
+  EXPECT_EQ(std::strlen(f->formatString), 255u);
+  auto g = Parsed("%(CANON)");
+  EXPECT_EQ(hvcnChangeInputFormat(text.c_str(), g.get()), hvcnERR_BAD_FORMAT_STRING);
+  EXPECT_EQ(std::string(g->formatString), text.substr(0, 255));
+}
+
 TEST(FormatStrings, ChangeOutputFormat) {
   auto f = Parsed("%(CANON)%(X400)");
   ASSERT_EQ(hvcnChangeOutputFormat("%(X400)%(24)", f.get()), hvcnSUCCESS);

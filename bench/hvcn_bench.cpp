@@ -1,0 +1,322 @@
+// Benchmarks of the library's operations over the fixed corpus of
+// bench/corpus.h. Each benchmark runs the same loop over its part of the
+// corpus and reports, besides the time per iteration, two counters:
+//   ns/name   nanoseconds per name (or value, or format string)
+//   names/s   names per second
+// The *Length benchmarks grow one name and fit the cost to its length.
+// Run from a scratch folder with tracing off (scripts/bench.sh does).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "corpus.h"
+#include "hvcn.h"
+
+namespace {
+
+using namespace hvcn::bench;
+
+constexpr const char* kDefaultFormat = "%(CANON)%(EFA)%(X400)";
+
+[[noreturn]] void SetUpFailed(const char* what, int32_t status) {
+  std::fprintf(stderr, "benchmark set-up failed: %s (status %d)\n", what, status);
+  std::abort();
+}
+
+// The two counters, for `perIteration` names handled in each iteration of
+// the benchmark loop. Created just before the loop, it times the loop.
+class CountNames {
+ public:
+  CountNames(benchmark::State& state, size_t perIteration)
+      : state_(state), perIteration_(perIteration), start_(std::chrono::steady_clock::now()) {}
+  ~CountNames() {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double names = static_cast<double>(state_.iterations()) * static_cast<double>(perIteration_);
+    state_.counters["names/s"] = benchmark::Counter(names, benchmark::Counter::kIsRate);
+    state_.counters["ns/name"] = names > 0 ? seconds * 1e9 / names : 0.0;
+  }
+  CountNames(const CountNames&) = delete;
+  CountNames& operator=(const CountNames&) = delete;
+
+ private:
+  benchmark::State& state_;
+  size_t perIteration_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+std::unique_ptr<hvcnFormat> Ready(const char* formatString = kDefaultFormat) {
+  auto f = std::make_unique<hvcnFormat>();
+  if (int32_t s = hvcnParseFormatString(formatString, f.get())) SetUpFailed("hvcnParseFormatString", s);
+  return f;
+}
+
+// The corpus's internal names in one type, written by the library.
+std::vector<std::string> InternalTexts(int32_t type) {
+  std::vector<std::string> texts;
+  for (const char* source : kInternalNames) {
+    auto f = Ready();
+    if (int32_t s = hvcnTranslateInternalFormat(f.get(), hvcnINTERNAL_GSRS, source, 0, nullptr, 0, 0))
+      SetUpFailed("decode the corpus", s);
+    char out[2048];
+    if (int32_t s = hvcnTranslateInternalFormat(f.get(), 0, nullptr, type, out, sizeof out, hvcnTIF_ALWAYS_ENCODE))
+      SetUpFailed("encode the corpus", s);
+    texts.emplace_back(out);
+  }
+  return texts;
+}
+
+// One format per corpus name, each holding the decoded name.
+std::vector<std::unique_ptr<hvcnFormat>> HeldNames() {
+  std::vector<std::unique_ptr<hvcnFormat>> formats;
+  for (const char* source : kInternalNames) {
+    formats.push_back(Ready());
+    if (int32_t s = hvcnTranslateInternalFormat(formats.back().get(), hvcnINTERNAL_GSRS, source, 0, nullptr, 0, 0))
+      SetUpFailed("decode the corpus", s);
+  }
+  return formats;
+}
+
+// ---------------------------------------------------------------------------
+// Formats
+
+void BM_ParseFormatString(benchmark::State& state) {
+  const char* strings[] = {kDefaultFormat, "%(NONCANON)/%(X400)", "%(1)/%(2)/%(10)/%(Room)", "%(116)%(CANON)"};
+  auto f = std::make_unique<hvcnFormat>();
+  CountNames count(state, std::size(strings));
+  for (auto _ : state)
+    for (const char* s : strings) benchmark::DoNotOptimize(hvcnParseFormatString(s, f.get()));
+}
+BENCHMARK(BM_ParseFormatString);
+
+void BM_RSList(benchmark::State& state) {
+  auto f = Ready();
+  const uint32_t off = 0;
+  hvcnSetFormatInfo(f.get(), &off, hvcnINFO_RS_USER_ONLY);
+  char out[512];
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnGetRSList(f.get(), out, sizeof out));
+}
+BENCHMARK(BM_RSList);
+
+// ---------------------------------------------------------------------------
+// Internal names: decode and encode each type
+
+void BM_Decode(benchmark::State& state) {
+  const auto type = static_cast<int32_t>(state.range(0));
+  const std::vector<std::string> texts = InternalTexts(type);
+  auto f = Ready();
+  for (const std::string& t : texts)
+    if (int32_t s = hvcnTranslateInternalFormat(f.get(), type, t.c_str(), 0, nullptr, 0, 0)) SetUpFailed("decode", s);
+  CountNames count(state, texts.size());
+  for (auto _ : state)
+    for (const std::string& t : texts)
+      benchmark::DoNotOptimize(hvcnTranslateInternalFormat(f.get(), type, t.c_str(), 0, nullptr, 0, 0));
+}
+BENCHMARK(BM_Decode)->ArgName("type")->DenseRange(1, 3);
+
+void BM_Encode(benchmark::State& state) {
+  const auto type = static_cast<int32_t>(state.range(0));
+  auto formats = HeldNames();
+  char out[2048];
+  CountNames count(state, formats.size());
+  for (auto _ : state)
+    for (auto& f : formats)
+      benchmark::DoNotOptimize(
+          hvcnTranslateInternalFormat(f.get(), 0, nullptr, type, out, sizeof out, hvcnTIF_ALWAYS_ENCODE));
+}
+BENCHMARK(BM_Encode)->ArgName("type")->DenseRange(1, 3);
+
+void BM_GetAttributeValue(benchmark::State& state) {
+  auto formats = HeldNames();
+  const int32_t ids[] = {hvcnATT_SURNAME, hvcnATT_GIVEN_NAME, hvcnATT_ORGANIZATION, hvcnATT_COUNTRY};
+  char out[256];
+  CountNames count(state, formats.size() * std::size(ids));
+  for (auto _ : state)
+    for (auto& f : formats)
+      for (int32_t id : ids) benchmark::DoNotOptimize(hvcnGetAttributeValue(f.get(), id, out, sizeof out));
+}
+BENCHMARK(BM_GetAttributeValue);
+
+// ---------------------------------------------------------------------------
+// Checks
+
+void BM_ValidateAttribute(benchmark::State& state) {
+  for (const CheckedValue& v : kValues)
+    if (int32_t s = hvcnValidateAttribute(v.value, 0, v.id)) SetUpFailed(v.value, s);
+  CountNames count(state, std::size(kValues));
+  for (auto _ : state)
+    for (const CheckedValue& v : kValues) benchmark::DoNotOptimize(hvcnValidateAttribute(v.value, 0, v.id));
+}
+BENCHMARK(BM_ValidateAttribute);
+
+void BM_ValidateTeletexOrPString(benchmark::State& state) {
+  int32_t flag = 0;
+  CountNames count(state, std::size(kValues));
+  for (auto _ : state)
+    for (const CheckedValue& v : kValues)
+      benchmark::DoNotOptimize(hvcnValidateTeletexOrPString(v.value, 0, &flag));
+}
+BENCHMARK(BM_ValidateTeletexOrPString);
+
+void BM_InternetCheck(benchmark::State& state) {
+  char out[512];
+  for (const char* name : kInternetNames)
+    if (hvcnParseInternetName(name, out) != 1) SetUpFailed(name, 0);
+  CountNames count(state, std::size(kInternetNames));
+  for (auto _ : state)
+    for (const char* name : kInternetNames) benchmark::DoNotOptimize(hvcnParseInternetName(name, out));
+}
+BENCHMARK(BM_InternetCheck);
+
+void BM_GsEtbInternetCheck(benchmark::State& state) {
+  const std::vector<std::string> texts = InternalTexts(hvcnINTERNAL_GSETB);
+  CountNames count(state, texts.size());
+  for (auto _ : state)
+    for (const std::string& t : texts) benchmark::DoNotOptimize(hvcnIsGSETBInternetName(t.c_str()));
+}
+BENCHMARK(BM_GsEtbInternetCheck);
+
+void BM_ErrorText(benchmark::State& state) {
+  char out[256];
+  CountNames count(state, 32);
+  for (auto _ : state)
+    for (int32_t code = 0; code <= 31; ++code) benchmark::DoNotOptimize(hvcnGetErrorText(code, out, sizeof out));
+}
+BENCHMARK(BM_ErrorText);
+
+// ---------------------------------------------------------------------------
+// Typed names (when the library has the parser and the formatter)
+
+#if defined(HVCN_HAVE_PARSE_NAME)
+void BM_ParseName(benchmark::State& state) {
+  auto f = Ready();
+  for (const char* name : kTypedNames) {
+    uint32_t context = 0;
+    if (int32_t s = hvcnParseName(name, f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE)) SetUpFailed(name, s);
+  }
+  CountNames count(state, std::size(kTypedNames));
+  for (auto _ : state)
+    for (const char* name : kTypedNames) {
+      uint32_t context = 0;
+      benchmark::DoNotOptimize(hvcnParseName(name, f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE));
+    }
+}
+BENCHMARK(BM_ParseName);
+
+void BM_ParseNameToInternal(benchmark::State& state) {
+  const auto type = static_cast<int32_t>(state.range(0));
+  auto f = Ready();
+  char out[2048];
+  for (const char* name : kTypedNames) {
+    uint32_t context = 0;
+    if (int32_t s = hvcnParseName(name, f.get(), type, out, sizeof out, &context, hvcnPARSE_COMPLETE))
+      SetUpFailed(name, s);
+  }
+  CountNames count(state, std::size(kTypedNames));
+  for (auto _ : state)
+    for (const char* name : kTypedNames) {
+      uint32_t context = 0;
+      benchmark::DoNotOptimize(hvcnParseName(name, f.get(), type, out, sizeof out, &context, hvcnPARSE_COMPLETE));
+    }
+}
+BENCHMARK(BM_ParseNameToInternal)->ArgName("type")->DenseRange(1, 3);
+#endif
+
+#if defined(HVCN_HAVE_FORMAT_NAME)
+void BM_FormatName(benchmark::State& state) {
+  auto formats = HeldNames();
+  char out[1024];
+  CountNames count(state, formats.size());
+  for (auto _ : state)
+    for (auto& f : formats) benchmark::DoNotOptimize(hvcnFormatName(f.get(), out, sizeof out, hvcnFN_REFORMAT));
+}
+BENCHMARK(BM_FormatName);
+#endif
+
+// ---------------------------------------------------------------------------
+// Cost against length: one name grown to N bytes
+
+// A type 3 name of about n bytes: standard items in turn (later items
+// replace earlier values of the same attribute).
+std::string GrownInternalName(size_t n) {
+  if (n > 1000) n = 1000;  // an internal name holds at most 1024 bytes
+  static constexpr const char* kItems[] = {"1\x1dSmith", "2\x1dJohn", "5\x1dSales", "6\x1dNorth",
+                                           "9\x1dOrg",   "11\x1dViaero", "12\x1dPRMD", "24\x1dJohn Smith"};
+  std::string text;
+  for (size_t i = 0; text.size() < n; ++i) {
+    if (!text.empty()) text += '\x1e';
+    text += kItems[i % std::size(kItems)];
+  }
+  return text;
+}
+
+void BM_DecodeLength(benchmark::State& state) {
+  const std::string text = GrownInternalName(static_cast<size_t>(state.range(0)));
+  auto f = Ready();
+  if (int32_t s = hvcnTranslateInternalFormat(f.get(), hvcnINTERNAL_GSRS, text.c_str(), 0, nullptr, 0, 0))
+    SetUpFailed("decode a grown name", s);
+  CountNames count(state, 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hvcnTranslateInternalFormat(f.get(), hvcnINTERNAL_GSRS, text.c_str(), 0, nullptr, 0, 0));
+  state.SetComplexityN(static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_DecodeLength)->RangeMultiplier(2)->Range(32, 1024)->Complexity(benchmark::oN);
+
+void BM_InternetLength(benchmark::State& state) {
+  std::string name;
+  while (name.size() + 12 < static_cast<size_t>(state.range(0))) name += name.empty() ? "a" : ".a";
+  name += "@example.com";
+  std::vector<char> out(2 * name.size() + 1);
+  if (hvcnParseInternetName(name.c_str(), out.data()) != 1) SetUpFailed("a grown internet name", 0);
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnParseInternetName(name.c_str(), out.data()));
+  state.SetComplexityN(static_cast<int64_t>(name.size()));
+}
+BENCHMARK(BM_InternetLength)->RangeMultiplier(2)->Range(32, 1024)->Complexity(benchmark::oN);
+
+void BM_ValidateLength(benchmark::State& state) {
+  const std::string value(static_cast<size_t>(state.range(0)), 'x');
+  int32_t flag = 0;
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnValidateTeletexOrPString(value.c_str(), 0, &flag));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ValidateLength)->RangeMultiplier(2)->Range(32, 1024)->Complexity(benchmark::oN);
+
+#if defined(HVCN_HAVE_PARSE_NAME)
+// A typed name of about n bytes: four domain-defined attributes whose
+// values grow evenly (each at most 128 characters, so about 570 bytes).
+std::string GrownTypedName(size_t n) {
+  std::string name = "Smith, John /o=Org/c=US";
+  const size_t fixed = name.size() + 4 * std::strlen("/dd.kN=");
+  size_t each = n > fixed + 4 ? (n - fixed) / 4 : 1;
+  if (each > 128) each = 128;
+  for (int i = 0; i < 4; ++i) name += "/dd.k" + std::to_string(i) + "=" + std::string(each, 'v');
+  return name;
+}
+
+void BM_ParseNameLength(benchmark::State& state) {
+  const std::string name = GrownTypedName(static_cast<size_t>(state.range(0)));
+  auto f = Ready();
+  uint32_t first = 0;
+  if (int32_t s = hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &first, hvcnPARSE_COMPLETE))
+    SetUpFailed("parse a grown name", s);
+  CountNames count(state, 1);
+  for (auto _ : state) {
+    uint32_t context = 0;
+    benchmark::DoNotOptimize(hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE));
+  }
+  state.SetComplexityN(static_cast<int64_t>(name.size()));
+}
+BENCHMARK(BM_ParseNameLength)->RangeMultiplier(2)->Range(32, 512)->Complexity(benchmark::oN);
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();

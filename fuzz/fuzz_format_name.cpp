@@ -1,0 +1,114 @@
+// Writing names: hvcnFormatName over decoded names (and typed ones when the
+// library defines hvcnParseName), any output format and any size (built
+// when the library defines hvcnFormatName).
+//
+// Input: the name's source (1 byte: internal type in the low 2 bits, 0 a
+// typed name), call flags (1 byte, passed on), settings (1 byte: 0x01 7-bit
+// only, 0x02 no foreign address, 0x04 OU tags, 0x08 X.400 personal parts,
+// 0x10 an escape list from the input), the buffer size (2 bytes), the input
+// format string, the output format string (NUL-ended; empty keeps the
+// input's), [the escape list,] then the name.
+// Properties: statuses 0, 1 or 3; the text is terminated within its size; a
+// buffer larger than the whole text receives the whole text, a smaller one
+// status 1 and the start of it; a 1-byte buffer gets "" for a decoded name;
+// formatting leaves the held name, its values and the tokens as they were,
+// and gives the same text when repeated.
+#include "format_checks.h"
+#include "held_name.h"
+
+using namespace hvcn::fuzz;
+
+namespace {
+
+struct HeldParts {
+  explicit HeldParts(const hvcnFormat& f) : nameType(f.nameType) {
+    std::memcpy(buffer, f.nameBuffer, sizeof buffer);
+    std::memcpy(records, f.attributes, sizeof records);
+    std::memcpy(tokens, f.tokens, sizeof tokens);
+  }
+  bool Same(const hvcnFormat& f) const {
+    return nameType == f.nameType && std::memcmp(buffer, f.nameBuffer, sizeof buffer) == 0 &&
+           std::memcmp(records, f.attributes, sizeof records) == 0 && std::memcmp(tokens, f.tokens, sizeof tokens) == 0;
+  }
+  int32_t nameType;
+  char buffer[sizeof(hvcnFormat::nameBuffer)];
+  hvcnAttribute records[hvcnATTRIBUTE_COUNT];
+  hvcnToken tokens[hvcnTOKEN_COUNT];
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TrimTraceLog();
+  Input in(data, size);
+  const uint8_t source = in.Byte();
+  const uint16_t flags = in.Byte();
+  const uint8_t settings = in.Byte();
+  const uint32_t n = 1u + in.U16() % 1100u;
+  const ExactText inputFormat(in.Text());
+  const ExactText outputFormat(in.Text());
+  const ExactText escapes((settings & 0x10) ? in.Text() : std::string_view());
+  const ExactText name(in.Rest());
+
+  auto f = NewFormat();
+  if (hvcnParseFormatString(inputFormat.c_str(), f.get()) != hvcnSUCCESS) return 0;
+  const uint32_t sevenBit = settings & 0x01, noForeign = (settings & 0x02) != 0, ouTags = (settings & 0x04) != 0,
+                 personal = (settings & 0x08) != 0;
+  hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
+  hvcnSetFormatInfo(f.get(), &noForeign, hvcnINFO_NO_FOREIGN);
+  hvcnSetFormatInfo(f.get(), &ouTags, hvcnINFO_OU_TAGS);
+  hvcnSetFormatInfo(f.get(), &personal, hvcnINFO_X400_PERSONAL);
+  if (settings & 0x10) {
+    ExactText list(escapes.view());
+    hvcnSetFormatInfo(f.get(), list.data(), hvcnINFO_ESCAPE_LIST);
+  }
+
+  const int32_t type = source & 3;
+  bool typed = false;
+  if (type != 0) {
+    if (hvcnTranslateInternalFormat(f.get(), type, name.c_str(), 0, nullptr, 0, 0) != hvcnSUCCESS) return 0;
+  } else {
+#if defined(HVCN_HAVE_PARSE_NAME)
+    uint32_t context = 0;
+    if (hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE) != hvcnSUCCESS) return 0;
+    typed = true;
+#else
+    return 0;
+#endif
+  }
+  if (outputFormat.size() > 0 && hvcnChangeOutputFormat(outputFormat.c_str(), f.get()) != hvcnSUCCESS) return 0;
+
+  const HeldParts before(*f);
+  OutBuffer whole(4096);
+  const int32_t full = hvcnFormatName(f.get(), whole.data(), static_cast<uint32_t>(whole.size()), flags);
+  CheckStatus(full, {hvcnSUCCESS, hvcnERR_BUFFER_TOO_SMALL}, "hvcnFormatName");
+  Check(whole.Terminated(), "the formatted name is terminated within its size");
+  Check(before.Same(*f), "formatting leaves the held name and the tokens as they were");
+  if (full != hvcnSUCCESS) return 0;
+  const std::string text(whole.Text());
+
+  OutBuffer repeat(4096);
+  Check(hvcnFormatName(f.get(), repeat.data(), static_cast<uint32_t>(repeat.size()), flags) == hvcnSUCCESS,
+        "formatting again");
+  Check(repeat.Text() == text, "formatting again gives the same text", repeat.Text());
+
+  OutBuffer sized(n);
+  const int32_t status = hvcnFormatName(f.get(), sized.data(), n, flags);
+  CheckStatus(status, {hvcnSUCCESS, hvcnERR_BUFFER_TOO_SMALL}, "hvcnFormatName (sized)");
+  Check(before.Same(*f), "formatting leaves the held name and the tokens as they were");
+  const bool shortcut = typed && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE));
+  if (n > text.size()) {
+    Check(status == hvcnSUCCESS, "a buffer larger than the text holds it");
+    Check(sized.Terminated() && sized.Text() == text, "the whole text", sized.view());
+    return 0;
+  }
+  Check(status == hvcnERR_BUFFER_TOO_SMALL, "a buffer not larger than the text is too small");
+  if (shortcut) {
+    Check(sized.Untouched(), "a typed text that does not fit is not written");
+    return 0;
+  }
+  Check(sized.Terminated(), "a cut text is terminated within its size");
+  Check(text.compare(0, sized.Text().size(), sized.Text()) == 0, "a cut text is the start of the text", sized.Text());
+  if (n == 1) Check(sized.Text().empty(), "a 1-byte buffer receives \"\"");
+  return 0;
+}

@@ -1,0 +1,180 @@
+// Typed names: hvcnParseName, every reading of a name, and its internal
+// output (built when the library defines hvcnParseName).
+//
+// Input: internal type (1 byte: 0-3, or with 0x04 an invalid type), call
+// flags (1 byte: 0x01 complete, 0x02 prefer teletex, 0x04 a NULL context
+// pointer, 0x08 a second call that reinterprets, bits 4-6 the format
+// string, 0x80 a NUL-ended format string from the input instead), format
+// settings (1 byte: 0x01 7-bit only, 0x02 no reconfiguration, 0x04 no
+// complex formats), the internal output's size (2 bytes), [the format
+// string], then the name.
+// Properties: documented statuses; a name of more than 1024 bytes is refused
+// and leaves the held name alone; after success the name is held, nameType
+// is -1, every value lies in nameBuffer and the context word has no bits
+// outside 0x337FF0; the internal output is terminated within its size, is
+// what hvcnTranslateInternalFormat writes for the held name, decodes and
+// encodes again to the same text, and is written again unchanged by a
+// reinterpretation with context 0; further readings follow the same rules.
+#include <vector>
+
+#include "format_checks.h"
+#include "held_name.h"
+
+using namespace hvcn::fuzz;
+
+namespace {
+
+constexpr const char* kFormats[] = {
+    "%(CANON)%(EFA)%(X400)", "%(NONCANON)/%(X400)", "%(CANON)", "%(X400)",
+    "%(1)/%(2)/%(10)",       "%(EFA)/%(Dept)",      "%(NAME)%(EFA)", "%(CANON)%(116)",
+};
+
+constexpr size_t kNameBufferText = sizeof(hvcnFormat::nameBuffer) - 1;
+constexpr uint32_t kContextMask = hvcnPARSE_CONTEXT_MASK;
+
+const std::initializer_list<int32_t> kParseNameStatuses = {
+    hvcnSUCCESS, hvcnERR_BUFFER_TOO_SMALL, hvcnERR_BAD_FORMAT_STRING, hvcnERR_BAD_PARAMETER, hvcnERR_NO_FORMAT,
+    hvcnERR_TOKEN_NAME_TOO_LONG, hvcnERR_TOO_MANY_USER_ATTRIBUTES, hvcnERR_BAD_TOKEN_NAME, hvcnERR_TOO_MANY_TOKENS,
+    hvcnERR_FORMAT_NOT_READY, hvcnERR_BAD_VALUE, hvcnERR_VALUE_TOO_LONG, hvcnERR_NOT_NUMERIC,
+    hvcnERR_UNKNOWN_ATTRIBUTE, hvcnERR_NAME_TOO_LONG, hvcnERR_NAME_DOES_NOT_FIT, hvcnERR_NO_MORE_INTERPRETATIONS,
+    hvcnERR_BAD_COUNTRY, hvcnERR_TOO_MANY_OUS, hvcnERR_UNKNOWN_TAG, hvcnERR_DUPLICATE_ATTRIBUTE,
+    hvcnERR_TOO_MANY_DDAS, hvcnERR_BAD_X400, hvcnERR_BAD_EFA};
+
+bool PlainText(std::string_view text) {
+  for (unsigned char c : text)
+    if (c < 0x20) return false;
+  return WholeCharacters(Values{{0, std::string(text)}});
+}
+
+struct Call {
+  int32_t type;
+  uint32_t flags;
+  bool nullContext;
+};
+
+// One reading: checks the call's promises; returns its status.
+int32_t Parse(hvcnFormat* f, const ExactText& name, const Call& call, uint32_t size, uint32_t* context,
+              std::string* output) {
+  OutBuffer out(size);
+  const int32_t status = hvcnParseName(name.c_str(), f, call.type, call.type ? out.data() : nullptr,
+                                       call.type ? size : 0, call.nullContext ? nullptr : context, call.flags);
+  CheckStatus(status, kParseNameStatuses, "hvcnParseName");
+  CheckTerminated(*f);
+  output->clear();
+  if (status != hvcnSUCCESS && status != hvcnERR_BUFFER_TOO_SMALL) return status;
+  Check((f->flags & hvcnFMT_NAME_HELD) != 0 && f->nameType == -1, "a parsed name is held with nameType -1");
+  NonEmptyValues(*f);  // every value lies inside nameBuffer
+  if (!call.nullContext) Check((*context & ~kContextMask) == 0, "the context word keeps to 0x337FF0");
+  if (call.type == 0) return status;
+  Check(out.Terminated(), "the internal output is terminated within its size");
+  if (status == hvcnERR_BUFFER_TOO_SMALL) {
+    Check(out.Text().empty(), "an internal output that does not fit is \"\"");
+    return status;
+  }
+  OutBuffer again(16384);
+  Check(hvcnTranslateInternalFormat(f, 0, nullptr, call.type, again.data(), static_cast<uint32_t>(again.size()),
+                                    0) == hvcnSUCCESS,
+        "the held name translates");
+  Check(again.Text() == out.Text(), "the internal output is the held name in that type", out.Text());
+  *output = std::string(out.Text());
+  return status;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TrimTraceLog();
+  Input in(data, size);
+  const uint8_t typeByte = in.Byte();
+  const uint8_t callByte = in.Byte();
+  const uint8_t settings = in.Byte();
+  const uint32_t outSize = 1u + in.U16() % 2048u;
+  const ExactText formatString((callByte & 0x80) ? in.Text() : std::string_view(kFormats[(callByte >> 4) & 7]));
+  const ExactText name(in.Rest());
+
+  static constexpr int32_t kBadTypes[] = {4, -1, 0x7FFFFFFF, -2147483647 - 1};
+  const Call call{(typeByte & 0x04) ? kBadTypes[typeByte & 3] : (typeByte & 3),
+                  ((callByte & 0x01) ? hvcnPARSE_COMPLETE : 0u) | ((callByte & 0x02) ? hvcnPARSE_PREFER_TELETEX : 0u),
+                  (callByte & 0x04) != 0};
+
+  auto f = NewFormat();
+  if (hvcnParseFormatString(formatString.c_str(), f.get()) != hvcnSUCCESS) return 0;
+  const uint32_t sevenBit = settings & 0x01, noReconfig = (settings & 0x02) != 0, complex = !(settings & 0x04);
+  hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
+  hvcnSetFormatInfo(f.get(), &noReconfig, hvcnINFO_NO_RECONFIG);
+  hvcnSetFormatInfo(f.get(), &complex, hvcnINFO_COMPLEX);
+
+  if (call.type < 0 || call.type > 3) {
+    uint32_t context = 0;
+    OutBuffer out(outSize);
+    Check(hvcnParseName(name.c_str(), f.get(), call.type, out.data(), outSize, &context, call.flags) ==
+              hvcnERR_BAD_PARAMETER,
+          "an unknown internal type is refused");
+    return 0;
+  }
+  if (name.size() > kNameBufferText) {
+    const auto before = std::make_unique<hvcnFormat>(*f);
+    uint32_t context = 0;
+    Check(hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, call.flags) == hvcnERR_NAME_TOO_LONG,
+          "a name of more than 1024 bytes is refused");
+    Check(std::memcmp(before->nameBuffer, f->nameBuffer, sizeof f->nameBuffer) == 0 &&
+              std::memcmp(before->attributes, f->attributes, sizeof f->attributes) == 0,
+          "a refused name leaves the held name alone");
+    return 0;
+  }
+
+  uint32_t context = 0;
+  std::string output;
+  int32_t status = Parse(f.get(), name, call, outSize, &context, &output);
+  if (status != hvcnSUCCESS) return 0;
+
+  // Written again by a reinterpretation with context 0.
+  if ((callByte & 0x08) && call.type != 0) {
+    uint32_t none = 0;
+    std::string second;
+    const Call again{call.type, call.flags | hvcnPARSE_REINTERPRET, false};
+    Check(Parse(f.get(), name, again, outSize, &none, &second) == hvcnSUCCESS, "reinterpretation with context 0");
+    Check(second == output, "a reinterpretation with context 0 writes the same output", second);
+  }
+
+  // The internal output decodes and encodes to the same text.
+  if (call.type != 0 && !output.empty() && output.size() <= kNameBufferText && PlainText(name.view())) {
+    auto g = NewFormat();
+    Check(hvcnParseFormatString(formatString.c_str(), g.get()) == hvcnSUCCESS, "format string parses again");
+    hvcnSetFormatInfo(g.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
+    const uint32_t prefer = (call.flags & hvcnPARSE_PREFER_TELETEX) != 0;
+    hvcnSetFormatInfo(g.get(), &prefer, hvcnINFO_PREFER_TELETEX);
+    const ExactText text(output);
+    Check(hvcnTranslateInternalFormat(g.get(), call.type, text.c_str(), 0, nullptr, 0, 0) == hvcnSUCCESS,
+          "the internal output decodes", output);
+    OutBuffer back(16384);
+    Check(hvcnTranslateInternalFormat(g.get(), 0, nullptr, call.type, back.data(), 16384, hvcnTIF_ALWAYS_ENCODE) ==
+              hvcnSUCCESS,
+          "the decoded output encodes");
+    Check(back.Text() == output, "the internal output decodes and encodes to the same text", back.Text());
+  }
+
+#if defined(HVCN_HAVE_FORMAT_NAME)
+  // The typed text comes back unchanged from the formatter's shortcut.
+  {
+    const std::string typed(f->nameBuffer);
+    OutBuffer exact(typed.size() + 1);
+    Check(hvcnFormatName(f.get(), exact.data(), static_cast<uint32_t>(exact.size()), 0) == hvcnSUCCESS,
+          "a typed name formats");
+    Check(exact.Terminated() && exact.Text() == typed, "the typed text comes back unchanged", exact.view());
+    if (!typed.empty()) {
+      OutBuffer small(typed.size());
+      Check(hvcnFormatName(f.get(), small.data(), static_cast<uint32_t>(small.size()), 0) == hvcnERR_BUFFER_TOO_SMALL,
+            "a typed text that does not fit");
+      Check(small.Untouched(), "a typed text that does not fit is not written");
+    }
+  }
+#endif
+
+  // Further readings, each a fresh parse with the returned context word.
+  for (int reading = 0; reading < 64 && context != 0 && !call.nullContext; ++reading) {
+    status = Parse(f.get(), name, call, outSize, &context, &output);
+    if (status != hvcnSUCCESS) break;
+  }
+  return 0;
+}

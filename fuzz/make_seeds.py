@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target from the golden test data.
+
+Each golden case becomes an input in the layout that its target reads
+(selector bytes first, then texts), so the fuzzers start from every case
+the tests know, and the replay tests run every golden case through the
+fuzz targets' property checks. Findings that were fixed live on as golden
+cases, and so as seeds too.
+
+    make_seeds.py --data tests/data --out build/.../seeds
+"""
+import argparse
+import hashlib
+import os
+import shutil
+import struct
+import sys
+
+
+def unescape(field):
+    """The escapes of tests/support/golden.cpp: \\t \\n \\r \\\\ \\xHH."""
+    out = bytearray()
+    data = field.encode("utf-8", "surrogateescape")
+    i = 0
+    hexdigits = b"0123456789abcdefABCDEF"
+    while i < len(data):
+        c = data[i]
+        if c != 0x5C or i + 1 == len(data):
+            out.append(c)
+            i += 1
+            continue
+        n = data[i + 1]
+        if n == ord("t"):
+            out.append(9); i += 2
+        elif n == ord("n"):
+            out.append(10); i += 2
+        elif n == ord("r"):
+            out.append(13); i += 2
+        elif n == 0x5C:
+            out.append(0x5C); i += 2
+        elif n == ord("x") and i + 3 < len(data) and data[i + 2] in hexdigits and data[i + 3] in hexdigits:
+            out.append(int(data[i + 2:i + 4].decode(), 16)); i += 4
+        else:
+            out.append(c); i += 1
+    return bytes(out)
+
+
+def golden(data_dir, name):
+    """The cases of a golden file as lists of unescaped fields."""
+    path = os.path.join(data_dir, name)
+    if not os.path.exists(path):
+        return []
+    cases = []
+    with open(path, "rb") as f:
+        for raw in f.read().decode("utf-8", "surrogateescape").split("\n"):
+            line = raw[:-1] if raw.endswith("\r") else raw
+            if not line or line.startswith("#"):
+                continue
+            cases.append([unescape(x) for x in line.split("\t")])
+    return cases
+
+
+def u16(v):
+    return struct.pack("<H", v & 0xFFFF)
+
+
+def i32(v):
+    return struct.pack("<i", v)
+
+
+def strip_nul(b):
+    return b.split(b"\0", 1)[0]
+
+
+class Corpus:
+    def __init__(self, out):
+        self.out = out
+        self.targets = {}
+
+    def add(self, target, data):
+        self.targets.setdefault(target, set()).add(bytes(data))
+
+    def write(self):
+        for target, inputs in self.targets.items():
+            folder = os.path.join(self.out, target)
+            if os.path.isdir(folder):
+                shutil.rmtree(folder)
+            os.makedirs(folder)
+            for data in inputs:
+                name = hashlib.sha1(data).hexdigest()
+                with open(os.path.join(folder, name), "wb") as f:
+                    f.write(data)
+
+
+FORMATS_EXTRA = [b"%(CANON)%(EFA)%(X400)", b"%(116)%(CANON)", b"%(Dept)%(116)%(1)/%(24)", b""]
+
+# Typed names for the name parser's targets, until its golden data exists.
+TYPED_NAMES = [
+    b"Smith, John (ext-42) /o=Org/c=US",
+    b"Smith, John",
+    b"Smith, J.R. Jr.",
+    b"Smith",
+    b"John Smith",
+    b"Smith, John /ou=Sales,Dev/o=Org/c=GB/a=ADMD/p=PRMD",
+    b"(RFC-822 a@b) /c=US",
+    b"M\xc3\xbcller, J\xc3\xbcrgen /o=Firma/c=DE",
+    b"Smith\\, Jones, Ann",
+    b"Lee, Ann /dd.x=y/c=US",
+]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--data", required=True, help="folder of the golden test data")
+    parser.add_argument("--out", required=True, help="folder that receives one folder per target")
+    parser.add_argument("--stamp", help="file touched when done")
+    args = parser.parse_args()
+    c = Corpus(args.out)
+
+    # error_text: code, text size, version size.
+    for code in list(range(-1, 33)) + [99, 100, -2147483648]:
+        for size in (0, 1, 5, 64, 256):
+            c.add("error_text", i32(code) + u16(size) + bytes([size % 16]))
+
+    # validate: which, maximum, ID, value.
+    which_of = {"P": 0, "N": 1, "S": 2, "T": 3}
+    for case in golden(args.data, "validate.txt"):
+        check, maximum, value = case[0].decode(), int(case[1]), strip_nul(case[2])
+        max_bytes = bytes([maximum & 0xFF]) if -128 <= maximum < 127 else b"\xff" + i32(maximum)
+        if check in which_of:
+            c.add("validate", bytes([which_of[check]]) + max_bytes + b"\0" + value)
+        else:
+            c.add("validate", b"\x04" + max_bytes + b"\xff" + i32(int(check)) + value)
+
+    # Format strings from every golden file that has them.
+    format_strings = [strip_nul(x[0]) for x in golden(args.data, "format_strings.txt")]
+    format_strings += [strip_nul(x[0]) for x in golden(args.data, "rs_lists.txt")]
+    format_strings += FORMATS_EXTRA
+    for fs in format_strings:
+        c.add("format_string", b"\x06\x00/" + fs + b"\0" + fs + b"\0" + fs)
+        c.add("format_string", b"\x07\x03#" + FORMATS_EXTRA[0] + b"\0" + fs + b"\0" + fs)
+        c.add("format_string", b"\x16\x00/" + fs + b"\0" + fs + b"\0" + fs)
+        c.add("rs_list", b"\x00" + u16(1024) + fs)
+        c.add("rs_list", b"\x01" + u16(20) + fs)
+
+    # format_info: the golden format strings with every get, and the sets
+    # of the documented cases.
+    gets = b"".join(bytes([0x20 | t]) + u16(64) for t in range(0, 19))
+    small_gets = b"".join(bytes([0x20 | t]) + u16(3) for t in (1, 2, 3, 7, 8))
+    sets = [
+        b"\x01" + b"\x03\x50\x3c\x00",              # output IDs: 24-ish, -4, 0
+        b"\x02116,,24\0",                           # reconfigured list
+        b"\x02Dept,surname,,3,4,5\0",
+        b"\x03" + i32(50), b"\x03" + i32(0),         # mask
+        b"\x04#", b"\x04\x09", b"\x05;", b"\x06?",    # separators, wildcard
+        b"\x07/,= ()abcdefghi\0", b"\x07/,= ()abcdefghij\0",
+        b"\x08" + i32(1), b"\x0a" + i32(0), b"\x11" + i32(7),
+        b"\x10\x10dd.\0", b"\x10\x10dd\0", b"\x10\x12x.\0", b"\x10\x1acn\0", b"\x10\x09abcdefghij\0",
+        b"\x0f" + i32(1), b"\x00" + i32(1), b"\x13" + i32(1),
+    ]
+    for fs in format_strings[:40]:
+        c.add("format_info", b"\xff" + fs + b"\0" + gets)
+    for i, s in enumerate(sets):
+        c.add("format_info", bytes([i % 8]) + s + gets + small_gets)
+        c.add("format_info", bytes([i % 8]) + bytes([s[0] | 0x40]) + s[1:] + gets)
+
+    # Internal names: decoded in their own type, with each setting.
+    internal = [(int(x[0]), strip_nul(x[1])) for x in golden(args.data, "internal_names.txt")]
+    internal += [(2, strip_nul(x[0])) for x in golden(args.data, "gsetb_names.txt")]
+    for type_, text in internal:
+        for settings in (0x00, 0x01, 0x02, 0x04, 0x10, 0x20):
+            c.add("translate", bytes([type_, settings]) + u16(len(text) + 3) + text)
+        lookups = b"".join(bytes([i]) + u16(64) for i in range(0, 0x60, 3))
+        lookups += b"\x60" + u16(64) + b"\x61" + u16(64) + b"\x81" + u16(8)
+        lookups += b"\xa0Dept\0" + u16(64) + b"\xa1dept\0" + u16(3) + b"\xa2167\0" + u16(64)
+        c.add("attribute_value", bytes([type_ | 0x10]) + text + b"\0" + lookups)
+
+    # Internet names, typed and in type 2.
+    for x in golden(args.data, "internet_names.txt") + golden(args.data, "internet_normalise.txt"):
+        c.add("internet", b"\x00" + strip_nul(x[0]))
+    for x in golden(args.data, "gsetb_names.txt"):
+        c.add("internet", b"\x01" + strip_nul(x[0]))
+
+    # RS lists as the golden cases ask for them.
+    forms = {"usual": 0x00, "user": 0x01, "7bit": 0x02}
+    for x in golden(args.data, "rs_lists.txt"):
+        c.add("rs_list", bytes([forms.get(x[1].decode(), 0)]) + u16(int(x[2])) + strip_nul(x[0]))
+
+    # Typed names for the parser and the formatter.
+    for name in TYPED_NAMES:
+        for type_ in range(4):
+            c.add("parse_name", bytes([type_, 0x08, 0x00]) + u16(256) + name)
+        c.add("format_name", b"\x00\x00" + u16(256) + b"%(CANON)%(EFA)%(X400)\0" + name)
+    for type_, text in internal:
+        c.add("format_name", bytes([type_ | 0x80, 0x02]) + u16(128) + b"%(NONCANON)%(X400)\0" + text)
+
+    c.write()
+    if args.stamp:
+        with open(args.stamp, "w") as f:
+            f.write("seeds\n")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
