@@ -7,6 +7,7 @@
 #include "format/format_info.h"
 
 using hvcn::ApiFrame;
+namespace trace = hvcn::trace;
 namespace format = hvcn::format;
 
 namespace {
@@ -33,7 +34,37 @@ void DumpIfTracing(const hvcnFormat* f) noexcept {
   if (hvcn::trace::On(hvcn::trace::kData)) hvcn::trace::DumpFormat(f);
 }
 
+// The work of hvcnParseFormatString after its argument checks: initialise,
+// take the format string (NULL keeps the configured default), apply the
+// defaults and parse. hvcnERR_NO_FORMAT when the defaults fail.
+int32_t SetUpFormat(hvcnFormat* f, const char* formatString, format::CatalogueValues values) noexcept {
+  format::InitialiseFormat(f);
+  if (formatString) hvcn::CopyText(f->formatString, format::kCallerFormatStringKept + 1, formatString);
+  if (format::ApplyFormatDefaults(f, values) != hvcnSUCCESS) return hvcnERR_NO_FORMAT;
+  const int32_t status = format::ParseFormatTokens(f->formatString, f, f->tokens);
+  if (status == hvcnSUCCESS) f->flags |= hvcnFMT_READY;
+  return status;
+}
+
 }  // namespace
+
+namespace hvcn::format {
+
+void ReparseFormatForName(hvcnFormat* f, const char* formatString) noexcept {
+  if (trace::On(trace::kApi | trace::kData)) {
+    // The nested call's own trace lines belong to the parse's trace.
+    hvcnParseFormatString(formatString, f);
+    ResetName(f);
+    return;
+  }
+  // Without them the same steps run directly, and the standard records come
+  // from the catalogue already without values: every record is then absent,
+  // as a name reset leaves it, on success and on failure alike.
+  SetUpFormat(f, formatString, CatalogueValues::kAbsent);
+  ResetNameText(f);
+}
+
+}  // namespace hvcn::format
 
 extern "C" {
 
@@ -44,11 +75,8 @@ HVCN_API int32_t HVCN_CALL hvcnParseFormatString(const char* formatString, hvcnF
     ApiFrame::Fault("Format pointer is NULL");
     return frame.Abort(hvcnERR_BAD_PARAMETER);
   }
-  format::InitialiseFormat(f);
-  if (formatString) hvcn::CopyText(f->formatString, format::kCallerFormatStringKept + 1, formatString);
-  if (format::ApplyFormatDefaults(f) != hvcnSUCCESS) return frame.Abort(hvcnERR_NO_FORMAT);
-  int32_t status = format::ParseFormatTokens(f->formatString, f, f->tokens);
-  if (status == hvcnSUCCESS) f->flags |= hvcnFMT_READY;
+  const int32_t status = SetUpFormat(f, formatString, format::CatalogueValues::kEmpty);
+  if (status == hvcnERR_NO_FORMAT) return frame.Abort(status);
   DumpIfTracing(f);
   return frame.Finish(status);
 }

@@ -78,14 +78,11 @@ void ResetToken(hvcnToken* token) noexcept {
   token->valueLength = hvcnVALUE_ABSENT;
 }
 
-namespace {
-// The held name without its values: text, detail, flags.
 void ResetNameText(hvcnFormat* format) noexcept {
   format->nameBuffer[0] = '\0';
   ClearDetail(format);
   format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE));
 }
-}  // namespace
 
 void ResetName(hvcnFormat* format) noexcept {
   for (auto& record : format->attributes) record.valueLength = hvcnVALUE_ABSENT;
@@ -104,7 +101,7 @@ void InitialiseFormat(hvcnFormat* format) noexcept {
   format->nameType = 0;
 }
 
-int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept {
+int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values) noexcept {
   const os::Module module = ResourceModule();
   if (format->formatString[0] == '\0') {
     if (!GetProfileText(module, kSectionNameParsing, kSettingDefaultFormat, "%(CANON)%(EFA)%(X400)",
@@ -119,7 +116,8 @@ int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept {
   }
   // The standard records come from the process catalogue. Initialisation
   // left them all free, and a reconfigured list creates user records only.
-  std::memcpy(format->attributes, &model::CatalogueRecord(0), sizeof(hvcnAttribute) * model::kStandardSlots);
+  std::memcpy(format->attributes, model::CatalogueRecords(values == CatalogueValues::kAbsent),
+              sizeof(hvcnAttribute) * model::kStandardSlots);
   SetSeparator(format, hvcnINFO_COMMA_CHAR, static_cast<unsigned char>(d.comma[0]));
   SetSeparator(format, hvcnINFO_SLASH_CHAR, static_cast<unsigned char>(d.slash[0]));
   SetX400Mask(format, d.x400Mask);

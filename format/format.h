@@ -23,14 +23,26 @@ void ResetToken(hvcnToken* token) noexcept;
 // the flags hvcnFMT_NAME_HELD and hvcnFMT_NAME_COMPLETE.
 void ResetName(hvcnFormat* format) noexcept;
 
+// ResetName without the values: nameBuffer, errorDetail and the two flags.
+void ResetNameText(hvcnFormat* format) noexcept;
+
 // Empties the format string, resets tokens, output IDs, the reconfigured
 // list, the held name, every attribute record, and clears all flags.
 void InitialiseFormat(hvcnFormat* format) noexcept;
 
+// The values the standard records read after ApplyFormatDefaults: empty, as
+// a ready format has them, or absent, as a fresh parse resets them next.
+enum class CatalogueValues { kEmpty, kAbsent };
+
 // The profile's defaults for a freshly initialised format: the default
 // format string when the format's is empty, the reconfigured list, the
 // standard catalogue, separators, mask, wildcard and flags. 0 on success.
-int32_t ApplyFormatDefaults(hvcnFormat* format) noexcept;
+int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values = CatalogueValues::kEmpty) noexcept;
+
+// The start of every fresh parse of a name: the format is set up again from
+// `formatString` as hvcnParseFormatString does (its status does not matter
+// to the parse), and the held name is reset.
+void ReparseFormatForName(hvcnFormat* format, const char* formatString) noexcept;
 
 // The token ID of a token name of `length` bytes: -2..-5 for the section
 // names, the number of an all-digit name, -1 for any other (user) name and 0

@@ -30,6 +30,13 @@ constexpr std::array<hvcnAttribute, kStandardSlots> MakeCatalogue() {
 
 constexpr std::array<hvcnAttribute, kStandardSlots> kCatalogue = MakeCatalogue();
 
+// The same records holding no value, as a fresh parse wants them.
+constexpr std::array<hvcnAttribute, kStandardSlots> kCatalogueAbsent = [] {
+  auto catalogue = MakeCatalogue();
+  for (auto& record : catalogue) record.valueLength = hvcnVALUE_ABSENT;
+  return catalogue;
+}();
+
 static_assert(kCatalogue[0].id == hvcnATT_SURNAME && kCatalogue[0].name[0] == '1');
 static_assert(kCatalogue[43].id == hvcnATT_E163_NUMBER);
 static_assert(kCatalogue[73].id == hvcnATT_EXT_PD_COMPONENTS_TX);
@@ -46,6 +53,10 @@ bool NameEquals(const hvcnAttribute& record, const char* name, size_t length) no
 }  // namespace
 
 const hvcnAttribute& CatalogueRecord(int slot) noexcept { return kCatalogue[static_cast<size_t>(slot)]; }
+
+const hvcnAttribute* CatalogueRecords(bool valuesAbsent) noexcept {
+  return valuesAbsent ? kCatalogueAbsent.data() : kCatalogue.data();
+}
 
 size_t NameLength(const hvcnAttribute& record) noexcept {
   size_t n = 0;

@@ -16,6 +16,10 @@ namespace hvcn::model {
 // ID's decimal text as name; value fields 0.
 const hvcnAttribute& CatalogueRecord(int slot) noexcept;
 
+// All kStandardSlots records of the process catalogue, with their values
+// empty (as above) or absent.
+const hvcnAttribute* CatalogueRecords(bool valuesAbsent) noexcept;
+
 // The record's id when not 0, else the smallest standard ID whose row holds
 // the slot; -1 when none or when the slot is 138 or more.
 int32_t IdOfSlot(const hvcnAttribute* records, int slot) noexcept;

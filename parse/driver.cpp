@@ -112,17 +112,15 @@ extern "C" HVCN_API int32_t HVCN_CALL hvcnParseName(const char* name, hvcnFormat
     status = reinterpret ? hvcnERR_FORMAT_NOT_READY : hvcnParseFormatString(nullptr, f);
   }
   if (status == hvcnSUCCESS && !reinterpret) {
-    size_t length = 0;
-    while (length <= kMaxName && name[length]) ++length;
+    const size_t length = strnlen(name, kMaxName + 1);
     if (length > kMaxName) {
       trace::If(trace::kError, trace::tag::kError, "The name cannot exceed %d characters.", static_cast<int>(kMaxName));
       status = hvcnERR_NAME_TOO_LONG;
     } else {
       // A fresh parse starts from the format's own defaults again.
-      char formatString[hvcn::format::kFormatStringSize];
+      char formatString[hvcn::format::kCallerFormatStringKept + 1];
       hvcn::CopyText(formatString, sizeof formatString, f->formatString);
-      hvcnParseFormatString(formatString, f);
-      hvcn::format::ResetName(f);
+      hvcn::format::ReparseFormatForName(f, formatString);
       std::memcpy(f->nameBuffer, name, length + 1);
       if (flags & hvcnPARSE_COMPLETE) {
         f->flags |= hvcnFMT_NAME_COMPLETE;

@@ -121,6 +121,39 @@ TEST(FormatTrace, Messages) {
   EXPECT_EQ(capture.TaggedTexts(), expected);
 }
 
+// A fresh parse sets the format up again from its format string. With the
+// call-frame and data trace levels on it runs hvcnParseFormatString itself
+// (for its trace lines) and resets the name; without them it takes a shorter
+// way. Both must leave the format byte for byte the same, also when the
+// format string no longer parses or a value fails.
+TEST(ParseFreshStart, TheSameFormatWithAndWithoutTracing) {
+  const char* formats[] = {"%(CANON)%(EFA)%(X400)", "%(NONCANON)/%(Dept)", "%(X400)", "%(1)/%(2)/%(116)"};
+  const char* names[] = {"Smith, John (ext-42) /o=Org/c=US", "John Smith/Sales", "/o=Org/c=GBR", "a, b c d e f", "S/J/Q"};
+  for (const char* formatString : formats) {
+    for (bool brokenString : {false, true}) {
+      for (const char* name : names) {
+        auto f = test::ReadyFormat(formatString);
+        // A format string that no longer parses: the change keeps the format ready.
+        if (brokenString) hvcnChangeInputFormat("%(CANON", f.get());
+        auto traced = std::make_unique<hvcnFormat>(*f);
+        int32_t tracedStatus;
+        {
+          test::TraceCapture capture(trace::kApi | trace::kData);
+          tracedStatus = Parse(traced.get(), name, 0);
+        }
+        const int32_t status = Parse(f.get(), name, 0);
+        EXPECT_EQ(status, tracedStatus) << formatString << " " << name;
+        // Token names point into each format's own formatString.
+        for (hvcnFormat* g : {f.get(), traced.get()})
+          for (auto& token : g->tokens)
+            if (token.name) token.name = reinterpret_cast<const char*>(token.name - g->formatString + 1);
+        EXPECT_EQ(std::memcmp(f.get(), traced.get(), sizeof(hvcnFormat)), 0)
+            << formatString << (brokenString ? " (broken)" : "") << " " << name;
+      }
+    }
+  }
+}
+
 // Random names of up to 1024 bytes under random format strings: every call
 // stays in its buffers (AddressSanitizer watches), answers a status of the
 // documented set, and what it writes is terminated within the size.
