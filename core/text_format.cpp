@@ -28,7 +28,7 @@ class Sink {
   size_t len_ = 0;
 };
 
-struct Spec {
+struct FieldLayout {
   bool left = false, zero = false, plus = false, space = false, alt = false;
   size_t width = 0;
   bool hasPrecision = false;
@@ -45,25 +45,25 @@ size_t Digits(uint64_t v, unsigned base, bool upper, char* buf) noexcept {
   return n;  // reversed
 }
 
-void EmitField(Sink& sink, const Spec& spec, const char* prefix, size_t prefixLen,
+void EmitField(Sink& sink, const FieldLayout& layout, const char* prefix, size_t prefixLen,
                const char* reversedDigits, size_t digitCount) noexcept {
   size_t body = prefixLen + digitCount;
-  size_t pad = spec.width > body ? spec.width - body : 0;
-  if (!spec.left && !spec.zero) sink.Pad(' ', pad);
+  size_t pad = layout.width > body ? layout.width - body : 0;
+  if (!layout.left && !layout.zero) sink.Pad(' ', pad);
   sink.Put(prefix, prefixLen);
-  if (!spec.left && spec.zero) sink.Pad('0', pad);
+  if (!layout.left && layout.zero) sink.Pad('0', pad);
   for (size_t i = digitCount; i > 0; --i) sink.Put(reversedDigits[i - 1]);
-  if (spec.left) sink.Pad(' ', pad);
+  if (layout.left) sink.Pad(' ', pad);
 }
 
-void EmitText(Sink& sink, const Spec& spec, const char* text) noexcept {
+void EmitText(Sink& sink, const FieldLayout& layout, const char* text) noexcept {
   if (!text) text = "<null>";
   size_t n = 0;
-  while (text[n] && (!spec.hasPrecision || n < spec.precision)) ++n;
-  size_t pad = spec.width > n ? spec.width - n : 0;
-  if (!spec.left) sink.Pad(' ', pad);
+  while (text[n] && (!layout.hasPrecision || n < layout.precision)) ++n;
+  size_t pad = layout.width > n ? layout.width - n : 0;
+  if (!layout.left) sink.Pad(' ', pad);
   sink.Put(text, n);
-  if (spec.left) sink.Pad(' ', pad);
+  if (layout.left) sink.Pad(' ', pad);
 }
 
 uint64_t AsUnsigned(const FormatArg& a) noexcept {
@@ -97,21 +97,21 @@ size_t FormatTextV(char* out, size_t size, const char* fmt, const FormatArg* arg
       sink.Put('%');
       continue;
     }
-    Spec spec;
+    FieldLayout layout;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '+') spec.plus = true;
-      else if (*p == ' ') spec.space = true;
-      else if (*p == '#') spec.alt = true;
+      if (*p == '-') layout.left = true;
+      else if (*p == '0') layout.zero = true;
+      else if (*p == '+') layout.plus = true;
+      else if (*p == ' ') layout.space = true;
+      else if (*p == '#') layout.alt = true;
       else break;
     }
-    while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + static_cast<size_t>(*p++ - '0');
+    while (*p >= '0' && *p <= '9') layout.width = layout.width * 10 + static_cast<size_t>(*p++ - '0');
     if (*p == '.') {
-      spec.hasPrecision = true;
+      layout.hasPrecision = true;
       ++p;
       while (*p >= '0' && *p <= '9')
-        spec.precision = spec.precision * 10 + static_cast<size_t>(*p++ - '0');
+        layout.precision = layout.precision * 10 + static_cast<size_t>(*p++ - '0');
     }
     // Length modifiers carry no meaning here: every argument knows its type.
     // 'F' and 'N' are the far/near pointer modifiers of "%Fp".
@@ -132,26 +132,26 @@ size_t FormatTextV(char* out, size_t size, const char* fmt, const FormatArg* arg
         bool neg = v < 0;
         uint64_t mag = neg ? uint64_t{0} - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
         size_t n = Digits(mag, 10, false, digits);
-        const char* sign = neg ? "-" : spec.plus ? "+" : spec.space ? " " : "";
-        EmitField(sink, spec, sign, (neg || spec.plus || spec.space) ? 1 : 0, digits, n);
+        const char* sign = neg ? "-" : layout.plus ? "+" : layout.space ? " " : "";
+        EmitField(sink, layout, sign, (neg || layout.plus || layout.space) ? 1 : 0, digits, n);
         break;
       }
       case 'u': {
         size_t n = Digits(AsUnsigned(*arg), 10, false, digits);
-        EmitField(sink, spec, "", 0, digits, n);
+        EmitField(sink, layout, "", 0, digits, n);
         break;
       }
       case 'x':
       case 'X': {
         uint64_t v = AsUnsigned(*arg);
         size_t n = Digits(v, 16, conv == 'X', digits);
-        bool prefix = spec.alt && v != 0;
-        EmitField(sink, spec, conv == 'X' ? "0X" : "0x", prefix ? 2 : 0, digits, n);
+        bool prefix = layout.alt && v != 0;
+        EmitField(sink, layout, conv == 'X' ? "0X" : "0x", prefix ? 2 : 0, digits, n);
         break;
       }
       case 'p': {
         // Pointers print in the platform's width, upper case, zero-padded.
-        Spec ptr = spec;
+        FieldLayout ptr = layout;
         ptr.zero = true;
         ptr.width = sizeof(void*) * 2;
         size_t n = Digits(AsUnsigned(*arg), 16, true, digits);
@@ -160,14 +160,14 @@ size_t FormatTextV(char* out, size_t size, const char* fmt, const FormatArg* arg
       }
       case 'c': {
         char c = arg->kind == FormatArg::Kind::Text ? '?' : static_cast<char>(AsUnsigned(*arg));
-        size_t pad = spec.width > 1 ? spec.width - 1 : 0;
-        if (!spec.left) sink.Pad(' ', pad);
+        size_t pad = layout.width > 1 ? layout.width - 1 : 0;
+        if (!layout.left) sink.Pad(' ', pad);
         sink.Put(c);
-        if (spec.left) sink.Pad(' ', pad);
+        if (layout.left) sink.Pad(' ', pad);
         break;
       }
       case 's':
-        EmitText(sink, spec, arg->kind == FormatArg::Kind::Text ? arg->t : "");
+        EmitText(sink, layout, arg->kind == FormatArg::Kind::Text ? arg->t : "");
         break;
       default:  // unknown conversion: show it as written
         sink.Put(start, static_cast<size_t>(p - start) + 1);

@@ -21,7 +21,7 @@ inline constexpr int kMaxCommentNesting = 64;
 bool NormaliseInternetName(const char* input, char* output, bool withBlanks) noexcept;
 
 // True when the whole of a normalised text without blanks is a mailbox:
-// an addr-spec, or (when no addr-spec matches at its start) a phrase and a
+// a bare address (local-part@domain), or (when none matches at its start) a phrase and a
 // route-addr.
 bool MatchMailbox(const char* text) noexcept;
 
