@@ -28,8 +28,7 @@ uint16_t FormatFlags(const std::string& text) {
 
 // Holds the name of a golden case in a new format, with its settings.
 std::unique_ptr<hvcnFormat> Held(const GoldenCase& c) {
-  auto f = std::make_unique<hvcnFormat>();
-  EXPECT_EQ(hvcnParseFormatString(FormatArgument(c[1]), f.get()), hvcnSUCCESS);
+  auto f = Parsed(FormatArgument(c[1]));
   std::istringstream settings(c[5]);
   std::string setting;
   bool open = false;
@@ -77,30 +76,23 @@ int32_t Format(hvcnFormat* f, uint32_t size, uint16_t flags, std::string* text, 
   return status;
 }
 
-TEST(FormatName, GoldenCases) {
+// Each case into a large buffer, then into every buffer size below the
+// smallest that holds the result: status 1, nothing past the size, a
+// terminated text that is the start of the result; the typed-name shortcut
+// leaves a small buffer untouched.
+TEST(FormatName, GoldenCasesInEveryBufferSize) {
   for (const auto& c : ReadGolden("format_names.txt")) {
     SCOPED_TRACE(c.Where() + " " + c[2]);
     auto f = Held(c);
     const uint16_t flags = FormatFlags(c[4]);
+    const std::string& full = c[7];
     std::string text;
     EXPECT_EQ(Format(f.get(), 4096, flags, &text), std::stoi(c[6]));
-    EXPECT_EQ(text, c[7]);
-  }
-}
-
-// Every buffer size below the smallest that holds the result: status 1,
-// nothing past the size, a terminated text that is the start of the result;
-// the typed-name shortcut leaves a small buffer untouched.
-TEST(FormatName, EveryBufferSizeUpToTheResult) {
-  for (const auto& c : ReadGolden("format_names.txt")) {
-    SCOPED_TRACE(c.Where() + " " + c[2]);
-    auto f = Held(c);
-    const uint16_t flags = FormatFlags(c[4]);
+    EXPECT_EQ(text, full);
     const bool shortcut = c[0] == "typed" && flags == 0;
-    const std::string& full = c[7];
     const uint32_t minimum = static_cast<uint32_t>(std::stoul(c[8]));
     for (uint32_t size = 1; size < minimum; ++size) {
-      std::string text, raw;
+      std::string raw;
       ASSERT_EQ(Format(f.get(), size, flags, &text, &raw), hvcnERR_BUFFER_TOO_SMALL) << "size " << size;
       if (shortcut) {
         EXPECT_EQ(raw, std::string(size, kGuard)) << "size " << size;
@@ -109,15 +101,13 @@ TEST(FormatName, EveryBufferSizeUpToTheResult) {
         EXPECT_EQ(full.compare(0, text.size(), text), 0) << "size " << size << ": " << text;
       }
     }
-    std::string text;
     EXPECT_EQ(Format(f.get(), minimum, flags, &text), hvcnSUCCESS) << "size " << minimum;
     EXPECT_EQ(text, full);
   }
 }
 
 TEST(FormatName, TheDefaultEscapeListStaysInTheFormat) {
-  auto f = std::make_unique<hvcnFormat>();
-  ASSERT_EQ(hvcnParseFormatString(nullptr, f.get()), hvcnSUCCESS);
+  auto f = Parsed(nullptr);
   ASSERT_EQ(hvcnTranslateInternalFormat(f.get(), 3, "1\x1dSmith", 0, nullptr, 0, 0), hvcnSUCCESS);
   char text[64];
   EXPECT_EQ(hvcnFormatName(f.get(), text, sizeof text, 0), hvcnSUCCESS);
@@ -130,8 +120,7 @@ TEST(FormatName, TheDefaultEscapeListStaysInTheFormat) {
 }
 
 TEST(FormatName, ArgumentFaults) {
-  auto f = std::make_unique<hvcnFormat>();
-  ASSERT_EQ(hvcnParseFormatString(nullptr, f.get()), hvcnSUCCESS);
+  auto f = Parsed(nullptr);
   std::strcpy(f->errorDetail, "old detail");
   char text[8] = "keep";
   EXPECT_EQ(hvcnFormatName(nullptr, text, sizeof text, 0), hvcnERR_BAD_PARAMETER);

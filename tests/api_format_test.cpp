@@ -10,18 +10,13 @@
 
 #include "hvcn.h"
 #include "support/golden.h"
+#include "support/names.h"
 
 namespace {
 
-using hvcn::test::ReadGolden;
+using namespace hvcn::test;
 
 std::unique_ptr<hvcnFormat> NewFormat() { return std::make_unique<hvcnFormat>(); }  // zero-filled
-
-std::unique_ptr<hvcnFormat> Parsed(const char* formatString) {
-  auto f = NewFormat();
-  EXPECT_EQ(hvcnParseFormatString(formatString, f.get()), hvcnSUCCESS) << formatString;
-  return f;
-}
 
 // The tokens in use as "ID:LEAD:TRAIL:SLOT:FLAGS" joined by blanks.
 std::string Tokens(const hvcnFormat& f) {
@@ -39,9 +34,7 @@ std::string Tokens(const hvcnFormat& f) {
 TEST(Validate, GoldenCases) {
   for (const auto& c : ReadGolden("validate.txt")) {
     SCOPED_TRACE(c.Where());
-    // An exactly sized copy, so reading past the value is caught.
-    std::unique_ptr<char[]> value(new char[c[2].size() + 1]);
-    std::memcpy(value.get(), c[2].c_str(), c[2].size() + 1);
+    auto value = Exact(c[2]);
     const int32_t maximum = std::stoi(c[1]);
     int32_t flag = -7;
     int32_t result;

@@ -9,55 +9,24 @@
 
 #include "hvcn.h"
 #include "support/golden.h"
+#include "support/names.h"
 
 namespace {
 
-using hvcn::test::ReadGolden;
-
-std::unique_ptr<hvcnFormat> Parsed(const char* formatString = "%(CANON)%(EFA)%(X400)") {
-  auto f = std::make_unique<hvcnFormat>();
-  EXPECT_EQ(hvcnParseFormatString(formatString, f.get()), hvcnSUCCESS);
-  return f;
-}
-
-// An exactly sized copy, so reading past the text is caught.
-std::unique_ptr<char[]> Exact(const std::string& text) {
-  std::unique_ptr<char[]> copy(new char[text.size() + 1]);
-  std::memcpy(copy.get(), text.c_str(), text.size() + 1);
-  return copy;
-}
-
-// Every value the format holds, in slot order, as name=value joined by '|'.
-std::string Values(const hvcnFormat& f) {
-  std::string out;
-  for (const auto& record : f.attributes) {
-    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
-    if (!out.empty()) out += '|';
-    out += std::string(record.name) + "=" + std::string(f.nameBuffer + record.valueOffset, record.valueLength);
-  }
-  return out;
-}
-
-// The same, leaving out empty values.
-std::string NonEmptyValues(const hvcnFormat& f) {
-  std::string out;
-  for (const auto& record : f.attributes) {
-    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || record.valueLength == 0) continue;
-    if (!out.empty()) out += '|';
-    out += std::string(record.name) + "=" + std::string(f.nameBuffer + record.valueOffset, record.valueLength);
-  }
-  return out;
-}
+using namespace hvcn::test;
 
 // Writes the held name in a type into exactly `size` bytes plus guards.
-int32_t Encode(hvcnFormat* f, int32_t type, uint32_t size, std::string* text, uint32_t flags = hvcnTIF_ALWAYS_ENCODE) {
+int32_t Encode(hvcnFormat* f, int32_t type, uint32_t size, std::string* text) {
   std::string buffer(size + 8, '\x5A');
-  int32_t status = hvcnTranslateInternalFormat(f, 0, nullptr, type, buffer.data(), size, flags);
+  int32_t status = hvcnTranslateInternalFormat(f, 0, nullptr, type, buffer.data(), size, hvcnTIF_ALWAYS_ENCODE);
   EXPECT_EQ(buffer.substr(size), std::string(8, '\x5A')) << "wrote past the size";
   *text = buffer.c_str();
   return status;
 }
 
+// Each name decoded, then written in each type into the smallest buffer that
+// holds it (one byte less is too small); the types of the roundtrip column
+// carry every non-empty value back unchanged.
 TEST(InternalNames, GoldenCases) {
   for (const auto& c : ReadGolden("internal_names.txt")) {
     SCOPED_TRACE(c.Where());
@@ -67,7 +36,7 @@ TEST(InternalNames, GoldenCases) {
     ASSERT_EQ(hvcnTranslateInternalFormat(f.get(), type, text.get(), 0, nullptr, 0, 0), hvcnSUCCESS);
     EXPECT_EQ(f->nameType, type);
     EXPECT_TRUE(f->flags & hvcnFMT_NAME_HELD);
-    EXPECT_EQ(Values(*f), c[2]);
+    EXPECT_EQ(HeldValues(*f), c[2]);
     std::istringstream sizes(c[6]);
     for (int32_t out = 1; out <= 3; ++out) {
       SCOPED_TRACE("type " + std::to_string(out));
@@ -76,28 +45,15 @@ TEST(InternalNames, GoldenCases) {
       std::string encoded;
       EXPECT_EQ(Encode(f.get(), out, minimum, &encoded), hvcnSUCCESS);
       EXPECT_EQ(encoded, c[2 + static_cast<size_t>(out)]);
+      if (c[7].find(static_cast<char>('0' + out)) != std::string::npos) {
+        auto g = Parsed();
+        ASSERT_EQ(hvcnTranslateInternalFormat(g.get(), out, encoded.c_str(), 0, nullptr, 0, 0), hvcnSUCCESS);
+        EXPECT_EQ(HeldValues(*g, true), HeldValues(*f, true)) << "round trip";
+      }
       if (minimum > 1) {
         EXPECT_EQ(Encode(f.get(), out, minimum - 1, &encoded), hvcnERR_BUFFER_TOO_SMALL);
         EXPECT_EQ(encoded, "");
       }
-    }
-  }
-}
-
-TEST(InternalNames, RoundTripsKeepTheValues) {
-  for (const auto& c : ReadGolden("internal_names.txt")) {
-    SCOPED_TRACE(c.Where());
-    auto f = Parsed();
-    ASSERT_EQ(hvcnTranslateInternalFormat(f.get(), std::stoi(c[0]), c[1].c_str(), 0, nullptr, 0, 0), hvcnSUCCESS);
-    const std::string values = NonEmptyValues(*f);
-    for (char type : c[7]) {
-      const int32_t t = type - '0';
-      char encoded[2048];
-      ASSERT_EQ(hvcnTranslateInternalFormat(f.get(), 0, nullptr, t, encoded, sizeof encoded, hvcnTIF_ALWAYS_ENCODE),
-                hvcnSUCCESS);
-      auto g = Parsed();
-      ASSERT_EQ(hvcnTranslateInternalFormat(g.get(), t, encoded, 0, nullptr, 0, 0), hvcnSUCCESS) << "type " << t;
-      EXPECT_EQ(NonEmptyValues(*g), values) << "through type " << t;
     }
   }
 }

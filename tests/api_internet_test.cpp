@@ -13,17 +13,12 @@
 
 #include "hvcn.h"
 #include "support/golden.h"
+#include "support/names.h"
 
 namespace {
 
 constexpr char kGuard = '\x5A';
 constexpr size_t kGuardBytes = 16;
-
-std::unique_ptr<char[]> ExactCopy(const std::string& text) {
-  auto copy = std::make_unique<char[]>(text.size() + 1);
-  std::memcpy(copy.get(), text.c_str(), text.size() + 1);
-  return copy;
-}
 
 struct Answer {
   uint32_t result;
@@ -33,7 +28,7 @@ struct Answer {
 // The name in an exactly sized buffer; an output of exactly twice its length
 // plus the NUL, followed by guard bytes that must stay untouched.
 Answer ParseInternetName(const std::string& name) {
-  auto input = ExactCopy(name);
+  auto input = hvcn::test::Exact(name);
   const size_t size = 2 * name.size() + 1;
   std::vector<char> output(size + kGuardBytes, kGuard);
   const uint32_t result = hvcnParseInternetName(input.get(), output.data());
@@ -53,7 +48,7 @@ TEST(ParseInternetName, GoldenCases) {
 TEST(IsGSETBInternetName, GoldenCases) {
   for (const auto& c : hvcn::test::ReadGolden("gsetb_names.txt")) {
     SCOPED_TRACE(c.Where());
-    EXPECT_EQ(hvcnIsGSETBInternetName(ExactCopy(c[0]).get()), c[1] == "1" ? 1u : 0u);
+    EXPECT_EQ(hvcnIsGSETBInternetName(hvcn::test::Exact(c[0]).get()), c[1] == "1" ? 1u : 0u);
   }
 }
 
@@ -131,7 +126,7 @@ TEST(IsGSETBInternetName, BigInputsArePrompt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto name = ExactCopy(c.name);
+    auto name = hvcn::test::Exact(c.name);
     uint32_t result = 0;
     const double seconds = Seconds([&] { result = hvcnIsGSETBInternetName(name.get()); });
     EXPECT_EQ(result, c.result);

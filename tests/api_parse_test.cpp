@@ -13,19 +13,6 @@ namespace {
 
 using namespace hvcn::test;
 
-std::unique_ptr<hvcnFormat> Parsed(const char* formatString) {
-  auto f = std::make_unique<hvcnFormat>();
-  EXPECT_EQ(hvcnParseFormatString(formatString, f.get()), hvcnSUCCESS) << formatString;
-  return f;
-}
-
-// An exactly sized copy of a name, so reading past it is caught.
-std::unique_ptr<char[]> Exact(const std::string& text) {
-  std::unique_ptr<char[]> copy(new char[text.size() + 1]);
-  std::memcpy(copy.get(), text.c_str(), text.size() + 1);
-  return copy;
-}
-
 TEST(ParseName, GoldenCases) {
   for (const auto& c : ReadGolden("parse_names.txt")) {
     SCOPED_TRACE(c.Where() + " " + c[3]);
@@ -63,12 +50,6 @@ TEST(ParseName, ReadingsInTestOrder) {
     EXPECT_EQ(calls, c[3]);
   }
 }
-
-}  // namespace
-
-namespace {
-
-using namespace hvcn::test;
 
 TEST(ParseName, ArgumentFaults) {
   auto f = Parsed("%(CANON)");

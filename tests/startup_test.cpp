@@ -6,12 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/files.h"
 #include "support/platform.h"
-#include "support/process.h"
 
 namespace hvcn::test {
 namespace {
@@ -68,13 +68,9 @@ class Installation {
       if (!assignment.empty()) env.push_back(assignment);
     ProcessResult result = RunProcess(argv, env, work_.string());
     EXPECT_EQ(result.exitCode, 0) << result.out;
+    std::istringstream out(result.out);
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < result.out.size()) {
-      size_t end = result.out.find('\n', start);
-      lines.push_back(result.out.substr(start, end - start));
-      start = end == std::string::npos ? result.out.size() : end + 1;
-    }
+    for (std::string line; std::getline(out, line);) lines.push_back(line);
     return lines;
   }
 
@@ -141,7 +137,6 @@ TEST(Startup, OfficeLanguageFromTheRegistryChoosesTarnresIT) {
 
 TEST(Startup, TheThirdNameIsTheFullAbbreviation) {
   Installation install({"tarnres"});
-  fs::path lib = fs::path(HVCN_TEST_LIB_DIR);
   install.Env("LANG=en_US.UTF-8");
   install.Registry(kOffice16Italian);
   // Only tarnres (English) is present among the first two names, so it wins
@@ -155,9 +150,7 @@ TEST(Startup, ProfileSetsTheLogWhichIsEmptiedAtEachLoad) {
   install.Profile("[NameParsing]\nLogFile=hvcn-trace.log\nLogLevel=0x0001\n");
   std::ofstream(install.WorkFile("hvcn-trace.log")) << "old content\r\n";
   install.Probe({"error", "0", "64"});
-  auto lines = ReadLog(install.WorkFile("hvcn-trace.log"));
-  std::vector<std::string> texts;
-  for (const auto& line : lines) texts.push_back(line.tag + " " + line.text);
+  auto texts = TaggedTexts(ReadLog(install.WorkFile("hvcn-trace.log")));
   ASSERT_EQ(texts.size(), 13u);
   EXPECT_EQ(texts[0], "INFORMATION__ Name parsing version X.05.20.01");
   EXPECT_EQ(texts[1], ">>>>_________ Logging level 0x1");
@@ -177,9 +170,8 @@ TEST(Startup, UnconditionalLinesAreWrittenAtLevelZero) {
   Installation install({"tarnres"});
   install.Profile("[NameParsing]\nLogFile=quiet.log\nLogLevel=0\n");
   EXPECT_EQ(install.Probe({"error", "0", "0"}), Lines{"3|"});
-  auto lines = ReadLog(install.WorkFile("quiet.log"));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0].tag + " " + lines[0].text, "ERROR________ Supplied buffer NULL or zero length");
+  EXPECT_EQ(TaggedTexts(ReadLog(install.WorkFile("quiet.log"))),
+            Lines{"ERROR________ Supplied buffer NULL or zero length"});
 }
 
 TEST(Startup, WithoutAProfileTheDefaultLogIsDeleted) {

@@ -9,14 +9,13 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "hvcn.h"
+#include "support/files.h"
 #include "support/workload.h"
 
 namespace {
@@ -87,30 +86,14 @@ TEST(Threads, FormatsOnDifferentThreadsGiveTheDigestsOfALoneThread) {
   EXPECT_NE(digests[0][0], digests[1][0]);
 }
 
-// With tracing on, the threads' lines share one log: each must be whole.
+// With tracing on, the threads' lines share one log: each must be whole
+// (ReadLog fails the test on any line without CR LF or the line prefix).
 TEST(Threads, TraceLinesOfThreadsComeOutWhole) {
   if (!Traced()) GTEST_SKIP() << "tracing is off in this run";
   const char* folder = std::getenv("HVCN_PROFILE_DIR");
   ASSERT_NE(folder, nullptr);
-  std::ifstream log(std::string(folder) + "/tnname.log", std::ios::binary);
-  ASSERT_TRUE(log) << "no trace log: was the profile read?";
-  const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
-  ASSERT_FALSE(text.empty());
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-  size_t lines = 0, entries = 0;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 2;
-    ++lines;
-    // "%08X T+%06ld <13-character tag> <text>"
-    ASSERT_GE(line.size(), 8u + 3 + 6 + 1 + 13) << "line " << lines;
-    EXPECT_EQ(line.substr(8, 3), " T+") << "line " << lines << ": " << line.substr(0, 40);
-    EXPECT_EQ(line.find_first_not_of("0123456789ABCDEF"), 8u) << "line " << lines << ": " << line.substr(0, 40);
-    if (line.compare(18, 13, "API_ENTRY____") == 0) ++entries;
-  }
-  EXPECT_GT(entries, 1000u);
+  const auto lines = hvcn::test::ReadLog(std::string(folder) + "/tnname.log");
+  EXPECT_GT(hvcn::test::LogTexts(lines, "API_ENTRY____").size(), 1000u) << "was the profile read?";
 }
 
 }  // namespace

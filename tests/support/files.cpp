@@ -1,4 +1,5 @@
 #include "files.h"
+#include "platform.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,26 @@ std::string TempDir::Write(const std::string& name, const std::string& content) 
   std::ofstream out(file, std::ios::binary);
   out << content;
   return file;
+}
+
+ProfileFile::ProfileFile(const std::filesystem::path& folder) : path_(ProfilePath(folder)) {
+  if (std::filesystem::exists(path_)) original_ = ReadFile(path_.string());
+}
+
+ProfileFile::~ProfileFile() {
+  std::error_code ignored;
+  if (original_) std::ofstream(path_, std::ios::binary) << *original_;
+  else std::filesystem::remove(path_, ignored);
+  ProfileChanged();
+}
+
+void ProfileFile::Write(const std::string& text) {
+  {
+    std::ofstream out(path_, std::ios::binary);
+    out << Native(text);
+    EXPECT_TRUE(out.good()) << "cannot write " << path_.string();
+  }
+  ProfileChanged();
 }
 
 std::string ReadFile(const std::string& path) {
@@ -76,6 +97,12 @@ std::vector<std::string> LogTexts(const std::vector<LogLine>& lines, const std::
   std::vector<std::string> texts;
   for (const auto& line : lines)
     if (line.tag == tag) texts.push_back(line.text);
+  return texts;
+}
+
+std::vector<std::string> TaggedTexts(const std::vector<LogLine>& lines) {
+  std::vector<std::string> texts;
+  for (const auto& line : lines) texts.push_back(line.tag + " " + line.text);
   return texts;
 }
 

@@ -41,4 +41,7 @@ std::vector<LogLine> ReadLog(const std::string& path);
 // The texts of the log lines with a given tag.
 std::vector<std::string> LogTexts(const std::vector<LogLine>& lines, const std::string& tag);
 
+// "<tag> <text>" of every line, for comparing whole sequences.
+std::vector<std::string> TaggedTexts(const std::vector<LogLine>& lines);
+
 }  // namespace hvcn::test

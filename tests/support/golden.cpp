@@ -1,5 +1,6 @@
 #include "golden.h"
 
+#include <cctype>
 #include <fstream>
 #include <stdexcept>
 
@@ -15,29 +16,21 @@ std::string GoldenCase::Where() const { return file + ":" + std::to_string(line)
 std::string DataPath(const std::string& name) { return std::string(HVCN_TEST_DATA_DIR) + "/" + name; }
 
 std::string Unescape(const std::string& field) {
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
+  static const std::string kLetters = "tnr\\", kBytes = "\t\n\r\\";
+  auto hex = [&](size_t i) { return i < field.size() && std::isxdigit(static_cast<unsigned char>(field[i])); };
   std::string out;
   for (size_t i = 0; i < field.size(); ++i) {
-    char c = field[i];
-    if (c != '\\' || i + 1 == field.size()) {
-      out += c;
-      continue;
-    }
-    char n = field[i + 1];
-    if (n == 't') { out += '\t'; ++i; }
-    else if (n == 'n') { out += '\n'; ++i; }
-    else if (n == 'r') { out += '\r'; ++i; }
-    else if (n == '\\') { out += '\\'; ++i; }
-    else if (n == 'x' && i + 3 < field.size() && hex(field[i + 2]) >= 0 && hex(field[i + 3]) >= 0) {
-      out += static_cast<char>(hex(field[i + 2]) * 16 + hex(field[i + 3]));
+    const size_t letter = i + 1 < field.size() ? kLetters.find(field[i + 1]) : std::string::npos;
+    if (field[i] != '\\') {
+      out += field[i];
+    } else if (letter != std::string::npos) {
+      out += kBytes[letter];
+      ++i;
+    } else if (i + 1 < field.size() && field[i + 1] == 'x' && hex(i + 2) && hex(i + 3)) {
+      out += static_cast<char>(std::stoi(field.substr(i + 2, 2), nullptr, 16));
       i += 3;
     } else {
-      out += c;  // a backslash of a typed name stays
+      out += '\\';  // a backslash of a typed name stays
     }
   }
   return out;

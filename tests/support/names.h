@@ -1,8 +1,12 @@
-// Helpers for tests of typed names: settings and flags written as short
-// words in golden data, and the held values as one comparable text.
+// Helpers for tests through the exports: formats readied by a format
+// string, exactly sized inputs, settings and flags written as short words in
+// golden data, and the held values as one comparable text.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -10,6 +14,20 @@
 #include "hvcn.h"
 
 namespace hvcn::test {
+
+// A new format readied by hvcnParseFormatString (NULL: the configured default).
+inline std::unique_ptr<hvcnFormat> Parsed(const char* formatString = "%(CANON)%(EFA)%(X400)") {
+  auto f = std::make_unique<hvcnFormat>();
+  EXPECT_EQ(hvcnParseFormatString(formatString, f.get()), hvcnSUCCESS) << (formatString ? formatString : "NULL");
+  return f;
+}
+
+// An exactly sized copy of a text, so reading past its NUL is caught.
+inline std::unique_ptr<char[]> Exact(const std::string& text) {
+  auto copy = std::make_unique<char[]>(text.size() + 1);
+  std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+  return copy;
+}
 
 // "-" stands for the default format string.
 inline const char* FormatArgument(const std::string& text) {
@@ -41,11 +59,12 @@ inline std::string HeldText(const hvcnFormat& f, const hvcnAttribute& record) {
   return std::string(f.nameBuffer + record.valueOffset, record.valueLength);
 }
 
-// Every held value in slot order as name=value joined by '|'.
-inline std::string HeldValues(const hvcnFormat& f) {
+// Every held value in slot order as name=value joined by '|' (without the
+// empty ones on request).
+inline std::string HeldValues(const hvcnFormat& f, bool skipEmpty = false) {
   std::string out;
   for (const auto& record : f.attributes) {
-    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
+    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || (skipEmpty && record.valueLength == 0)) continue;
     if (!out.empty()) out += '|';
     out += std::string(record.name) + "=" + HeldText(f, record);
   }

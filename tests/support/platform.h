@@ -9,10 +9,12 @@
 // So the same scenario data serve both platforms. On Windows the profile and
 // the registry are shared by every process of the session, child processes
 // included: tests that install them must not run in parallel (CTest keeps
-// them apart with a resource lock).
+// them apart with a resource lock). Child processes for the start-up tests
+// are made here too.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +36,7 @@ std::string Oem(const std::string& utf8);
 // file there is put back afterwards.
 class ProfileFile {
  public:
-  explicit ProfileFile(std::filesystem::path folder);
+  explicit ProfileFile(const std::filesystem::path& folder);
   ~ProfileFile();
   ProfileFile(const ProfileFile&) = delete;
   ProfileFile& operator=(const ProfileFile&) = delete;
@@ -46,9 +48,13 @@ class ProfileFile {
 
  private:
   std::filesystem::path path_;
-  bool hadOriginal_ = false;
-  std::string original_;
+  std::optional<std::string> original_;
 };
+
+// The platform's side of ProfileFile: where the file of `folder` is, and
+// what the system needs to hear after the file changed.
+std::filesystem::path ProfilePath(const std::filesystem::path& folder);
+void ProfileChanged();
 
 // Registry keys and values from a REGEDIT4 text while this object lives:
 // string values ("Name"="text") and dwords ("Name"=dword:00000410). On
@@ -107,5 +113,17 @@ class ScopedRegistry {
   RegistryScenario scenario_;
   ScopedEnv env_;
 };
+
+struct ProcessResult {
+  int exitCode = -1;
+  std::string out;  // standard output
+};
+
+// Runs argv[0] with the arguments in a fresh process, in `folder`; the
+// environment holds only what the platform needs (PATH, the sanitizer
+// options of this process; on Windows the system folders and Wine's debug
+// setting) and `environment` ("NAME=VALUE").
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment, const std::string& folder);
 
 }  // namespace hvcn::test

@@ -1,4 +1,9 @@
-// The posix side of the configuration helpers: files the stand-ins read.
+// The posix side of the configuration helpers (files the stand-ins read)
+// and of child processes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <system_error>
 
@@ -10,23 +15,9 @@ std::string Native(const std::string& utf8) { return utf8; }
 
 std::string Oem(const std::string& utf8) { return utf8; }
 
-ProfileFile::ProfileFile(std::filesystem::path folder) : path_(std::move(folder) / "TNUAL.INI") {
-  if (std::filesystem::exists(path_)) {
-    hadOriginal_ = true;
-    original_ = ReadFile(path_.string());
-  }
-}
+std::filesystem::path ProfilePath(const std::filesystem::path& folder) { return folder / "TNUAL.INI"; }
 
-ProfileFile::~ProfileFile() {
-  if (hadOriginal_) {
-    std::ofstream(path_, std::ios::binary) << original_;
-    return;
-  }
-  std::error_code ignored;
-  std::filesystem::remove(path_, ignored);
-}
-
-void ProfileFile::Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+void ProfileChanged() {}
 
 std::string ProfileFile::Environment() const {
   return "HVCN_PROFILE_DIR=" + path_.parent_path().string();
@@ -43,5 +34,42 @@ RegistryScenario::~RegistryScenario() {
 }
 
 std::string RegistryScenario::Environment() const { return "HVCN_REGISTRY=" + file_; }
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment, const std::string& folder) {
+  std::vector<std::string> env;
+  for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"})
+    if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+  env.insert(env.end(), environment.begin(), environment.end());
+
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+
+  int pipeFds[2];
+  ProcessResult result;
+  if (pipe(pipeFds) != 0) return result;
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], 1);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    execve(args[0], args.data(), envp.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.out.append(buffer, static_cast<size_t>(n));
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
 
 }  // namespace hvcn::test

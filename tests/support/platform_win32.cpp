@@ -1,5 +1,7 @@
-// The Windows side of the configuration helpers: the profile in the Windows
-// folder, values in the registry, texts in the ANSI code page.
+// The Windows side of the configuration helpers (the profile in the Windows
+// folder, values in the registry, texts in the ANSI code page) and of child
+// processes: CreateProcessA with an explicit environment block and working
+// folder, standard output back through a pipe.
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -8,9 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <cstdlib>
 #include <sstream>
-#include <system_error>
 
 #include "platform.h"
 
@@ -18,11 +19,6 @@ namespace hvcn::test {
 namespace {
 
 constexpr const char* kProfileName = "TNUAL.INI";
-
-// Windows keeps recently read profiles in memory and rereads one only when
-// its time stamp changed, which a quick rewrite may not do. Writing with
-// all three names null drops the cached copy.
-void ForgetCachedProfile() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, kProfileName); }
 
 std::filesystem::path WindowsFolder() {
   char folder[MAX_PATH];
@@ -78,37 +74,37 @@ std::string Recode(const std::string& utf8, UINT codePage) {
   return out;
 }
 
+// Quotes one argument for the command line the way the C runtime of the
+// child splits it again (backslashes before a quote are doubled).
+std::string Quote(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+  std::string out = "\"";
+  size_t backslashes = 0;
+  for (char c : argument) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, '\\');
+  return out + "\"";
+}
+
 }  // namespace
 
 std::string Native(const std::string& utf8) { return Recode(utf8, CP_ACP); }
 
 std::string Oem(const std::string& utf8) { return Recode(utf8, CP_OEMCP); }
 
-ProfileFile::ProfileFile(std::filesystem::path) : path_(WindowsFolder() / kProfileName) {
-  if (std::filesystem::exists(path_)) {
-    hadOriginal_ = true;
-    original_ = ReadFile(path_.string());
-  }
-}
+std::filesystem::path ProfilePath(const std::filesystem::path&) { return WindowsFolder() / kProfileName; }
 
-ProfileFile::~ProfileFile() {
-  if (hadOriginal_) {
-    std::ofstream(path_, std::ios::binary) << original_;
-  } else {
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-  }
-  ForgetCachedProfile();
-}
-
-void ProfileFile::Write(const std::string& text) {
-  {
-    std::ofstream out(path_, std::ios::binary);
-    out << Native(text);
-    EXPECT_TRUE(out.good()) << "cannot write " << path_.string();
-  }
-  ForgetCachedProfile();
-}
+// Windows keeps recently read profiles in memory and rereads one only when
+// its time stamp changed, which a quick rewrite may not do. Writing with
+// all three names null drops the cached copy.
+void ProfileChanged() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, kProfileName); }
 
 std::string ProfileFile::Environment() const { return std::string(); }
 
@@ -212,5 +208,57 @@ RegistryScenario::~RegistryScenario() {
 }
 
 std::string RegistryScenario::Environment() const { return std::string(); }
+
+ProcessResult RunProcess(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment, const std::string& folder) {
+  ProcessResult result;
+  if (argv.empty()) return result;
+
+  // What every Windows process needs (and, under Wine, its debug setting),
+  // then the caller's variables. The block is a list of NUL-terminated
+  // strings ending with an empty one.
+  std::string block;
+  for (const char* name : {"PATH", "SystemRoot", "windir", "TEMP", "TMP", "WINEDEBUG"})
+    if (const char* value = std::getenv(name)) block += std::string(name) + "=" + value + '\0';
+  for (const auto& assignment : environment) block += assignment + '\0';
+  block += '\0';
+
+  std::string program = std::filesystem::absolute(argv[0]).string();
+  std::string commandLine = Quote(program);
+  for (size_t i = 1; i < argv.size(); ++i) commandLine += " " + Quote(argv[i]);
+
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                block.data(), folder.c_str(), &startup, &process);
+  CloseHandle(writeEnd);
+  if (!started) {
+    CloseHandle(readEnd);
+    return result;
+  }
+
+  char buffer[4096];
+  DWORD n = 0;
+  while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.out.append(buffer, n);
+  CloseHandle(readEnd);
+
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitCode = 0;
+  if (GetExitCodeProcess(process.hProcess, &exitCode)) result.exitCode = static_cast<int>(exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return result;
+}
 
 }  // namespace hvcn::test

@@ -27,12 +27,7 @@ class TraceCapture {
 
   std::vector<LogLine> Lines() const { return ReadLog(path_); }
   std::vector<std::string> Texts(const std::string& tag) const { return LogTexts(Lines(), tag); }
-  // "<tag> <text>" of every line, for comparing whole sequences.
-  std::vector<std::string> TaggedTexts() const {
-    std::vector<std::string> out;
-    for (const auto& line : Lines()) out.push_back(line.tag + " " + line.text);
-    return out;
-  }
+  std::vector<std::string> TaggedTexts() const { return test::TaggedTexts(Lines()); }
   const TempDir& dir() const { return dir_; }
 
  private:
