@@ -12,9 +12,11 @@
 // and leaves the held name alone; after success the name is held, nameType
 // is -1, every value lies in nameBuffer and the context word has no bits
 // outside 0x337FF0; the internal output is terminated within its size, is
-// what hvcnTranslateInternalFormat writes for the held name, decodes and
+// what hvcnTranslateInternalFormat writes for the held name, decodes under
+// the settings of the parse and, with prefer-teletex clear, decodes and
 // encodes again to the same text, and is written again unchanged by a
 // reinterpretation with context 0; further readings follow the same rules.
+#include <algorithm>
 #include <vector>
 
 #include "format_checks.h"
@@ -44,6 +46,39 @@ bool PlainText(std::string_view text) {
   for (unsigned char c : text)
     if (c < 0x20) return false;
   return WholeCharacters(Values{{0, std::string(text)}});
+}
+
+// True when the held name has a value that the encoders write as nothing:
+// initials or a qualifier of dots only (their dots are dropped), or a lone
+// escape backslash at the end of a value.
+bool HoldsValueWrittenAsNothing(const hvcnFormat& f) {
+  for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
+    std::string_view text;
+    if (f.attributes[slot].id == 0 || f.attributes[slot].valueLength == hvcnVALUE_FOREIGN || !HeldValue(f, slot, &text) ||
+        text.empty())
+      continue;
+    const bool dropsDots = slot == 2 || slot == 3 || slot == 27 || slot == 28;
+    bool writes = false;
+    for (size_t i = 0; i < text.size() && !writes; ++i) {
+      if (text[i] == '\\') writes = i + 1 < text.size();
+      else writes = !(dropsDots && text[i] == '.');
+    }
+    if (!writes) return true;
+  }
+  return false;
+}
+
+// A type 2 text without the group separators that no value follows: GS
+// directly before an ETB, and every separator at the end.
+std::string WithoutDanglingSeparators(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\x17')
+      while (!out.empty() && out.back() == '\x1D') out.pop_back();
+    out += c;
+  }
+  while (!out.empty() && (out.back() == '\x1D' || out.back() == '\x17')) out.pop_back();
+  return out;
 }
 
 struct Call {
@@ -127,6 +162,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string output;
   int32_t status = Parse(f.get(), name, call, outSize, &context, &output);
   if (status != hvcnSUCCESS) return 0;
+  const uint16_t parsedFlags = f->flags;
+  const bool writtenAsNothing = HoldsValueWrittenAsNothing(*f);
 
   // Written again by a reinterpretation with context 0.
   if ((callByte & 0x08) && call.type != 0) {
@@ -137,21 +174,48 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(second == output, "a reinterpretation with context 0 writes the same output", second);
   }
 
-  // The internal output decodes and encodes to the same text.
+  // The internal output decodes under the settings of the parse, and
+  // decodes and encodes to the same text. A fresh parse readies the format
+  // again, so the settings made before it are back at their defaults; the
+  // format's flags after the parse tell which ones it ran with.
+  // Decoding stores every value through the attribute setter, and with
+  // prefer-teletex set the setter files each value of an attribute that has
+  // a teletex twin under the twin, empty ones included, while a reading sets
+  // the parts it leaves out present-but-empty in the base slots themselves
+  // (Smith with prefer-teletex holds s-tx, g, i and q). Such a name does not
+  // come back to the slots it was written from, so the text is compared
+  // after a decode with prefer-teletex clear, which files every item where
+  // the encoder took it from. The type 1 decoder stores every field up to
+  // the last, empty ones included, and ADMD (field 11) has no twin: with
+  // prefer-teletex a text that reaches field 11 is refused there.
   if (call.type != 0 && !output.empty() && output.size() <= kNameBufferText && PlainText(name.view())) {
-    auto g = NewFormat();
-    Check(hvcnParseFormatString(formatString.c_str(), g.get()) == hvcnSUCCESS, "format string parses again");
-    hvcnSetFormatInfo(g.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
-    const uint32_t prefer = (call.flags & hvcnPARSE_PREFER_TELETEX) != 0;
-    hvcnSetFormatInfo(g.get(), &prefer, hvcnINFO_PREFER_TELETEX);
     const ExactText text(output);
-    Check(hvcnTranslateInternalFormat(g.get(), call.type, text.c_str(), 0, nullptr, 0, 0) == hvcnSUCCESS,
-          "the internal output decodes", output);
-    OutBuffer back(16384);
-    Check(hvcnTranslateInternalFormat(g.get(), 0, nullptr, call.type, back.data(), 16384, hvcnTIF_ALWAYS_ENCODE) ==
-              hvcnSUCCESS,
-          "the decoded output encodes");
-    Check(back.Text() == output, "the internal output decodes and encodes to the same text", back.Text());
+    const uint32_t parsedSevenBit = (parsedFlags & hvcnFMT_7BIT_ONLY) != 0;
+    const uint32_t prefer = (parsedFlags & hvcnFMT_PREFER_TELETEX) != 0;
+    for (const uint32_t preferOnDecode : {prefer, 0u}) {
+      auto g = NewFormat();
+      Check(hvcnParseFormatString(formatString.c_str(), g.get()) == hvcnSUCCESS, "format string parses again");
+      hvcnSetFormatInfo(g.get(), &parsedSevenBit, hvcnINFO_7BIT_ONLY);
+      hvcnSetFormatInfo(g.get(), &preferOnDecode, hvcnINFO_PREFER_TELETEX);
+      const bool reachesAdmd = call.type == hvcnINTERNAL_GS && std::count(output.begin(), output.end(), '\x1D') >= 10;
+      const int32_t expected = preferOnDecode && reachesAdmd ? hvcnERR_BAD_VALUE : hvcnSUCCESS;
+      Check(hvcnTranslateInternalFormat(g.get(), call.type, text.c_str(), 0, nullptr, 0, 0) == expected,
+            "the internal output decodes", output);
+      if (preferOnDecode) continue;
+      OutBuffer back(16384);
+      Check(hvcnTranslateInternalFormat(g.get(), 0, nullptr, call.type, back.data(), 16384, hvcnTIF_ALWAYS_ENCODE) ==
+                hvcnSUCCESS,
+            "the decoded output encodes");
+      // Type 2 writes the separators owed before a held value even when the
+      // value writes as nothing; read back, that field is empty and the
+      // separators go where no later value of the group follows.
+      if (call.type == hvcnINTERNAL_GSETB && writtenAsNothing)
+        Check(back.Text() == WithoutDanglingSeparators(output),
+              "the internal output decodes and encodes to the same text but for separators no value follows",
+              back.Text());
+      else
+        Check(back.Text() == output, "the internal output decodes and encodes to the same text", back.Text());
+    }
   }
 
 #if defined(HVCN_HAVE_FORMAT_NAME)

@@ -94,19 +94,64 @@ class Corpus:
 
 FORMATS_EXTRA = [b"%(CANON)%(EFA)%(X400)", b"%(116)%(CANON)", b"%(Dept)%(116)%(1)/%(24)", b""]
 
-# Typed names for the name parser's targets, until its golden data exists.
-TYPED_NAMES = [
+DEFAULT_FORMAT = b"%(CANON)%(EFA)%(X400)"
+
+# A few typed names beyond the golden cases: teletex, escapes and the parts
+# of the default format together.
+TYPED_NAMES_EXTRA = [
     b"Smith, John (ext-42) /o=Org/c=US",
-    b"Smith, John",
     b"Smith, J.R. Jr.",
-    b"Smith",
-    b"John Smith",
     b"Smith, John /ou=Sales,Dev/o=Org/c=GB/a=ADMD/p=PRMD",
     b"(RFC-822 a@b) /c=US",
     b"M\xc3\xbcller, J\xc3\xbcrgen /o=Firma/c=DE",
     b"Smith\\, Jones, Ann",
     b"Lee, Ann /dd.x=y/c=US",
 ]
+
+
+def golden_format(field):
+    """A format column of the golden data: "-" is the default format."""
+    field = strip_nul(field)
+    return DEFAULT_FORMAT if field == b"-" else field
+
+
+def typed_names(data_dir):
+    """(format, name, complete, prefer teletex) of every typed name in the
+    parser's and the formatter's golden data."""
+    names = []
+    for x in golden(data_dir, "parse_names.txt"):
+        if len(x) >= 4:
+            names.append((golden_format(x[0]), strip_nul(x[3]), b"C" in x[1], b"T" in x[1]))
+    for x in golden(data_dir, "readings.txt"):
+        if len(x) >= 3:
+            names.append((golden_format(x[0]), strip_nul(x[2]), b"C" in x[1], b"T" in x[1]))
+    for x in golden(data_dir, "format_names.txt"):
+        if len(x) >= 6 and x[0] == b"typed":
+            names.append((golden_format(x[1]), strip_nul(x[2]), b"open" not in x[5], False))
+    names += [(DEFAULT_FORMAT, n, True, False) for n in TYPED_NAMES_EXTRA]
+    return names
+
+
+def parse_name_seed(type_, fmt, name, complete, prefer, out_size=256):
+    """An input of the parse_name target: internal type, call flags (0x01
+    complete, 0x02 prefer teletex, 0x08 reinterpret, 0x80 the format string
+    follows), settings, the output size, the format string, the name."""
+    call = 0x80 | (0x01 if complete else 0) | (0x02 if prefer else 0) | (0x08 if type_ else 0)
+    return bytes([type_, call, 0x00]) + u16(out_size) + fmt + b"\0" + name
+
+
+def format_name_seed(source, flags, settings, size, in_fmt, out_fmt, escapes, name):
+    """An input of the format_name target: source (internal type, 0 typed),
+    call flags, settings (0x01 7-bit, 0x02 no foreign, 0x04 OU tags, 0x08
+    X.400 personal, 0x10 escape list), the buffer size, the input and
+    output format strings, [the escape list,] the name."""
+    data = bytes([source, flags, settings]) + u16(max(size, 1) - 1) + in_fmt + b"\0" + out_fmt + b"\0"
+    if settings & 0x10:
+        data += escapes + b"\0"
+    return data + name
+
+
+FORMAT_SETTINGS = {b"7bit": 0x01, b"noforeign": 0x02, b"outags": 0x04, b"personal": 0x08}
 
 
 def main():
@@ -186,13 +231,40 @@ def main():
     for x in golden(args.data, "rs_lists.txt"):
         c.add("rs_list", bytes([forms.get(x[1].decode(), 0)]) + u16(int(x[2])) + strip_nul(x[0]))
 
-    # Typed names for the parser and the formatter.
-    for name in TYPED_NAMES:
+    # Typed names for the parser, from its golden data, in every internal
+    # type and with a small output buffer as well.
+    names = typed_names(args.data)
+    for fmt, name, complete, prefer in names:
         for type_ in range(4):
-            c.add("parse_name", bytes([type_, 0x08, 0x00]) + u16(256) + name)
-        c.add("format_name", b"\x00\x00" + u16(256) + b"%(CANON)%(EFA)%(X400)\0" + name)
+            c.add("parse_name", parse_name_seed(type_, fmt, name, complete, prefer))
+        c.add("parse_name", parse_name_seed(2, fmt, name, complete, prefer, out_size=len(name) // 2 + 1))
+
+    # The formatter: the golden cases with their settings, flags and the
+    # smallest buffer that holds the result (and one byte less), then every
+    # typed and internal name under its own format, rebuilt from the values.
+    sources = {b"typed": 0, b"1": 1, b"2": 2, b"3": 3, b"none": 0}
+    for x in golden(args.data, "format_names.txt"):
+        if len(x) < 9 or x[0] not in sources:
+            continue
+        flags = (0x02 if b"R" in x[4] else 0) | (0x04 if b"E" in x[4] else 0)
+        settings, escapes = 0, b""
+        for item in x[5].split(b","):
+            settings |= FORMAT_SETTINGS.get(item, 0)
+            if item.startswith(b"escapes="):
+                settings |= 0x10
+                escapes = item[len(b"escapes="):]
+        out_fmt = b"" if x[3] == b"-" else strip_nul(x[3])
+        name = b"" if x[0] == b"none" else strip_nul(x[2])
+        minimum = int(x[8]) if x[8].isdigit() else 256
+        for size in (minimum, minimum - 1, 256):
+            c.add("format_name", format_name_seed(sources[x[0]], flags, settings, size, golden_format(x[1]), out_fmt,
+                                                  escapes, name))
+    for fmt, name, complete, prefer in names:
+        for flags in (0x00, 0x02, 0x06):
+            c.add("format_name", format_name_seed(0, flags, 0x00, 256, fmt, b"", b"", name))
     for type_, text in internal:
-        c.add("format_name", bytes([type_ | 0x80, 0x02]) + u16(128) + b"%(NONCANON)%(X400)\0" + text)
+        c.add("format_name", format_name_seed(type_, 0x00, 0x00, 256, DEFAULT_FORMAT, b"", b"", text))
+        c.add("format_name", format_name_seed(type_, 0x04, 0x08, 128, DEFAULT_FORMAT, b"%(NONCANON)%(X400)", b"", text))
 
     c.write()
     if args.stamp:
