@@ -191,9 +191,8 @@ void BM_ErrorText(benchmark::State& state) {
 BENCHMARK(BM_ErrorText);
 
 // ---------------------------------------------------------------------------
-// Typed names (when the library has the parser and the formatter)
+// Typed names: parsing and formatting
 
-#if defined(HVCN_HAVE_PARSE_NAME)
 void BM_ParseName(benchmark::State& state) {
   auto f = Ready();
   for (const char* name : kTypedNames) {
@@ -226,9 +225,7 @@ void BM_ParseNameToInternal(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ParseNameToInternal)->ArgName("type")->DenseRange(1, 3);
-#endif
 
-#if defined(HVCN_HAVE_FORMAT_NAME)
 void BM_FormatName(benchmark::State& state) {
   auto formats = HeldNames();
   char out[1024];
@@ -237,7 +234,6 @@ void BM_FormatName(benchmark::State& state) {
     for (auto& f : formats) benchmark::DoNotOptimize(hvcnFormatName(f.get(), out, sizeof out, hvcnFN_REFORMAT));
 }
 BENCHMARK(BM_FormatName);
-#endif
 
 // ---------------------------------------------------------------------------
 // Cost against length: one name grown to N bytes
@@ -289,7 +285,6 @@ void BM_ValidateLength(benchmark::State& state) {
 }
 BENCHMARK(BM_ValidateLength)->RangeMultiplier(2)->Range(32, 1024)->Complexity(benchmark::oN);
 
-#if defined(HVCN_HAVE_PARSE_NAME)
 // A typed name of about n bytes: four domain-defined attributes whose
 // values grow evenly (each at most 128 characters, so about 570 bytes).
 std::string GrownTypedName(size_t n) {
@@ -315,7 +310,6 @@ void BM_ParseNameLength(benchmark::State& state) {
   state.SetComplexityN(static_cast<int64_t>(name.size()));
 }
 BENCHMARK(BM_ParseNameLength)->RangeMultiplier(2)->Range(32, 512)->Complexity(benchmark::oN);
-#endif
 
 }  // namespace
 

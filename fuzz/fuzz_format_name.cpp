@@ -1,6 +1,5 @@
-// Writing names: hvcnFormatName over decoded names (and typed ones when the
-// library defines hvcnParseName), any output format and any size (built
-// when the library defines hvcnFormatName).
+// Writing names: hvcnFormatName over decoded and typed names, any output
+// format and any size.
 //
 // Input: the name's source (1 byte: internal type in the low 2 bits, 0 a
 // typed name), call flags (1 byte, passed on), settings (1 byte: 0x01 7-bit
@@ -69,13 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (type != 0) {
     if (hvcnTranslateInternalFormat(f.get(), type, name.c_str(), 0, nullptr, 0, 0) != hvcnSUCCESS) return 0;
   } else {
-#if defined(HVCN_HAVE_PARSE_NAME)
     uint32_t context = 0;
     if (hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE) != hvcnSUCCESS) return 0;
     typed = true;
-#else
-    return 0;
-#endif
   }
   if (outputFormat.size() > 0 && hvcnChangeOutputFormat(outputFormat.c_str(), f.get()) != hvcnSUCCESS) return 0;
 

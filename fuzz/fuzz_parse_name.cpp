@@ -1,5 +1,5 @@
 // Typed names: hvcnParseName, every reading of a name, and its internal
-// output (built when the library defines hvcnParseName).
+// output.
 //
 // Input: internal type (1 byte: 0-3, or with 0x04 an invalid type), call
 // flags (1 byte: 0x01 complete, 0x02 prefer teletex, 0x04 a NULL context
@@ -218,7 +218,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-#if defined(HVCN_HAVE_FORMAT_NAME)
   // The typed text comes back unchanged from the formatter's shortcut.
   {
     const std::string typed(f->nameBuffer);
@@ -233,7 +232,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(small.Untouched(), "a typed text that does not fit is not written");
     }
   }
-#endif
 
   // Further readings, each a fresh parse with the returned context word.
   for (int reading = 0; reading < 64 && context != 0 && !call.nullContext; ++reading) {

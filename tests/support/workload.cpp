@@ -173,7 +173,6 @@ void Workload::InternalNames(hvcnFormat* f) noexcept {
 }
 
 void Workload::TypedNames(hvcnFormat* f) noexcept {
-#if defined(HVCN_HAVE_PARSE_NAME)
   for (const std::string& name : typedNames_) {
     for (int32_t type = 0; type <= hvcnINTERNAL_GSRS; ++type) {
       uint32_t context = 0;
@@ -184,21 +183,15 @@ void Workload::TypedNames(hvcnFormat* f) noexcept {
         Mix(static_cast<uint64_t>(status));
         Mix(context);
         MixText(out_, sizeof out_);
-#if defined(HVCN_HAVE_FORMAT_NAME)
         for (uint16_t flags : {uint16_t{0}, uint16_t{hvcnFN_REFORMAT}, uint16_t{hvcnFN_ESCAPE}}) {
           Enter("hvcnFormatName");
           Mix(static_cast<uint64_t>(hvcnFormatName(f, out_, sizeof out_, flags)));
           MixText(out_, sizeof out_);
         }
-#endif
         if (status != hvcnSUCCESS || context == 0) break;
       }
     }
   }
-#else
-  (void)f;
-#endif
-#if defined(HVCN_HAVE_FORMAT_NAME)
   // Decoded names written under the format's tokens.
   Enter("hvcnParseFormatString");
   Mix(static_cast<uint64_t>(hvcnParseFormatString(formatString_.c_str(), f)));
@@ -209,7 +202,6 @@ void Workload::TypedNames(hvcnFormat* f) noexcept {
     Mix(static_cast<uint64_t>(hvcnFormatName(f, out_, sizeof out_, hvcnFN_ESCAPE)));
     MixText(out_, sizeof out_);
   }
-#endif
 }
 
 void Workload::Checks() noexcept {
