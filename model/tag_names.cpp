@@ -1,5 +1,6 @@
 #include "model/tag_names.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -27,6 +28,22 @@ void ComputeDdaPrefix() noexcept {
   }
 }
 
+char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// For each first byte (letters in lower case), the indexes of the names that
+// MatchTag may take, one bit each, so that it looks at those alone.
+static_assert(kTagCount <= 64);
+uint64_t g_tagsByFirst[256];
+
+void IndexFirstBytes() noexcept {
+  uint64_t byFirst[256] = {};
+  for (int i = 0; i < kTagCount; ++i)
+    if (g_tagLengths[i] != 0 && (i == g_ddaIndex || kTagSlot[static_cast<size_t>(i)] >= 0))
+      byFirst[static_cast<unsigned char>(Lower(g_tagNames[i][0]))] |= uint64_t{1} << i;
+  for (size_t c = 0; c < 256; ++c)
+    if (g_tagsByFirst[c] != byFirst[c]) g_tagsByFirst[c] = byFirst[c];
+}
+
 }  // namespace
 
 const char* TagName(int index) noexcept {
@@ -40,14 +57,13 @@ void SetTagName(int index, const char* name) noexcept {
   CopyText(g_tagNames[index], kTagNameSize, name);
   NoteLength(index);
   if (index == g_ddaIndex) ComputeDdaPrefix();
+  IndexFirstBytes();
 }
 
 int DdaPrefixIndex() noexcept { return g_ddaIndex; }
 size_t DdaPrefixLength() noexcept { return g_ddaLength; }
 
 namespace {
-char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool SameStart(const char* a, const char* b, size_t length) noexcept {
   for (size_t i = 0; i < length; ++i)
     if (Lower(a[i]) != Lower(b[i])) return false;
@@ -58,17 +74,17 @@ bool SameStart(const char* a, const char* b, size_t length) noexcept {
 int MatchTag(const char* tag, size_t length, bool* isDda) noexcept {
   *isDda = false;
   if (length == 0) return -1;
-  const char first = Lower(tag[0]);
-  for (int index = 0; index < kTagCount; ++index) {
+  // In index order, as the first match wins.
+  for (uint64_t m = g_tagsByFirst[static_cast<unsigned char>(Lower(tag[0]))]; m != 0; m &= m - 1) {
+    const int index = std::countr_zero(m);
     const char* name = g_tagNames[index];
     const size_t nameLength = g_tagLengths[index];
-    if (nameLength == 0 || Lower(name[0]) != first) continue;
     if (index == g_ddaIndex) {
       if (length >= nameLength && SameStart(tag, name, nameLength)) {
         *isDda = true;
         return index;
       }
-    } else if (kTagSlot[static_cast<size_t>(index)] >= 0 && nameLength == length && SameStart(tag, name, length)) {
+    } else if (nameLength == length && SameStart(tag, name, length)) {
       return index;
     }
   }
@@ -91,6 +107,7 @@ void LoadTagNames(os::Module module) noexcept {
     NoteLength(i);
   }
   ComputeDdaPrefix();
+  IndexFirstBytes();
 }
 
 }  // namespace hvcn::model

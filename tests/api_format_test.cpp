@@ -317,6 +317,38 @@ TEST(FormatInfo, TagNames) {
   EXPECT_EQ(hvcnGetFormatInfo(f.get(), data, sizeof data, hvcnINFO_TAG_NAME), hvcnERR_BAD_PARAMETER);
 }
 
+// Renamed tags are what the X.400 part is read with, in any letter case;
+// the old names are unknown then.
+TEST(FormatInfo, RenamedTagsAreReadByTheParser) {
+  auto f = Parsed("%(X400)");
+  auto rename = [&](uint32_t id, const char* name) {
+    hvcnTagNameInfo info = {id, name};
+    ASSERT_EQ(hvcnSetFormatInfo(f.get(), &info, hvcnINFO_TAG_NAME), hvcnSUCCESS);
+  };
+  rename(hvcnATT_SURNAME, "Nom");
+  rename(hvcnATT_DDAT1, "xx.");
+  struct Case {
+    const char* name;
+    int32_t status;
+  };
+  const Case kCases[] = {
+      {"/NOM=Lee/c=US", hvcnSUCCESS}, {"/xx.k=v", hvcnSUCCESS}, {"/xX.k=v/c=US", hvcnSUCCESS},
+      {"/s=Lee", hvcnERR_UNKNOWN_TAG}, {"/dd.k=v", hvcnERR_UNKNOWN_TAG},
+  };
+  for (const auto& c : kCases) {
+    uint32_t context = 0;
+    EXPECT_EQ(hvcnParseName(c.name, f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE), c.status) << c.name;
+  }
+  char value[16];
+  ASSERT_EQ(hvcnParseName("/nom=Lee/xx.k=v", f.get(), 0, nullptr, 0, nullptr, hvcnPARSE_COMPLETE), hvcnSUCCESS);
+  ASSERT_EQ(hvcnGetAttributeValue(f.get(), hvcnATT_SURNAME, value, sizeof value), hvcnSUCCESS);
+  EXPECT_STREQ(value, "Lee");
+  ASSERT_EQ(hvcnGetAttributeValue(f.get(), hvcnATT_DDAT1, value, sizeof value), hvcnSUCCESS);
+  EXPECT_STREQ(value, "k");
+  rename(hvcnATT_SURNAME, "s");
+  rename(hvcnATT_DDAT1, "dd.");
+}
+
 TEST(FormatInfo, TypesSizesAndReadiness) {
   auto f = Parsed("%(CANON)");
   auto fresh = NewFormat();
