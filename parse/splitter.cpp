@@ -121,23 +121,7 @@ TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
   const TokenText raw = RawTextOf(format, token);
   char* begin = raw.begin;
   char* end = raw.end;
-  // Unescaped trailing blanks: walk forward, as escapes read left to right.
-  char* trimmed = end;
-  char* run = nullptr;
-  for (char* q = begin; q < end;) {
-    if (*q == '\\') {
-      run = nullptr;
-      q += (q + 1 < end) ? 1 + CharBytes(q + 1) : 1;
-      continue;
-    }
-    if (*q == ' ') {
-      if (!run) run = q;
-    } else {
-      run = nullptr;
-    }
-    q += CharBytes(q);
-  }
-  if (run) trimmed = run;
+  char* trimmed = TrailingBlanks(begin, end);
   return {begin, end, trimmed};
 }
 

@@ -56,25 +56,6 @@ char* Scan(char* p, char* end, char a, char b, char c) noexcept {
   return end;
 }
 
-// [p, end) without its unescaped trailing blanks.
-char* TrimEnd(char* p, char* end) noexcept {
-  char* run = nullptr;
-  while (p < end) {
-    if (*p == '\\') {
-      run = nullptr;
-      p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
-      continue;
-    }
-    if (*p == ' ') {
-      if (!run) run = p;
-    } else {
-      run = nullptr;
-    }
-    p += CharBytes(p);
-  }
-  return run ? run : end;
-}
-
 // A NUL-terminated copy of [p, end) for trace lines.
 struct Shown {
   char text[trace::kLineSize / 2];
@@ -183,7 +164,7 @@ class X400Reader {
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
     char* valueEnd = Scan(value, end_, slash_, slash_, slash_);
-    if (int32_t status = StoreValue(f_, value, TrimEnd(value, valueEnd), slot)) return status;
+    if (int32_t status = StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
     *at = valueEnd < end_ ? valueEnd + 1 : end_;
     return kContinue;
   }
@@ -193,7 +174,7 @@ class X400Reader {
     char* p = *at;
     for (int slot = kFirstOuSlot;;) {
       char* unitEnd = Scan(p, end_, comma_, slash_, slash_);
-      if (int32_t status = StoreValue(f_, p, TrimEnd(p, unitEnd), slot)) return status;
+      if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), slot)) return status;
       if (unitEnd >= end_) {
         *at = end_;
         return hvcnSUCCESS;

@@ -1,6 +1,7 @@
 // Character stepping and the string routines built on it.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "core/platform/chars.h"
@@ -101,9 +102,44 @@ TEST(CharStepping, FindTrailingBlanks) {
       {"abc\\", 4},    // a trailing backslash: no trailing blank
       {"   ", 0},
       {"", 0},
+      {"a\\\\  ", 3},  // two backslashes escape each other, not the blank
+      {"a\\\\\\  ", 5},
+      {"\xC3\\ ", 2},   // the backslash is inside a (malformed) character
+      {"\xC3\xA9\\ x  ", 5},
   };
   for (const auto& c : kCases)
     EXPECT_EQ(static_cast<size_t>(FindTrailingBlanks(c.text) - c.text), c.expected) << c.text;
+}
+
+// The trailing run is found from the back where that is certain and from the
+// front otherwise: on any text, in byte and in UTF-8 stepping, the answer is
+// the one a walk from the front gives.
+TEST(CharStepping, TrailingBlanksFromTheBackAgreeWithAWalkFromTheFront) {
+  auto walk = [](const char* p, const char* end) {
+    const char* run = nullptr;
+    while (p < end) {
+      const bool escape = *p == '\\';
+      if (escape || *p != ' ') run = nullptr;
+      else if (!run) run = p;
+      if (escape) p += p + 1 < end ? 1 + CharBytes(p + 1) : 1;
+      else p += CharBytes(p);
+    }
+    return run ? run : end;
+  };
+  const char alphabet[] = {' ', ' ', '\\', '\\', 'a', '\xC3', '\xA9', '\xE2', '\xFC'};
+  std::mt19937 random(7);
+  const int32_t savedStep = StepByCharacter;
+  for (int32_t step : {0, 1}) {
+    StepByCharacter = step;
+    for (int round = 0; round < 20000; ++round) {
+      std::string text(random() % 14, ' ');
+      for (char& c : text) c = alphabet[random() % sizeof alphabet];
+      const char* begin = text.c_str();
+      const char* end = begin + text.size();
+      ASSERT_EQ(TrailingBlanks(begin, end), walk(begin, end)) << step << " " << ::testing::PrintToString(text);
+    }
+  }
+  StepByCharacter = savedStep;
 }
 
 TEST(CharStepping, CopyValueUnescaped) {

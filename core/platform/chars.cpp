@@ -1,5 +1,7 @@
 #include "core/platform/chars.h"
 
+#include <cstring>
+
 #include "core/platform/os.h"
 #include "core/trace.h"
 
@@ -109,15 +111,16 @@ const char* FindUnescapedChar(const char* text, char byte) noexcept {
   return p;
 }
 
-const char* FindTrailingBlanks(const char* text) noexcept {
-  const char* p = text;
+namespace {
+
+// The walk from the front: a backslash and the character after it are
+// passed over together.
+const char* WalkTrailingBlanks(const char* p, const char* end) noexcept {
   const char* run = nullptr;
-  while (*p) {
+  while (p < end) {
     if (*p == kBackslash) {
       run = nullptr;
-      ++p;
-      if (*p == '\0') return p;  // a trailing backslash: no trailing blank
-      Step(p);
+      p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
       continue;
     }
     if (*p == ' ') {
@@ -125,9 +128,38 @@ const char* FindTrailingBlanks(const char* text) noexcept {
     } else {
       run = nullptr;
     }
-    Step(p);
+    p += CharBytes(p);
   }
-  return run ? run : p;
+  return run ? run : end;
+}
+
+}  // namespace
+
+const char* TrailingBlanks(const char* begin, const char* end) noexcept {
+  const char* run = end;
+  while (run > begin && run[-1] == ' ') --run;
+  if (run == end) return end;
+  // Whether the first blank is escaped depends on where characters start
+  // in front of the backslashes before it. That is certain when stepping by
+  // byte, and with UTF-8 when the five bytes before the backslashes are
+  // ASCII: no sequence, even a malformed one, is longer than six bytes, so
+  // none that starts before them reaches past them. Otherwise, and always
+  // for DBCS text, the text is walked from the front.
+  const char* backslashes = run;
+  while (backslashes > begin && backslashes[-1] == kBackslash) --backslashes;
+  if (StepByCharacter) {
+    if (!Utf8Text) return WalkTrailingBlanks(begin, end);
+    for (const char* p = backslashes; p > begin && backslashes - p < 5;)
+      if (static_cast<unsigned char>(*--p) >= 0x80) return WalkTrailingBlanks(begin, end);
+  }
+  // Backslashes escape in pairs; an odd one out escapes the first blank.
+  return (run - backslashes) % 2 ? run + 1 : run;
+}
+
+const char* FindTrailingBlanks(const char* text) noexcept { return TrailingBlanks(text, text + std::strlen(text)); }
+
+void CopyBytes(void* destination, const void* source, size_t size) noexcept {
+  std::memcpy(destination, source, size);
 }
 
 char* CopyValueUnescaped(char* dst, const char* src, int32_t length) noexcept {

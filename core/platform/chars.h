@@ -72,8 +72,20 @@ const char* FindChar(const char* text, char byte) noexcept;
 // First unescaped occurrence of `byte`, or the terminator.
 const char* FindUnescapedChar(const char* text, char byte) noexcept;
 
+// Start of the final run of unescaped blanks in [begin, end), or end.
+// Escapes read from the front; the run is found from the back wherever the
+// bytes before it make that certain.
+const char* TrailingBlanks(const char* begin, const char* end) noexcept;
+inline char* TrailingBlanks(char* begin, char* end) noexcept {
+  return begin + (TrailingBlanks(static_cast<const char*>(begin), end) - begin);
+}
+
 // Start of the final run of unescaped blanks, or the terminator.
 const char* FindTrailingBlanks(const char* text) noexcept;
+
+// memcpy out of line: a copy whose size the compiler can bound is inlined as
+// `rep movs`, which costs more than the whole copy of a short name.
+void CopyBytes(void* destination, const void* source, size_t size) noexcept;
 
 // The stored form of a value as written in a parsed name: escapes removed,
 // an unescaped wildcard written as US (0x1F). Reads at most `length` bytes
