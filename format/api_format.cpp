@@ -1,4 +1,6 @@
 // Exports of the formats: format strings and format information.
+#include <cstring>
+
 #include "api/hvcn.h"
 #include "core/frame.h"
 #include "core/strings.h"
@@ -50,18 +52,28 @@ int32_t SetUpFormat(hvcnFormat* f, const char* formatString, format::CatalogueVa
 
 namespace hvcn::format {
 
-void ReparseFormatForName(hvcnFormat* f, const char* formatString) noexcept {
+void ReparseFormatForName(hvcnFormat* f) noexcept {
+  // Untraced, a format that only parsing has changed since its last set-up
+  // needs just the parse's traces undone.
+  if (trace::Level() == 0 && RestoreSetUp(f)) return;
+  char formatString[kCallerFormatStringKept + 1];
+  hvcn::CopyText(formatString, sizeof formatString, f->formatString);
+  const bool settled = DefaultsSettled();
+  int32_t status;
   if (trace::On(trace::kApi | trace::kData)) {
     // The nested call's own trace lines belong to the parse's trace.
-    hvcnParseFormatString(formatString, f);
+    status = hvcnParseFormatString(formatString, f);
     ResetName(f);
-    return;
+  } else {
+    // Without them the same steps run directly, and the standard records
+    // come from the catalogue already without values: every record is then
+    // absent, as a name reset leaves it, on success and on failure alike.
+    status = SetUpFormat(f, formatString, CatalogueValues::kAbsent);
+    ResetNameText(f);
   }
-  // Without them the same steps run directly, and the standard records come
-  // from the catalogue already without values: every record is then absent,
-  // as a name reset leaves it, on success and on failure alike.
-  SetUpFormat(f, formatString, CatalogueValues::kAbsent);
-  ResetNameText(f);
+  // The next fresh parse sets up from the same string again when this one
+  // kept it, and from the same defaults once they are shared.
+  if (status == hvcnSUCCESS && settled && std::strcmp(f->formatString, formatString) == 0) MarkSetUp(f);
 }
 
 }  // namespace hvcn::format
@@ -85,6 +97,7 @@ HVCN_API int32_t HVCN_CALL hvcnChangeInputFormat(const char* formatString, hvcnF
   ApiFrame frame("hvcnChangeInputFormat", ApiFrame::ReturnLine::StatusOnly, "hvcnSetInputFormat(\"%s\", %Fp)",
                  formatString, static_cast<const void*>(f));
   if (int32_t status = CheckChangeArguments(frame, formatString, f)) return status;
+  format::ForgetSetUp(f);
   hvcn::CopyText(f->formatString, format::kCallerFormatStringKept + 1, formatString);
   for (auto& token : f->tokens) format::ResetToken(&token);
   int32_t status = format::ParseFormatTokens(f->formatString, f, f->tokens);
@@ -96,6 +109,7 @@ HVCN_API int32_t HVCN_CALL hvcnChangeOutputFormat(const char* formatString, hvcn
   ApiFrame frame("hvcnChangeOutputFormat", ApiFrame::ReturnLine::StatusOnly, "hvcnSetOutputFormat(\"%s\", %Fp)",
                  formatString, static_cast<const void*>(f));
   if (int32_t status = CheckChangeArguments(frame, formatString, f)) return status;
+  format::ForgetSetUp(f);
   hvcnToken tokens[hvcnTOKEN_COUNT];
   for (auto& token : tokens) format::ResetToken(&token);
   int32_t status = format::ParseFormatTokens(formatString, f, tokens);
@@ -125,6 +139,7 @@ HVCN_API int32_t HVCN_CALL hvcnSetFormatInfo(hvcnFormat* f, const void* data, ui
     return frame.Finish(hvcnERR_BAD_PARAMETER);
   }
   if (!(f->flags & hvcnFMT_READY)) return frame.Finish(hvcnERR_FORMAT_NOT_READY);
+  format::ForgetSetUp(f);
   return frame.Finish(format::SetFormatInfo(f, data, type));
 }
 

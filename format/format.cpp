@@ -71,7 +71,36 @@ constexpr auto kFreshRecords = Filled<hvcnAttribute, hvcnATTRIBUTE_COUNT>([] {
   return a;
 });
 
+// The mark of a set-up format, in hvcnFormat::reserved.
+constexpr char kSetUpMagic[8] = {'h', 'v', 'c', 'n', 'S', 'e', 't', 'U'};
+static_assert(sizeof(hvcnFormat::reserved) >= sizeof kSetUpMagic);
+
 }  // namespace
+
+bool DefaultsSettled() noexcept { return g_cacheState.load(std::memory_order_acquire) == 2; }
+
+void MarkSetUp(hvcnFormat* format) noexcept { std::memcpy(format->reserved, kSetUpMagic, sizeof kSetUpMagic); }
+
+void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, sizeof format->reserved); }
+
+bool RestoreSetUp(hvcnFormat* format) noexcept {
+  if (std::memcmp(format->reserved, kSetUpMagic, sizeof kSetUpMagic) != 0) return false;
+  // The process wildcard may have changed since, and token names must point
+  // into this structure's own format string (not a copied one's).
+  if (format->wildcardChar[0] != ProcessWildcard()) return false;
+  const char* name = format->tokens[0].name;
+  if (name && (name < format->formatString || name >= format->formatString + kFormatStringSize)) return false;
+  // What parsing changed besides: the token texts, which the splitter resets
+  // first, and the flags of the held name, which the name reset clears and
+  // the parse sets again.
+  for (auto& record : format->attributes) {
+    record.valueOffset = 0;
+    record.valueLength = hvcnVALUE_ABSENT;
+  }
+  format->nameType = 0;
+  ResetNameText(format);
+  return true;
+}
 
 void ResetToken(hvcnToken* token) noexcept {
   *token = hvcnToken{};
@@ -90,6 +119,7 @@ void ResetName(hvcnFormat* format) noexcept {
 }
 
 void InitialiseFormat(hvcnFormat* format) noexcept {
+  ForgetSetUp(format);
   format->formatString[0] = '\0';
   std::memcpy(format->tokens, kFreshTokens.data(), sizeof format->tokens);
   std::memset(format->outputTokenIds, 0, sizeof format->outputTokenIds);

@@ -40,9 +40,23 @@ enum class CatalogueValues { kEmpty, kAbsent };
 int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values = CatalogueValues::kEmpty) noexcept;
 
 // The start of every fresh parse of a name: the format is set up again from
-// `formatString` as hvcnParseFormatString does (its status does not matter
-// to the parse), and the held name is reset.
-void ReparseFormatForName(hvcnFormat* format, const char* formatString) noexcept;
+// (at most 255 characters of) its own format string as hvcnParseFormatString
+// does (its status does not matter to the parse), and the held name is reset.
+void ReparseFormatForName(hvcnFormat* format) noexcept;
+
+// Setting a format up again from its own format string rebuilds exactly what
+// the last set-up built, unless something other than a parse changed the
+// format since. MarkSetUp notes, in the reserved tail, that the format is as
+// a set-up leaves it apart from what parsing changes; every change of the
+// format's settings, tokens or records calls ForgetSetUp. RestoreSetUp undoes
+// what parsing changed in a marked format (values, the held name) and returns
+// false, changing nothing, when the mark is missing or no longer holds.
+void MarkSetUp(hvcnFormat* format) noexcept;
+void ForgetSetUp(hvcnFormat* format) noexcept;
+bool RestoreSetUp(hvcnFormat* format) noexcept;
+
+// True once the profile's defaults are read and shared by every set-up.
+bool DefaultsSettled() noexcept;
 
 // The token ID of a token name of `length` bytes: -2..-5 for the section
 // names, the number of an all-digit name, -1 for any other (user) name and 0

@@ -163,6 +163,7 @@ int32_t DecodeGsRs(hvcnFormat* format) noexcept {
 }  // namespace
 
 int32_t DecodeInternalName(hvcnFormat* format, int32_t type, const char* text) noexcept {
+  format::ForgetSetUp(format);  // decoding may create user records
   format::ResetName(format);
   size_t length = 0;
   while (length <= kMaxInternalText && text[length]) ++length;

@@ -118,13 +118,11 @@ extern "C" HVCN_API int32_t HVCN_CALL hvcnParseName(const char* name, hvcnFormat
       status = hvcnERR_NAME_TOO_LONG;
     } else {
       // A fresh parse starts from the format's own defaults again.
-      char formatString[hvcn::format::kCallerFormatStringKept + 1];
-      hvcn::CopyText(formatString, sizeof formatString, f->formatString);
-      hvcn::format::ReparseFormatForName(f, formatString);
-      std::memcpy(f->nameBuffer, name, length + 1);
+      hvcn::format::ReparseFormatForName(f);
+      hvcn::CopyBytes(f->nameBuffer, name, length + 1);
       if (flags & hvcnPARSE_COMPLETE) {
         f->flags |= hvcnFMT_NAME_COMPLETE;
-        *const_cast<char*>(hvcn::FindTrailingBlanks(f->nameBuffer)) = '\0';
+        *hvcn::TrailingBlanks(f->nameBuffer, f->nameBuffer + length) = '\0';
       } else {
         f->flags = static_cast<uint16_t>(f->flags & ~hvcnFMT_NAME_COMPLETE);
       }

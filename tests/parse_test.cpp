@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/formats.h"
@@ -121,6 +122,17 @@ TEST(FormatTrace, Messages) {
   EXPECT_EQ(capture.TaggedTexts(), expected);
 }
 
+// Byte for byte, with token names compared as places in each format's own
+// formatString.
+bool SameFormat(const hvcnFormat& a, const hvcnFormat& b) {
+  auto x = std::make_unique<hvcnFormat>(a);
+  auto y = std::make_unique<hvcnFormat>(b);
+  for (auto [g, own] : {std::pair{x.get(), &a}, std::pair{y.get(), &b}})
+    for (auto& token : g->tokens)
+      if (token.name) token.name = reinterpret_cast<const char*>(token.name - own->formatString + 1);
+  return std::memcmp(x.get(), y.get(), sizeof(hvcnFormat)) == 0;
+}
+
 // A fresh parse sets the format up again from its format string. With the
 // call-frame and data trace levels on it runs hvcnParseFormatString itself
 // (for its trace lines) and resets the name; without them it takes a shorter
@@ -143,12 +155,73 @@ TEST(ParseFreshStart, TheSameFormatWithAndWithoutTracing) {
         }
         const int32_t status = Parse(f.get(), name, 0);
         EXPECT_EQ(status, tracedStatus) << formatString << " " << name;
-        // Token names point into each format's own formatString.
-        for (hvcnFormat* g : {f.get(), traced.get()})
-          for (auto& token : g->tokens)
-            if (token.name) token.name = reinterpret_cast<const char*>(token.name - g->formatString + 1);
-        EXPECT_EQ(std::memcmp(f.get(), traced.get(), sizeof(hvcnFormat)), 0)
-            << formatString << (brokenString ? " (broken)" : "") << " " << name;
+        EXPECT_TRUE(SameFormat(*f, *traced)) << formatString << (brokenString ? " (broken)" : "") << " " << name;
+      }
+    }
+  }
+}
+
+// After a fresh parse, the next one only undoes what parsing changed, as
+// long as nothing else changed the format. A byte copy of the format (whose
+// token names point into the original) always takes the full set-up: after
+// each kind of call in between, the two must come out of the next parse the
+// same. `keepsMark` says whether the call leaves the short way open, so that
+// the comparison is not between two full set-ups only.
+TEST(ParseFreshStart, TheShortWayMatchesTheFullSetUpAfterAnyCall) {
+  struct Between {
+    const char* what;
+    bool keepsMark;
+    void (*call)(hvcnFormat*);
+  };
+  static char out[512];
+  const Between kCalls[] = {
+      {"nothing", true, [](hvcnFormat*) {}},
+      {"format name", true, [](hvcnFormat* f) { hvcnFormatName(f, out, sizeof out, hvcnFN_REFORMAT | hvcnFN_ESCAPE); }},
+      {"write type 2", true, [](hvcnFormat* f) { hvcnTranslateInternalFormat(f, 0, nullptr, 2, out, sizeof out, 0); }},
+      {"attribute value", true, [](hvcnFormat* f) { hvcnGetAttributeValue(f, hvcnATT_SURNAME, out, sizeof out); }},
+      {"RS list", true, [](hvcnFormat* f) { hvcnGetRSList(f, out, sizeof out); }},
+      {"get info", true, [](hvcnFormat* f) { hvcnGetFormatInfo(f, out, sizeof out, hvcnINFO_RECONFIGURED); }},
+      {"reinterpret", true,
+       [](hvcnFormat* f) {
+         uint32_t context = 0x7FF0;
+         hvcnParseName("", f, 0, nullptr, 0, &context, hvcnPARSE_REINTERPRET);
+       }},
+      {"name too long", true, [](hvcnFormat* f) { Parse(f, std::string(1025, 'a')); }},
+      {"decode", false,
+       [](hvcnFormat* f) { hvcnTranslateInternalFormat(f, 3, "1\x1d" "Lee\x1e" "Team\x1d" "Blue", 0, nullptr, 0, 0); }},
+      {"comma", false, [](hvcnFormat* f) { hvcnSetFormatInfo(f, ";", hvcnINFO_COMMA_CHAR); }},
+      {"7-bit", false,
+       [](hvcnFormat* f) {
+         uint32_t on = 1;
+         hvcnSetFormatInfo(f, &on, hvcnINFO_7BIT_ONLY);
+       }},
+      {"reconfigure", false, [](hvcnFormat* f) { hvcnSetFormatInfo(f, "116,,24", hvcnINFO_RECONFIGURED); }},
+      {"input format", false, [](hvcnFormat* f) { hvcnChangeInputFormat("%(NONCANON)%(EFA)", f); }},
+      {"output format", false, [](hvcnFormat* f) { hvcnChangeOutputFormat("%(X400)%(Team)", f); }},
+      {"wildcard elsewhere", true,
+       [](hvcnFormat*) {
+         auto other = test::ReadyFormat();
+         hvcnSetFormatInfo(other.get(), "?", hvcnINFO_WILDCARD_CHAR);
+       }},
+  };
+  const char* formats[] = {"%(CANON)%(EFA)%(X400)", "%(NONCANON)/%(Dept)", "%(1)/%(2)/%(116)"};
+  const char* names[] = {"Smith, John (ext-42) /o=Org/c=US/dd.k=v", "Ann Lee/Sales", "Le*/J/Q", "a, b c d e f"};
+  for (const auto& between : kCalls) {
+    for (const char* formatString : formats) {
+      for (const char* name : names) {
+        for (uint32_t flags : {uint32_t{hvcnPARSE_COMPLETE}, uint32_t{hvcnPARSE_PREFER_TELETEX}}) {
+          const std::string where = std::string(between.what) + " | " + formatString + " | " + name;
+          auto f = test::ReadyFormat(formatString);
+          Parse(f.get(), "Lee, Ann /o=Org/c=US", flags);
+          between.call(f.get());
+          const bool marked = std::any_of(std::begin(f->reserved), std::end(f->reserved), [](uint8_t b) { return b; });
+          EXPECT_EQ(marked, between.keepsMark) << where;
+          auto full = std::make_unique<hvcnFormat>(*f);
+          const int32_t status = Parse(f.get(), name, flags);
+          EXPECT_EQ(Parse(full.get(), name, flags), status) << where;
+          EXPECT_TRUE(SameFormat(*f, *full)) << where;
+          ASSERT_EQ(hvcnSetFormatInfo(f.get(), "*", hvcnINFO_WILDCARD_CHAR), hvcnSUCCESS);
+        }
       }
     }
   }
