@@ -382,7 +382,7 @@ typedef struct hvcnFormat {
   char wildcardChar[4];                       /* one character, default * */
   char escapeList[16];                        /* characters to escape     */
   int32_t nameShape;                          /* reading the parser chose */
-  uint8_t reserved[12];                       /* keeps 7444 bytes on Win32 */
+  uint8_t reserved[12];                       /* the library's; 7444 on Win32 */
 } hvcnFormat;
 
 /** Size of hvcnFormat in the 32-bit Windows DLL. */

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "fuzz_support.h"
@@ -40,6 +41,18 @@ inline void CheckTokens(const hvcnFormat& f, const hvcnToken* tokens, std::strin
     const bool flagged = (tokens[i].tokenFlags & hvcnTOK_LAST) != 0;
     Check(flagged == (i == last), "exactly the last token carries the last-token flag");
   }
+}
+
+// Byte for byte the same formats, token names compared as places in each
+// format's own formatString.
+inline bool SameFormat(const hvcnFormat& a, const hvcnFormat& b) {
+  auto x = std::make_unique<hvcnFormat>(a);
+  auto y = std::make_unique<hvcnFormat>(b);
+  for (auto& token : x->tokens)
+    if (token.name) token.name = reinterpret_cast<const char*>(token.name - a.formatString + 1);
+  for (auto& token : y->tokens)
+    if (token.name) token.name = reinterpret_cast<const char*>(token.name - b.formatString + 1);
+  return std::memcmp(x.get(), y.get(), sizeof(hvcnFormat)) == 0;
 }
 
 // The fixed-size texts of a format are terminated inside their fields.
