@@ -165,13 +165,12 @@ int32_t DecodeGsRs(hvcnFormat* format) noexcept {
 int32_t DecodeInternalName(hvcnFormat* format, int32_t type, const char* text) noexcept {
   format::ForgetSetUp(format);  // decoding may create user records
   format::ResetName(format);
-  size_t length = 0;
-  while (length <= kMaxInternalText && text[length]) ++length;
+  const size_t length = strnlen(text, kMaxInternalText + 1);
   if (length > kMaxInternalText) {
     trace::WriteLine(trace::tag::kError, "Internal name is too big for the data buffer.");
     return hvcnERR_NAME_TOO_LONG;
   }
-  std::memcpy(format->nameBuffer, text, length + 1);
+  CopyBytes(format->nameBuffer, text, length + 1);
   format->nameType = type;
   int32_t status;
   switch (type) {

@@ -93,6 +93,7 @@ bool ForeignAddressPresent(const hvcnFormat* f) noexcept {
 }
 
 void RestoreWildcards(char* text) noexcept {
+  if (!std::strchr(text, hvcnCHAR_US)) return;  // the usual case, found fast
   const char wildcard = ProcessWildcard();
   for (char* p = text; *p; Step(p))
     if (*p == hvcnCHAR_US) *p = wildcard;

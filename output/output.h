@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
+#include "model/held_value.h"
 #include "model/tables.h"
 
 namespace hvcn::output {
@@ -28,8 +29,21 @@ struct Writer {
 };
 
 // The slot whose value stands for slot s: a reconfigured slot, a non-empty
-// teletex twin, or s itself; -1 when none holds a value.
-int SelectValueSlot(const hvcnFormat* format, int slot) noexcept;
+// teletex twin, or s itself; -1 when none holds a value. Inline: the X.400
+// part asks it for every tag in turn.
+inline int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
+  if (slot < 0 || slot >= model::kSlotCount) return -1;
+  if (slot < 4 && !(f->flags & hvcnFMT_NO_RECONFIG)) {
+    const int32_t r = f->reconfigured[slot];
+    if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
+  }
+  if (slot < 25 && !(f->flags & hvcnFMT_7BIT_ONLY)) {
+    const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
+    const uint32_t length = f->attributes[twin].valueLength;
+    if (twin != slot && length != hvcnVALUE_ABSENT && length != 0) return twin;
+  }
+  return f->attributes[slot].valueLength != hvcnVALUE_ABSENT ? slot : -1;
+}
 
 // Writes [value, value + length) with a backslash before each character of
 // the list, leaving escapes already in the value alone. -1 when it does not

@@ -92,20 +92,6 @@ std::string_view PersonalText(const hvcnFormat* f, int part, std::string_view va
 
 }  // namespace
 
-int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
-  if (slot < 0 || slot >= model::kSlotCount) return -1;
-  if (slot < 4 && !Flag(f, hvcnFMT_NO_RECONFIG)) {
-    const int32_t r = f->reconfigured[slot];
-    if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
-  }
-  if (slot < 25 && !Flag(f, hvcnFMT_7BIT_ONLY)) {
-    const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
-    const uint32_t length = f->attributes[twin].valueLength;
-    if (twin != slot && length != hvcnVALUE_ABSENT && length != 0) return twin;
-  }
-  return f->attributes[slot].valueLength != hvcnVALUE_ABSENT ? slot : -1;
-}
-
 int EscapeValue(Writer& w, const char* value, size_t length, const char* list) noexcept {
   if (w.left <= length) {
     trace::WriteLine(trace::tag::kError, "SEC: No space available in buffer");
