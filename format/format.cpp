@@ -71,15 +71,24 @@ constexpr auto kFreshRecords = Filled<hvcnAttribute, hvcnATTRIBUTE_COUNT>([] {
   return a;
 });
 
-// The mark of a set-up format, in hvcnFormat::reserved.
+// The mark of a set-up format, in hvcnFormat::reserved: eight bytes of
+// magic, then the number of records that can hold values (the standard ones
+// and the user records the set-up made, which it takes in slot order).
 constexpr char kSetUpMagic[8] = {'h', 'v', 'c', 'n', 'S', 'e', 't', 'U'};
-static_assert(sizeof(hvcnFormat::reserved) >= sizeof kSetUpMagic);
+constexpr size_t kRecordsInUse = sizeof kSetUpMagic;
+static_assert(sizeof(hvcnFormat::reserved) > kRecordsInUse && hvcnATTRIBUTE_COUNT <= UINT8_MAX);
 
 }  // namespace
 
 bool DefaultsSettled() noexcept { return g_cacheState.load(std::memory_order_acquire) == 2; }
 
-void MarkSetUp(hvcnFormat* format) noexcept { std::memcpy(format->reserved, kSetUpMagic, sizeof kSetUpMagic); }
+void MarkSetUp(hvcnFormat* format) noexcept {
+  int inUse = model::kFirstUserSlot;
+  for (int slot = model::kFirstUserSlot; slot < model::kSlotCount; ++slot)
+    if (format->attributes[slot].id != 0) inUse = slot + 1;
+  std::memcpy(format->reserved, kSetUpMagic, sizeof kSetUpMagic);
+  format->reserved[kRecordsInUse] = static_cast<uint8_t>(inUse);
+}
 
 void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, sizeof format->reserved); }
 
@@ -93,9 +102,10 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
   // What parsing changed besides: the token texts, which the splitter resets
   // first, and the flags of the held name, which the name reset clears and
   // the parse sets again.
-  for (auto& record : format->attributes) {
-    record.valueOffset = 0;
-    record.valueLength = hvcnVALUE_ABSENT;
+  const int inUse = format->reserved[kRecordsInUse] < model::kSlotCount ? format->reserved[kRecordsInUse] : model::kSlotCount;
+  for (int slot = 0; slot < inUse; ++slot) {
+    format->attributes[slot].valueOffset = 0;
+    format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
   }
   format->nameType = 0;
   ResetNameText(format);

@@ -316,10 +316,13 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
 int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, int32_t* flag) noexcept {
   int32_t ignored = 0;
   if (!flag) flag = &ignored;
-  *flag = 0;
   const ClassRule& rule = kClassRules[static_cast<size_t>(valueClass)];
   const JudgementTable& judgements = kJudgements[static_cast<size_t>(valueClass)];
+  // Held in locals: stores through `flag` could otherwise alias them.
+  const bool countsCharacters = rule.countsCharacters;
+  const bool signedCompare = rule.signedCompare;
   const auto wildcard = static_cast<unsigned char>(ProcessWildcard());
+  int32_t flagged = 0;
   const char* p = value;
   int64_t length = 0;  // without escape backslashes
   while (*p) {
@@ -330,15 +333,25 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
     const auto b = static_cast<unsigned char>(*p);
     const Judgement j = b == wildcard ? Judgement::Accept : judgements[b];
     if (j == Judgement::Reject) {
+      *flag = flagged;
       TraceInvalid(b);
       return rule.badCharacter;
     }
-    if (j == Judgement::Flag) *flag = 1;
-    const size_t n = b < 0x80 ? 1 : CharBytes(p);
-    length += rule.countsCharacters ? 1 : static_cast<int64_t>(n);
-    p += n;
-    if (TooLong(length, maximum, rule.signedCompare)) return hvcnERR_VALUE_TOO_LONG;
+    if (j == Judgement::Flag) flagged = 1;
+    if (b < 0x80) {
+      ++p;
+      ++length;
+    } else {
+      const size_t n = CharBytes(p);
+      p += n;
+      length += countsCharacters ? 1 : static_cast<int64_t>(n);
+    }
+    if (TooLong(length, maximum, signedCompare)) {
+      *flag = flagged;
+      return hvcnERR_VALUE_TOO_LONG;
+    }
   }
+  *flag = flagged;
   return -static_cast<int32_t>(p - value);
 }
 

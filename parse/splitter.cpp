@@ -19,25 +19,10 @@ bool IsLast(const hvcnToken& token) noexcept { return (token.tokenFlags & hvcnTO
 }  // namespace
 
 const char* FindUnescapedCharOf(const char* text, const char* set) noexcept {
-  // The set as a bitmap of bytes; separators are single bytes below 0x80.
-  uint32_t members[8] = {};
-  for (const char* q = set; *q; ++q) {
-    const auto b = static_cast<unsigned char>(*q);
-    members[b >> 5] |= 1u << (b & 31);
-  }
-  const char* p = text;
-  while (*p) {
-    if (*p == '\\') {
-      ++p;
-      if (*p == '\0') break;
-      Step(p);
-      continue;
-    }
-    const auto b = static_cast<unsigned char>(*p);
-    if (members[b >> 5] & (1u << (b & 31))) return p;
-    Step(p);
-  }
-  return p;
+  // Separators are single bytes below 0x80.
+  ByteSet stops;
+  for (const char* q = set; *q; ++q) stops.Add(*q);
+  return ScanUnescaped(text, stops);
 }
 
 int32_t SplitNameByFormat(hvcnFormat* format) noexcept {

@@ -42,20 +42,6 @@ bool EqualNoCase(const char* a, size_t length, const char* b) noexcept {
   return true;
 }
 
-// The first unescaped byte a, b or c in [p, end), or end.
-char* Scan(char* p, char* end, char a, char b, char c) noexcept {
-  while (p < end) {
-    const char x = *p;
-    if (x == '\\') {
-      p += (p + 1 < end) ? 1 + CharBytes(p + 1) : 1;
-      continue;
-    }
-    if (x == a || x == b || x == c) return p;
-    p += CharBytes(p);
-  }
-  return end;
-}
-
 // A NUL-terminated copy of [p, end) for trace lines.
 struct Shown {
   char text[trace::kLineSize / 2];
@@ -89,7 +75,7 @@ class X400Reader {
           *context &= ~kX400AsTagBit;
           tagged = true;
         } else {
-          char* at = Scan(p, end_, '=', comma_, slash_);
+          char* at = ScanUnescaped(p, end_, {'=', comma_, slash_});
           if (at < end_ && *at == '=') {
             tagged = true;
           } else if (at >= end_) {
@@ -109,7 +95,7 @@ class X400Reader {
   // One tag=value component; moves *p to the next component.
   int32_t Tagged(char** at) noexcept {
     char* start = *at;
-    char* equals = Scan(start, end_, '=', slash_, slash_);
+    char* equals = ScanUnescaped(start, end_, {'=', slash_});
     if (equals < end_ && *equals == slash_) {
       trace::If(trace::kError, trace::tag::kError, "Found '%c' in tag name (at %s)", slash_, start);
       return hvcnERR_BAD_X400;
@@ -163,7 +149,7 @@ class X400Reader {
     }
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
-    char* valueEnd = Scan(value, end_, slash_, slash_, slash_);
+    char* valueEnd = ScanUnescaped(value, end_, {slash_});
     if (int32_t status = StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
     *at = valueEnd < end_ ? valueEnd + 1 : end_;
     return kContinue;
@@ -173,7 +159,7 @@ class X400Reader {
   int32_t OrganisationalUnits(char** at) noexcept {
     char* p = *at;
     for (int slot = kFirstOuSlot;;) {
-      char* unitEnd = Scan(p, end_, comma_, slash_, slash_);
+      char* unitEnd = ScanUnescaped(p, end_, {comma_, slash_});
       if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), slot)) return status;
       if (unitEnd >= end_) {
         *at = end_;

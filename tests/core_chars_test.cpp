@@ -89,6 +89,40 @@ TEST(CharStepping, FindUnescapedChar) {
   EXPECT_EQ(FindUnescapedChar(escapedAll, '/'), escapedAll + 2);
 }
 
+// The escape-aware scan, up to a bound or to the NUL, in UTF-8 and in byte
+// stepping: a stop byte inside a character (even a malformed one) or after a
+// backslash is no stop.
+TEST(CharStepping, ScanUnescaped) {
+  struct Case {
+    std::string text;
+    int bound;  // -1: up to the NUL
+    ByteSet stops;
+    size_t utf8, bytes;
+  };
+  const Case kCases[] = {
+      {"a\\/b/c", -1, {'/'}, 4, 4},
+      {"\xC3/x/", -1, {'/'}, 3, 1},          // the lead byte takes the slash with it
+      {"\\\xC3\xA9/", -1, {'/'}, 3, 3},     // an escaped two-byte character
+      {"ab\\", -1, {'/'}, 3, 3},           // a trailing backslash: the NUL
+      {"k\\=v=x", 6, {'=', '/'}, 4, 4},
+      {"ab\\=", 3, {'='}, 3, 3},           // the escape is the last byte in bounds
+      {"a\xE2=b", 3, {'='}, 3, 2},          // a character reaching past the bound
+      {std::string("a\0=", 3), 3, {'='}, 2, 2},  // a NUL inside the bounds is passed over
+      {"a/b", 3, {}, 3, 3},                  // no stops
+  };
+  const int32_t savedStep = StepByCharacter;
+  for (int32_t step : {1, 0}) {
+    StepByCharacter = step;
+    for (const auto& c : kCases) {
+      const char* begin = c.text.c_str();
+      const char* found = c.bound < 0 ? ScanUnescaped(begin, c.stops) : ScanUnescaped(begin, begin + c.bound, c.stops);
+      EXPECT_EQ(static_cast<size_t>(found - begin), step ? c.utf8 : c.bytes)
+          << "step " << step << " text " << ::testing::PrintToString(c.text);
+    }
+  }
+  StepByCharacter = savedStep;
+}
+
 TEST(CharStepping, FindTrailingBlanks) {
   struct Case {
     const char* text;

@@ -9,9 +9,9 @@ namespace hvcn {
 
 int32_t StepByCharacter = 1;
 int32_t Utf8Text = 1;
+std::atomic<char> g_processWildcard{'*'};
 
 namespace {
-std::atomic<char> g_wildcard{'*'};
 
 constexpr char kBackslash = '\\';
 constexpr char kUnitSeparator = '\x1F';
@@ -96,20 +96,37 @@ const char* FindChar(const char* text, char byte) noexcept {
   return nullptr;
 }
 
-const char* FindUnescapedChar(const char* text, char byte) noexcept {
-  const char* p = text;
-  while (*p) {
+namespace {
+
+// The scan of both forms. Plain ASCII bytes that are not stops are passed
+// over in a tight loop; a backslash, a stop, a byte from 0x80 (a character
+// of more than one byte, measured by CharBytes) and, without a bound, the
+// NUL are looked at one by one.
+template <bool kBounded>
+const char* Scan(const char* p, const char* end, const ByteSet& stops) noexcept {
+  ByteSet special = stops.WithHighBytes();
+  special.Add(kBackslash);
+  special.Add('\0');
+  for (;;) {
+    while ((!kBounded || p < end) && !special.Has(static_cast<unsigned char>(*p))) ++p;
+    if (kBounded ? p >= end : *p == '\0') return kBounded ? end : p;
     if (*p == kBackslash) {
       ++p;
-      if (*p == '\0') break;
-      Step(p);
-      continue;
+      if (kBounded ? p >= end : *p == '\0') return kBounded ? end : p;
+    } else if (stops.Has(static_cast<unsigned char>(*p))) {
+      return p;
     }
-    if (*p == byte) return p;
-    Step(p);
+    p += CharBytes(p);
   }
-  return p;
 }
+
+}  // namespace
+
+const char* ScanUnescaped(const char* p, const char* end, const ByteSet& stops) noexcept {
+  return Scan<true>(p, end, stops);
+}
+
+const char* ScanUnescaped(const char* text, const ByteSet& stops) noexcept { return Scan<false>(text, nullptr, stops); }
 
 namespace {
 
@@ -170,7 +187,5 @@ char* CopyValueUnescapedNoDots(char* dst, const char* src, int32_t length) noexc
   return CopyValue(dst, src, length, true);
 }
 
-char ProcessWildcard() noexcept { return g_wildcard.load(std::memory_order_relaxed); }
-void SetProcessWildcard(char c) noexcept { g_wildcard.store(c, std::memory_order_relaxed); }
 
 }  // namespace hvcn

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 
 namespace hvcn {
 
@@ -69,8 +70,42 @@ size_t CopyChar(char* dst, const char* src) noexcept;
 // First character whose first byte is `byte`; null for empty text or none.
 const char* FindChar(const char* text, char byte) noexcept;
 
+// A set of byte values, for the escape-aware scans.
+class ByteSet {
+ public:
+  constexpr ByteSet() noexcept = default;
+  constexpr ByteSet(std::initializer_list<char> bytes) noexcept {
+    for (char c : bytes) Add(c);
+  }
+  constexpr void Add(char c) noexcept {
+    const auto b = static_cast<unsigned char>(c);
+    bits_[b >> 6] |= uint64_t{1} << (b & 63);
+  }
+  constexpr bool Has(unsigned char b) const noexcept { return (bits_[b >> 6] >> (b & 63)) & 1; }
+  // This set with every byte from 0x80 up added.
+  constexpr ByteSet WithHighBytes() const noexcept {
+    ByteSet s = *this;
+    s.bits_[2] = s.bits_[3] = ~uint64_t{0};
+    return s;
+  }
+
+ private:
+  uint64_t bits_[4] = {};
+};
+
+// The first unescaped character in [p, end) whose first byte is in `stops`,
+// or end. A backslash escapes the character after it.
+const char* ScanUnescaped(const char* p, const char* end, const ByteSet& stops) noexcept;
+inline char* ScanUnescaped(char* p, char* end, const ByteSet& stops) noexcept {
+  return p + (ScanUnescaped(static_cast<const char*>(p), end, stops) - p);
+}
+// The same up to the terminating NUL: the stop's position or the NUL's.
+const char* ScanUnescaped(const char* text, const ByteSet& stops) noexcept;
+
 // First unescaped occurrence of `byte`, or the terminator.
-const char* FindUnescapedChar(const char* text, char byte) noexcept;
+inline const char* FindUnescapedChar(const char* text, char byte) noexcept {
+  return ScanUnescaped(text, ByteSet{byte});
+}
 
 // Start of the final run of unescaped blanks in [begin, end), or end.
 // Escapes read from the front; the run is found from the back wherever the
@@ -96,7 +131,8 @@ char* CopyValueUnescaped(char* dst, const char* src, int32_t length) noexcept;
 char* CopyValueUnescapedNoDots(char* dst, const char* src, int32_t length) noexcept;
 
 // The process wildcard character (first byte of the process wildcard text).
-char ProcessWildcard() noexcept;
-void SetProcessWildcard(char c) noexcept;
+extern std::atomic<char> g_processWildcard;
+inline char ProcessWildcard() noexcept { return g_processWildcard.load(std::memory_order_relaxed); }
+inline void SetProcessWildcard(char c) noexcept { g_processWildcard.store(c, std::memory_order_relaxed); }
 
 }  // namespace hvcn
