@@ -99,11 +99,11 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
   if (format->wildcardChar[0] != ProcessWildcard()) return false;
   const char* name = format->tokens[0].name;
   if (name && (name < format->formatString || name >= format->formatString + kFormatStringSize)) return false;
-  // What parsing changed besides: the token texts, which the splitter resets
-  // first, and the flags of the held name, which the name reset clears and
+  // Besides the values, parsing changed the token texts, which the splitter
+  // resets first, and the held name's flags, which the name reset clears and
   // the parse sets again.
-  const int inUse = format->reserved[kRecordsInUse] < model::kSlotCount ? format->reserved[kRecordsInUse] : model::kSlotCount;
-  for (int slot = 0; slot < inUse; ++slot) {
+  const int inUse = format->reserved[kRecordsInUse];
+  for (int slot = 0; slot < inUse && slot < model::kSlotCount; ++slot) {
     format->attributes[slot].valueOffset = 0;
     format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
   }
