@@ -6,6 +6,15 @@ target_compile_options(hvcn_library_flags INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti>)
 target_link_libraries(hvcn_library_flags INTERFACE hvcn_warnings)
 
+# Functions and loops on cache-line and fetch-block boundaries: without it the
+# speed of the short scans of the hot paths moves by 15 % with the placement
+# that unrelated changes give them.
+include(CheckCXXCompilerFlag)
+check_cxx_compiler_flag("-falign-functions=64 -falign-loops=32" HVCN_HAS_ALIGN_FLAGS)
+if(HVCN_HAS_ALIGN_FLAGS AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|i.86")
+  target_compile_options(hvcn_library_flags INTERFACE -falign-functions=64 -falign-loops=32)
+endif()
+
 # Warnings of our own code (tests and tools included).
 add_library(hvcn_warnings INTERFACE)
 target_compile_options(hvcn_warnings INTERFACE
