@@ -16,6 +16,16 @@ inline constexpr const char* kTypedNames[] = {
     "Garcia Lopez, Ana B. /IT/o=Empresa/c=ES/p=Corp",
 };
 
+// Single typed names, short to long, each timed on its own.
+inline constexpr const char* kSingleNames[] = {
+    "Lee, Ann",
+    "Smith, J.",
+    "Smith, John (ext-42) /o=Org/c=US",
+    "Rossi, Maria /Vendite,Milano/o=Esempio/c=IT",
+    "Lee, Ann /Sales/o=Example/c=GB/a=ADMD/p=PRMD",
+    "Doe, Jane A. Jr. /Sales,Dev/o=Acme/c=US/a=ADMD",
+};
+
 // Names in internal type 3 (item name GS value, items separated by RS);
 // the type 1 and type 2 forms are made from them by the library.
 inline constexpr const char* kInternalNames[] = {

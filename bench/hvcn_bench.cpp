@@ -208,6 +208,20 @@ void BM_ParseName(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseName);
 
+void BM_ParseSingleName(benchmark::State& state) {
+  const char* name = kSingleNames[state.range(0)];
+  auto f = Ready();
+  uint32_t first = 0;
+  if (int32_t s = hvcnParseName(name, f.get(), 0, nullptr, 0, &first, hvcnPARSE_COMPLETE)) SetUpFailed(name, s);
+  state.SetLabel(name);
+  CountNames count(state, 1);
+  for (auto _ : state) {
+    uint32_t context = 0;
+    benchmark::DoNotOptimize(hvcnParseName(name, f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE));
+  }
+}
+BENCHMARK(BM_ParseSingleName)->ArgName("name")->DenseRange(0, std::size(kSingleNames) - 1);
+
 void BM_ParseNameToInternal(benchmark::State& state) {
   const auto type = static_cast<int32_t>(state.range(0));
   auto f = Ready();
