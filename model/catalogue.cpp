@@ -6,6 +6,7 @@
 #include "core/strings.h"
 #include "core/text_format.h"
 #include "core/trace.h"
+#include "model/tag_names.h"
 
 namespace hvcn::model {
 namespace {
@@ -153,6 +154,41 @@ int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* o
   name[n] = '\0';
   trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", name);
   return -1;
+}
+
+int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept {
+  const int slot = SlotOfId(id);
+  if (slot < 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  const SlotRow& row = RowOf(slot);
+  hvcnAttributeInfo out{};
+  out.id = id;
+  out.maxLength = row.maximum;
+  switch (row.check) {
+    case Check::None: out.valueClass = hvcnCHECK_NONE; break;
+    case Check::Printable: out.valueClass = hvcnCLASS_PRINTABLE; break;
+    case Check::Numeric: out.valueClass = hvcnCLASS_NUMERIC; break;
+    case Check::StringAscii: out.flags |= hvcnAINFO_ASCII_ONLY; [[fallthrough]];
+    case Check::String: out.valueClass = hvcnCLASS_STRING; break;
+    case Check::TeletexOrPrintable: out.valueClass = hvcnCLASS_TELETEX_OR_PRINTABLE; break;
+    case Check::Country: out.valueClass = hvcnCHECK_COUNTRY; break;
+    case Check::TerminalType: out.valueClass = hvcnCHECK_TERMINAL_TYPE; break;
+    case Check::PrintableList: out.valueClass = hvcnCHECK_POSTAL_LINES; break;
+  }
+  // A variant names its base as twin; ff, its own variant, names itself.
+  int twin = VariantOf(slot) == slot ? -1 : VariantOf(slot);
+  if (IsTeletexVariant(slot)) {
+    out.flags |= hvcnAINFO_TELETEX;
+    twin = BaseOf(slot) >= 0 ? BaseOf(slot) : slot;
+  }
+  out.twinId = twin >= 0 ? RowOf(twin).id : 0;
+  CopyText(out.name, sizeof out.name, row.name);
+  // Every domain-defined type is written with the one DDA prefix tag.
+  const int tag = row.group == Group::DdaType && !IsTeletexVariant(slot) ? DdaPrefixIndex() : row.tag;
+  if (tag != kNoTag) CopyTagName(tag, out.tag, sizeof out.tag);
+  CopyText(out.label, sizeof out.label, row.label);
+  CopyText(out.shortLabel, sizeof out.shortLabel, row.shortLabel);
+  *info = out;
+  return hvcnSUCCESS;
 }
 
 }  // namespace hvcn::model

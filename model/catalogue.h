@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 
@@ -49,5 +49,9 @@ int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* o
 
 // The length of a record's name (at most 27 bytes, even unterminated).
 size_t NameLength(const hvcnAttribute& record) noexcept;
+
+// Fills the description of a standard attribute ID; hvcnERR_UNKNOWN_ATTRIBUTE
+// (nothing written) for any other number.
+int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept;
 
 }  // namespace hvcn::model

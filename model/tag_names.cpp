@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/strings.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 namespace {
@@ -20,7 +20,7 @@ size_t g_ddaLength = 0;
 // The first row of the tag table without a slot carries the DDA prefix.
 void ComputeDdaPrefix() noexcept {
   for (int i = 0; i < kTagCount; ++i) {
-    if (kTagSlot[static_cast<size_t>(i)] == kNoSlot) {
+    if (kTagSlot[static_cast<size_t>(i)] < 0) {
       g_ddaIndex = i;
       g_ddaLength = std::strlen(g_tagNames[i]);
       return;
@@ -51,6 +51,8 @@ const char* TagName(int index) noexcept {
 }
 
 size_t TagNameLength(int index) noexcept { return (index >= 0 && index < kTagCount) ? g_tagLengths[index] : 0; }
+
+void CopyTagName(int index, char* out, size_t size) noexcept { CopyText(out, size, TagName(index)); }
 
 void SetTagName(int index, const char* name) noexcept {
   if (index < 0 || index >= kTagCount) return;
@@ -96,7 +98,7 @@ void LoadTagNames(os::Module module) noexcept {
     char* entry = g_tagNames[i];
     entry[0] = '\0';
     g_tagLengths[i] = 0;
-    if (kTagSlot[static_cast<size_t>(i)] == kNoSlot && i != kDdaTagIndex) continue;
+    if (kTagSlot[static_cast<size_t>(i)] < 0 && i != kDdaTagIndex) continue;
     if (!LoadLocalString(module, static_cast<uint16_t>(kTextTagBase + i), entry, kTagNameSize))
       entry[0] = '\0';
     char override[kTagNameSize];

@@ -15,6 +15,9 @@ inline constexpr size_t kTagNameSize = 10;
 const char* TagName(int index) noexcept;
 size_t TagNameLength(int index) noexcept;
 
+// Copies the tag name of an index into out (size bytes, always terminated).
+void CopyTagName(int index, char* out, size_t size) noexcept;
+
 // Replaces the name of an index (cut to 9 characters); recomputes the
 // domain-defined-attribute prefix when the index is the DDA tag's.
 void SetTagName(int index, const char* name) noexcept;

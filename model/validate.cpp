@@ -6,7 +6,7 @@
 
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 namespace {
@@ -307,7 +307,7 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
     trace::If(trace::kInfo, trace::tag::kInformation, "%s", rejection);
     return hvcnERR_BAD_VALUE;
   }
-  Store(format, kTwinOfSlot[static_cast<size_t>(slot)], offset, checkResult);
+  Store(format, TwinOf(slot), offset, checkResult);
   return hvcnSUCCESS;
 }
 

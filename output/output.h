@@ -7,7 +7,7 @@
 
 #include "api/hvcn.h"
 #include "model/held_value.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::output {
 
@@ -37,10 +37,12 @@ inline int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
     const int32_t r = f->reconfigured[slot];
     if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
   }
-  if (slot < 25 && !(f->flags & hvcnFMT_7BIT_ONLY)) {
-    const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
-    const uint32_t length = f->attributes[twin].valueLength;
-    if (twin != slot && length != hvcnVALUE_ABSENT && length != 0) return twin;
+  if (!(f->flags & hvcnFMT_7BIT_ONLY)) {
+    const int twin = model::OtherTwinOf(slot);
+    if (twin >= 0) {
+      const uint32_t length = f->attributes[twin].valueLength;
+      if (length != hvcnVALUE_ABSENT && length != 0) return twin;
+    }
   }
   return f->attributes[slot].valueLength != hvcnVALUE_ABSENT ? slot : -1;
 }

@@ -7,7 +7,7 @@
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 #include "model/validate.h"
 #include "parse/parse.h"
 #include "parse/readings.h"

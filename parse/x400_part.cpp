@@ -5,7 +5,7 @@
 
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 #include "model/tag_names.h"
 #include "parse/parse.h"
 
