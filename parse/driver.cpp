@@ -1,6 +1,7 @@
 // hvcnParseName: checks the arguments, readies the format, holds and splits
 // the typed name, runs the section parsers and finishes the held name.
 #include <cstring>
+#include <iterator>
 
 #include "core/frame.h"
 #include "core/platform/chars.h"
@@ -8,6 +9,7 @@
 #include "core/trace.h"
 #include "format/format.h"
 #include "internal/internal.h"
+#include "model/slots.h"
 #include "parse/parse.h"
 
 namespace hvcn::parse {
@@ -16,8 +18,8 @@ namespace {
 constexpr size_t kMaxName = sizeof(hvcnFormat::nameBuffer) - 1;
 constexpr uint32_t kContextMask = hvcnPARSE_CONTEXT_MASK;
 
-// The personal-name slots and their teletex twins.
-constexpr int kTwin[4] = {25, 26, 27, 28};
+// The reconfigured list has an entry for each part of a personal name.
+static_assert(std::size(hvcnFormat{}.reconfigured) == model::kPersonalSlots.size());
 
 }  // namespace
 
@@ -42,13 +44,14 @@ int32_t ParseSections(hvcnFormat* f, uint32_t* context) noexcept {
 
 int32_t ApplyReconfiguration(hvcnFormat* f) noexcept {
   if (f->flags & hvcnFMT_NO_RECONFIG) return hvcnSUCCESS;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < model::kPersonalSlots.size(); ++k) {
     const int32_t target = f->reconfigured[k];
     if (target < 0 || target >= hvcnATTRIBUTE_COUNT) continue;
-    int source = k;
+    int source = model::kPersonalSlots[k];
     if (!(f->flags & hvcnFMT_7BIT_ONLY)) {
-      const uint32_t twinLength = f->attributes[kTwin[k]].valueLength;
-      if (twinLength != hvcnVALUE_ABSENT && twinLength != 0) source = kTwin[k];
+      const int twin = model::OtherTwinOf(source);
+      const uint32_t twinLength = f->attributes[twin].valueLength;
+      if (twinLength != hvcnVALUE_ABSENT && twinLength != 0) source = twin;
     }
     if (f->attributes[target].valueLength != hvcnVALUE_ABSENT) return hvcnERR_DUPLICATE_ATTRIBUTE;
     f->attributes[target].valueOffset = f->attributes[source].valueOffset;

@@ -23,8 +23,12 @@ constexpr uint16_t kDetailTooManyParts = 2008;
 // Any status other than success that the loop reads as "not tried yet".
 constexpr int32_t kPending = -1;
 
-constexpr int kPartSlot[kPartCount] = {0, 1, 2, 3};
-constexpr int kPartTwin[kPartCount] = {25, 26, 27, 28};
+// The slot of each part, and of its teletex twin.
+constexpr auto kPartSlot = model::kPersonalSlots;
+static_assert(kPartSlot.size() == kPartCount && kPartSlot[kSurname] == model::kSurname &&
+              kPartSlot[kGivenName] == model::kGivenName && kPartSlot[kInitials] == model::kInitials &&
+              kPartSlot[kQualifier] == model::kGeneration);
+constexpr int TwinOfPart(int part) noexcept { return model::OtherTwinOf(kPartSlot[static_cast<size_t>(part)]); }
 
 // The name's words, cut in a copy of the token's text.
 struct Words {
@@ -49,25 +53,34 @@ constexpr ReadingTable kNonCanonical = {kNonCanonicalReadings, std::size(kNonCan
                                         kNonCanonicalFirst, std::size(kNonCanonicalFirst)};
 
 // Saved offsets and lengths of the personal-name slots and their twins.
-struct SavedSlots {
-  uint32_t offset[8];
-  uint32_t length[8];
+struct SavedValue {
+  uint32_t offset, length;
 };
-constexpr int kSavedSlots[8] = {0, 1, 2, 3, 25, 26, 27, 28};
+struct SavedSlots {
+  SavedValue part[kPartCount];
+  SavedValue twin[kPartCount];
+};
+
+SavedValue SaveValue(const hvcnAttribute& record) noexcept { return {record.valueOffset, record.valueLength}; }
+
+void RestoreValue(hvcnAttribute& record, SavedValue saved) noexcept {
+  record.valueOffset = saved.offset;
+  record.valueLength = saved.length;
+}
 
 SavedSlots Save(const hvcnFormat* f) noexcept {
-  SavedSlots s{};
-  for (int i = 0; i < 8; ++i) {
-    s.offset[i] = f->attributes[kSavedSlots[i]].valueOffset;
-    s.length[i] = f->attributes[kSavedSlots[i]].valueLength;
+  SavedSlots s;
+  for (int p = 0; p < kPartCount; ++p) {
+    s.part[p] = SaveValue(f->attributes[kPartSlot[static_cast<size_t>(p)]]);
+    s.twin[p] = SaveValue(f->attributes[TwinOfPart(p)]);
   }
   return s;
 }
 
 void Restore(hvcnFormat* f, const SavedSlots& s) noexcept {
-  for (int i = 0; i < 8; ++i) {
-    f->attributes[kSavedSlots[i]].valueOffset = s.offset[i];
-    f->attributes[kSavedSlots[i]].valueLength = s.length[i];
+  for (int p = 0; p < kPartCount; ++p) {
+    RestoreValue(f->attributes[kPartSlot[static_cast<size_t>(p)]], s.part[p]);
+    RestoreValue(f->attributes[TwinOfPart(p)], s.twin[p]);
   }
 }
 
@@ -76,7 +89,7 @@ void MarkPart(hvcnFormat* f, Part part, bool empty, uint32_t offset) noexcept {
   hvcnAttribute& record = f->attributes[kPartSlot[part]];
   record.valueOffset = offset;
   record.valueLength = empty ? 0 : hvcnVALUE_ABSENT;
-  f->attributes[kPartTwin[part]].valueLength = hvcnVALUE_ABSENT;
+  f->attributes[TwinOfPart(part)].valueLength = hvcnVALUE_ABSENT;
 }
 
 void MarkAll(hvcnFormat* f, Other other, bool complete, uint32_t offset, bool withSurname) noexcept {

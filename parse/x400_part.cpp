@@ -1,6 +1,7 @@
 // The X.400 part: tag=value components separated by the slash character,
 // the first of which may be a comma-separated list of organisational units
 // written without tags ("Sales,Dev/o=Org/c=US").
+#include <array>
 #include <cstring>
 
 #include "core/platform/chars.h"
@@ -12,26 +13,26 @@
 namespace hvcn::parse {
 namespace {
 
-// Other names for tags, tried when no tag of the table matches.
+// Other names for tags, tried in slot order when no tag of the table
+// matches: the catalogue rows' aliases.
 struct Alias {
   const char* tag;
   int slot;
 };
-constexpr Alias kAliases[] = {
-    {"e", 0},      // surname
-    {"f", 1},      // given name
-    {"g", 3},      // generation qualifier (never reached: "g" is the given name)
-    {"l", 9},      // country
-    {"an", 23},    // common name
-    {"e-tx", 25},  // surname, teletex
-    {"f-tx", 26},  // given name, teletex
-};
+constexpr size_t kAliasCount = [] {
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows) n += row.alias[0] != '\0';
+  return n;
+}();
+constexpr std::array<Alias, kAliasCount> kAliases = [] {
+  std::array<Alias, kAliasCount> aliases{};
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows)
+    if (row.alias[0] != '\0') aliases[n++] = {row.alias, row.slot};
+  return aliases;
+}();
 
 constexpr size_t kTagBuffer = 40;  // a tag of up to 39 bytes, escapes removed
-constexpr int kFirstOuSlot = 4;
-constexpr int kLastOuSlot = 7;
-constexpr int kFirstDdaSlot = 15;
-constexpr int kDdaPairs = 4;
 
 char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -122,7 +123,7 @@ class X400Reader {
     bool isDda = false;
     const int index = model::MatchTag(start, tagLength, &isDda);
     if (isDda) {
-      if (nextDda_ >= kFirstDdaSlot + 2 * kDdaPairs) {
+      if (nextDda_ >= model::kDdaPairs.size()) {
         trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
         return hvcnERR_TOO_MANY_DDAS;
       }
@@ -143,9 +144,9 @@ class X400Reader {
       return hvcnERR_UNKNOWN_TAG;
     }
     if (ddaType) {
-      slot = nextDda_ + 1;
-      if (int32_t status = StoreValue(f_, ddaType, equals, nextDda_)) return status;
-      nextDda_ += 2;
+      const model::DdaPair& pair = model::kDdaPairs[nextDda_++];
+      slot = pair.value;
+      if (int32_t status = StoreValue(f_, ddaType, equals, pair.type)) return status;
     }
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
@@ -158,9 +159,9 @@ class X400Reader {
   // The organisational units of the first component: o1 to o4.
   int32_t OrganisationalUnits(char** at) noexcept {
     char* p = *at;
-    for (int slot = kFirstOuSlot;;) {
+    for (size_t unit = 0;;) {
       char* unitEnd = ScanUnescaped(p, end_, {comma_, slash_});
-      if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), slot)) return status;
+      if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), model::kOrgUnitSlots[unit])) return status;
       if (unitEnd >= end_) {
         *at = end_;
         return hvcnSUCCESS;
@@ -171,7 +172,7 @@ class X400Reader {
       }
       p = unitEnd + 1;
       while (p < end_ && *p == ' ') ++p;
-      if (++slot > kLastOuSlot) return hvcnERR_TOO_MANY_OUS;
+      if (++unit == model::kOrgUnitSlots.size()) return hvcnERR_TOO_MANY_OUS;
       if (p >= end_) return complete_ ? hvcnERR_BAD_X400 : hvcnSUCCESS;
     }
   }
@@ -191,7 +192,7 @@ class X400Reader {
   char slash_;
   char comma_;
   char* end_ = nullptr;
-  int nextDda_ = kFirstDdaSlot;
+  size_t nextDda_ = 0;  // the next domain-defined attribute pair
 };
 
 }  // namespace
