@@ -268,6 +268,18 @@ inline constexpr auto kOrgUnitSlots = BaseSlotsOf<4>(Group::OrgUnit);
 static_assert(CountBaseSlots(Group::Personal) == 4 && CountBaseSlots(Group::OrgUnit) == 4);
 static_assert(kPersonalSlots[0] == kSurname && kPersonalSlots[3] == kGeneration);
 
+// The index of a personal-name part (0 surname ... 3 generation qualifier),
+// which also indexes the reconfigured list; -1 for any other slot. The
+// parts hold the first slots, so the slot is its own index.
+static_assert([] {
+  for (size_t part = 0; part < kPersonalSlots.size(); ++part)
+    if (kPersonalSlots[part] != part) return false;
+  return true;
+}());
+constexpr int PersonalPartOf(int slot) noexcept {
+  return slot >= 0 && slot < static_cast<int>(kPersonalSlots.size()) ? slot : -1;
+}
+
 // The domain-defined attributes: four pairs, the type's slot followed by
 // its value's.
 struct DdaPair {

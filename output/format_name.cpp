@@ -82,14 +82,21 @@ void FillEscapeList(hvcnFormat* f) noexcept {
 
 // Whether the held name carries a foreign address in its DDA pairs.
 bool ForeignAddressPresent(const hvcnFormat* f) noexcept {
-  const uint32_t type = f->attributes[15].valueLength;
+  const model::DdaPair first = model::kDdaPairs[0];
+  const uint32_t type = f->attributes[first.type].valueLength;
   if (type == hvcnVALUE_FOREIGN) return true;
   if (type == hvcnVALUE_ABSENT || type == 0) {
-    const uint32_t value = f->attributes[16].valueLength;
+    const uint32_t value = f->attributes[first.value].valueLength;
     return value != hvcnVALUE_ABSENT && value != 0;
   }
-  const auto text = model::ValueOf(f, 15).text;
+  const auto text = model::ValueOf(f, first.type).text;
   return IsForeignAddressType(text.data(), text.size());
+}
+
+// Marks a slot and (unless excluded) its teletex twin as owned by a token.
+void MarkWithTwin(Writer& w, int slot, bool twins) noexcept {
+  w.marks[slot] = true;
+  if (twins) w.marks[model::OtherTwinOf(slot)] = true;
 }
 
 void RestoreWildcards(char* text) noexcept {
@@ -193,52 +200,10 @@ int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** content
   return status;
 }
 
-}  // namespace
-
-}  // namespace hvcn::output
-
-using hvcn::ApiFrame;
-
-extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* f, char* name, uint32_t size,
-                                                     uint16_t flags) noexcept {
-  using namespace hvcn::output;
-  namespace trace = hvcn::trace;
-  ApiFrame frame("hvcnFormatName", ApiFrame::ReturnLine::WithName, "hvcnFormatName(%Fp, %Fp, %u, 0x%x)",
-                 static_cast<const void*>(f), static_cast<const void*>(name), size, flags);
-  if (!f) {
-    ApiFrame::Fault("Format pointer is NULL");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(f);
-  if (!name || size == 0) {
-    ApiFrame::Fault("Name buffer is NULL or zero length.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-
-  // A typed name comes back exactly as it was typed.
-  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) {
-    const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
-    const size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer)
-                              : sizeof f->nameBuffer - 1;
-    if (length < size) {
-      trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
-      std::memcpy(name, f->nameBuffer, length);
-      name[length] = '\0';
-      return frame.Finish(hvcnSUCCESS);
-    }
-    trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
-    return frame.Finish(hvcnERR_BUFFER_TOO_SMALL);
-  }
-
-  const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
-  if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
-  char escapes[sizeof f->escapeList];
-  std::memcpy(escapes, f->escapeList, sizeof escapes);
-  escapes[sizeof escapes - 1] = '\0';
-
-  Writer w{name, size, {}, escaping ? escapes : "", escaping};
-  // Tokens of the personal name, and a foreign address with its token,
-  // keep their attributes out of the X.400 part.
+// Tokens of the personal name, and a foreign address with its token, keep
+// their attributes out of the X.400 part. True when a foreign address is
+// held and an EFA token writes it.
+bool MarkOwnedSlots(const hvcnFormat* f, Writer& w) noexcept {
   bool foreign = false;
   hvcnToken work;
   for (int k = 0; k < hvcnTOKEN_COUNT; ++k) {
@@ -247,20 +212,52 @@ extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* f, char* name, 
     if (token->id == hvcnTOKEN_EFA) {
       if (!foreign) foreign = ForeignAddressPresent(f);
       if (foreign) {
-        for (int s = 15; s <= 22; ++s) w.marks[s] = true;
-        for (int s = 34; s <= 41; ++s) w.marks[s] = true;
+        for (const model::DdaPair& pair : model::kDdaPairs) {
+          MarkWithTwin(w, pair.type, true);
+          MarkWithTwin(w, pair.value, true);
+        }
       }
     } else if (token->id == hvcnTOKEN_CANON || token->id == hvcnTOKEN_NONCANON) {
-      for (int s = 0; s <= 3; ++s) w.marks[s] = true;
-      if (!(f->flags & hvcnFMT_7BIT_ONLY))
-        for (int s = 25; s <= 28; ++s) w.marks[s] = true;
+      for (const model::Slot slot : model::kPersonalSlots) MarkWithTwin(w, slot, !(f->flags & hvcnFMT_7BIT_ONLY));
     }
   }
+  return foreign;
+}
 
+// A typed name comes back exactly as it was typed.
+int32_t CopyTypedName(const hvcnFormat* f, char* name, uint32_t size) noexcept {
+  const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
+  const size_t length =
+      end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer) : sizeof f->nameBuffer - 1;
+  if (length >= size) {
+    trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
+    return hvcnERR_BUFFER_TOO_SMALL;
+  }
+  trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
+  std::memcpy(name, f->nameBuffer, length);
+  name[length] = '\0';
+  return hvcnSUCCESS;
+}
+
+}  // namespace
+
+int32_t FormatName(hvcnFormat* f, char* name, uint32_t size, uint16_t flags) noexcept {
+  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) return CopyTypedName(f, name, size);
+
+  const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
+  if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
+  char escapes[sizeof f->escapeList];
+  std::memcpy(escapes, f->escapeList, sizeof escapes);
+  escapes[sizeof escapes - 1] = '\0';
+
+  Writer w{name, size, {}, escaping ? escapes : "", escaping};
+  const bool foreign = MarkOwnedSlots(f, w);
   char* contentEnd = name;
   const int32_t status = WriteTokens(f, w, foreign, &contentEnd);
   *contentEnd = '\0';
   if (f->nameType != -1) RestoreWildcards(name);
   if (status == hvcnSUCCESS) trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", name);
-  return frame.Finish(status);
+  return status;
 }
+
+}  // namespace hvcn::output

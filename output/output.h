@@ -33,8 +33,9 @@ struct Writer {
 // part asks it for every tag in turn.
 inline int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
   if (slot < 0 || slot >= model::kSlotCount) return -1;
-  if (slot < 4 && !(f->flags & hvcnFMT_NO_RECONFIG)) {
-    const int32_t r = f->reconfigured[slot];
+  const int part = model::PersonalPartOf(slot);
+  if (part >= 0 && !(f->flags & hvcnFMT_NO_RECONFIG)) {
+    const int32_t r = f->reconfigured[part];
     if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
   }
   if (!(f->flags & hvcnFMT_7BIT_ONLY)) {
@@ -54,6 +55,10 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
 
 // "RFC-822" (length 7) or "QVMEXT" (length 6 or 7), letter case ignored.
 bool IsForeignAddressType(const char* text, size_t length) noexcept;
+
+// Writes the held name as text under the output format: hvcnFormatName
+// after its argument checks.
+int32_t FormatName(hvcnFormat* format, char* name, uint32_t size, uint16_t flags) noexcept;
 
 // The renderers: 0, or 1 when the text did not fit. Each leaves a NUL at
 // its final output position.

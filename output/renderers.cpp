@@ -1,4 +1,5 @@
 // The token renderers: the text of one output token from the held values.
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -18,17 +19,25 @@ using model::ValueOf;
 // every byte of the largest value and a period after each.
 constexpr size_t kScratch = 2 * sizeof(hvcnFormat::nameBuffer) + 1;
 
-// The order in which the X.400 part writes the catalogue slots.
-constexpr int kX400Order[] = {
-    4,  5,  6,  7,                           // organisational units 1-4
-    8,  9,  10, 11,                          // organisation, country, ADMD, PRMD
-    15, 16, 17, 18, 19, 20, 21, 22,          // DDA type and value pairs 1-4
-    0,  1,  2,  3,                           // surname, given name, initials, qualifier
-    12, 13, 14,                              // X.121, numeric user id, terminal id
-    23, 24,                                  // common name, ff
-    25, 26, 27, 28, 29, 30, 31, 32, 33,      // teletex twins ...
-    34, 35, 36, 37, 38, 39, 40, 41, 42,
-};
+// The order in which the X.400 part writes the catalogue slots: the rows'
+// X.400 column.
+constexpr size_t kX400Count = [] {
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows) n += row.x400 != model::kNotInX400;
+  return n;
+}();
+constexpr std::array<model::Slot, kX400Count> kX400Order = [] {
+  std::array<model::Slot, kX400Count> order{};
+  for (auto& slot : order) slot = model::kNoSlot;
+  for (const model::SlotRow& row : model::kSlotRows)
+    if (row.x400 != model::kNotInX400) order[row.x400] = row.slot;
+  return order;
+}();
+static_assert(kX400Count == model::kTagCount && [] {
+  for (const model::Slot slot : kX400Order)
+    if (slot == model::kNoSlot) return false;
+  return true;
+}());
 
 // Foreign-address type keywords, with the longest type each may stand for.
 struct Keyword {
@@ -41,8 +50,11 @@ constexpr Keyword kForeignKeywords[] = {
     {"QVMEXT", 6, 7},
 };
 
-bool IsDdaType(int slot) noexcept {
-  return (slot >= 15 && slot <= 21 && slot % 2 == 1) || (slot >= 34 && slot <= 40 && slot % 2 == 0);
+bool IsDdaType(int slot) noexcept { return model::RowOf(slot).group == model::Group::DdaType; }
+
+// A base slot of a group (not a teletex twin).
+bool IsBase(int slot, model::Group group) noexcept {
+  return model::RowOf(slot).group == group && !model::IsTeletexVariant(slot);
 }
 
 bool Decoded(const hvcnFormat* f) noexcept { return f->nameType != -1; }
@@ -86,8 +98,8 @@ std::string_view WithPeriods(std::string_view value, bool eachCharacter, char* s
 
 // The text a personal part is written with.
 std::string_view PersonalText(const hvcnFormat* f, int part, std::string_view value, char* scratch) noexcept {
-  if (!Decoded(f) || (part != 2 && part != 3)) return value;
-  return WithPeriods(value, part == 2, scratch);
+  if (!Decoded(f) || (part != model::kInitials && part != model::kGeneration)) return value;
+  return WithPeriods(value, part == model::kInitials, scratch);
 }
 
 }  // namespace
@@ -156,13 +168,13 @@ int FormatAttributeToken(const hvcnFormat* f, const hvcnToken& token, Writer& w)
 int FormatCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
   char scratch[kScratch];
   bool surnameWritten = false;
-  for (int part = 0; part < 4; ++part) {
+  for (const model::Slot part : model::kPersonalSlots) {
     const int slot = SelectValueSlot(f, part);
     if (slot < 0) continue;
     w.marks[slot] = true;
     const std::string_view value = ValueOf(f, slot).text;
     bool ok = true;
-    if (part == 0) {
+    if (part == model::kSurname) {
       ok = WriteValue(w, value, w.escapes);
       surnameWritten = true;
     } else if (!value.empty()) {
@@ -182,10 +194,10 @@ int FormatCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
 }
 
 int FormatNonCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
-  constexpr int kOrder[] = {1, 2, 0, 3};  // given name, initials, surname, qualifier
+  constexpr model::Slot kOrder[] = {model::kGivenName, model::kInitials, model::kSurname, model::kGeneration};
   char scratch[kScratch];
   bool somethingWritten = false;
-  for (int part : kOrder) {
+  for (const model::Slot part : kOrder) {
     const int slot = SelectValueSlot(f, part);
     if (slot < 0) continue;
     w.marks[slot] = true;
@@ -211,9 +223,9 @@ int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w)
   // Only the closing character is escaped here, so that the address never
   // ends early.
   const char list[2] = {static_cast<char>(token.trailSep > 1 ? token.trailSep : 0), '\0'};
-  for (int k = 1; k <= 4; ++k) {
-    const int typeSlot = 13 + 2 * k;
-    const int value = SelectValueSlot(f, typeSlot + 1);
+  for (const model::DdaPair& pair : model::kDdaPairs) {
+    const int typeSlot = pair.type;
+    const int value = SelectValueSlot(f, pair.value);
     if (value < 0 || ValueOf(f, value).empty()) break;
     if (SelectValueSlot(f, typeSlot) >= 0) {
       const uint32_t length = f->attributes[typeSlot].valueLength;
@@ -251,8 +263,8 @@ int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
   const size_t count = std::size(kX400Order);
   for (size_t i = 0; i < count; ++i) {
     const int x = kX400Order[i];
-    if (x >= f->x400Mask || (x < 4 && !Flag(f, hvcnFMT_X400_PERSONAL)) ||
-        (x >= 13 && x <= 22 && Flag(f, hvcnFMT_NO_FOREIGN)))
+    if (x >= f->x400Mask || (IsBase(x, model::Group::Personal) && !Flag(f, hvcnFMT_X400_PERSONAL)) ||
+        ((model::RowOf(x).flags & model::kSkippedWithoutForeign) && Flag(f, hvcnFMT_NO_FOREIGN)))
       continue;
     const int s = SelectValueSlot(f, x);
     if (s < 0 || w.marks[s]) {
@@ -280,14 +292,14 @@ int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
         continue;
       }
       if (!WriteValue(w, ValueOf(f, valueSlot).text, w.escapes)) return fail();
-    } else if (x >= 4 && x <= 7 && !Flag(f, hvcnFMT_OU_TAGS)) {
+    } else if (IsBase(x, model::Group::OrgUnit) && !Flag(f, hvcnFMT_OU_TAGS)) {
       if (held.empty()) continue;
       ouRun = true;
       if (!WriteValue(w, held.text, w.escapes)) return fail();
     } else {
       if (held.empty()) continue;
       endOuRun();
-      const char* tag = model::TagName(x);
+      const char* tag = model::TagName(model::TagOf(x));
       const size_t tagLength = std::strlen(tag);
       if (w.left <= tagLength) return fail();
       std::memcpy(w.pos, tag, tagLength);
@@ -297,7 +309,7 @@ int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
     }
     committed = w.pos;
     committedLeft = w.left;
-    if (!w.Put(ouRun && x != 7 ? f->commaChar : slash)) return fail();
+    if (!w.Put(ouRun && x != model::kOrgUnitSlots.back() ? f->commaChar : slash)) return fail();
   }
   w.pos = committed;
   w.left = committedLeft;
