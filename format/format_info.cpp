@@ -224,9 +224,13 @@ int32_t SetTagName(const void* data) noexcept {
     return hvcnERR_BAD_PARAMETER;
   }
   // The table holds 9 characters: a name of 10 is stored cut to 9.
-  model::SetTagName(model::SlotOfId(id), info.name);
-  trace::If(trace::kData, trace::tag::kData, "Set new attribute name ID:%d to '%s'", id,
-            model::TagName(model::SlotOfId(id)));
+  const int index = model::TagOf(model::SlotOfId(id));
+  model::SetTagName(index, info.name);
+  if (trace::On(trace::kData)) {
+    char stored[model::kTagNameSize];
+    model::CopyTagName(index, stored, sizeof stored);
+    trace::Line(trace::tag::kData, "Set new attribute name ID:%d to '%s'", id, stored);
+  }
   return hvcnSUCCESS;
 }
 

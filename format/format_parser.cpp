@@ -2,6 +2,7 @@
 // separators, up to ten of them.
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/strings.h"
@@ -40,17 +41,6 @@ constexpr SectionName kSectionNames[] = {
     {"NONCANON", 8, hvcnTOKEN_NONCANON},
 };
 
-bool EqualNoCase(const char* a, const char* b, size_t length) noexcept {
-  for (size_t i = 0; i < length; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-bool IsWhiteSpace(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 int32_t Fail(hvcnFormat* format, uint16_t detail) noexcept {
   RecordDetail(format, detail);
@@ -84,7 +74,7 @@ int SlotOfAttributeToken(hvcnFormat* format, int32_t id, const char* name, size_
 int32_t ClassifyTokenName(const char* name, size_t length) noexcept {
   if (length >= 3 && length <= 8)
     for (const auto& section : kSectionNames)
-      if (section.length == length && EqualNoCase(name, section.text, length)) return section.id;
+      if (section.length == length && ascii::EqualNoCase(name, section.text, length)) return section.id;
   if (length == 0) return 0;
   bool allDigits = true;
   int64_t value = 0;
@@ -114,7 +104,7 @@ int32_t ParseFormatTokens(const char* text, hvcnFormat* format, hvcnToken* token
     if (c != '%') {
       // A character outside the tokens is skipped only with the white-space
       // character after it.
-      if (IsWhiteSpace(*p)) {
+      if (ascii::IsSpace(*p)) {
         ++p;
         continue;
       }

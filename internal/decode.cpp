@@ -69,7 +69,7 @@ int32_t DecodeGsEtb(hvcnFormat* format) noexcept {
         end = FindSeparator(p, hvcnCHAR_GS, hvcnCHAR_GS);
       }
     } else {
-      int slot = field.kind == GsEtbField::Attribute ? model::SlotOfId(field.number) : -1;
+      int slot = field.kind == GsEtbField::Slot ? field.number : -1;
       if (field.kind == GsEtbField::User) {
         if (int32_t status = model::GetUserAttribute(format, nullptr, field.number, &slot)) return status;
       }

@@ -1,69 +1,125 @@
-// The field layouts of the internal name types 1 and 2.
+// The field layouts of the internal name types 1 and 2, computed from the
+// catalogue rows.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+
+#include "model/slots.h"
 
 namespace hvcn::internal {
 
-// Type 1: field k (1-25) carries attribute ID k; fields 1-9, 16-24 carry the
-// teletex twin instead when it holds a value (and teletex is allowed).
+// Type 1: field k (1-25) carries attribute ID k; it carries the teletex
+// twin instead when the twin holds a value (and teletex is allowed).
 struct GsField {
-  int8_t slot;  // the base attribute's slot (ID k at slot k - 1)
+  int8_t slot;  // the base attribute's slot
   int8_t twin;  // the twin's slot, or -1
 };
 
-inline constexpr std::array<GsField, 25> kGsFields = {{
-    {0, 25}, {1, 26}, {2, 27}, {3, 28},            // s g i q
-    {4, 29}, {5, 30}, {6, 31}, {7, 32}, {8, 33},   // o1-o4 o
-    {9, -1}, {10, -1}, {11, -1}, {12, -1},         // c a p x.121
-    {13, -1}, {14, -1},                            // n-id t
-    {15, 34}, {16, 35}, {17, 36}, {18, 37},        // DDA type/value pairs 1, 2
-    {19, 38}, {20, 39}, {21, 40}, {22, 41},        // DDA type/value pairs 3, 4
-    {23, 42},                                      // cn
-    {24, -1},                                      // ff
-}};
+inline constexpr std::array<GsField, 25> kGsFields = [] {
+  std::array<GsField, 25> fields{};
+  for (size_t k = 0; k < fields.size(); ++k) {
+    const int slot = model::SlotOfId(static_cast<int32_t>(k + 1));
+    fields[k] = {static_cast<int8_t>(slot), static_cast<int8_t>(model::OtherTwinOf(slot))};
+  }
+  return fields;
+}();
 
-// Type 2: five address groups of positional fields.
+// Type 2: five address groups of positional fields. Group 1 holds the base
+// attributes of the address, group 2 the common name and the postal and
+// extension attributes, groups 3 and 4 the teletex variants of groups 1 and
+// 2 at the same positions, group 5 ff and two user attributes. A field that
+// no attribute owns is a placeholder, always empty.
 struct GsEtbField {
-  enum Kind : uint8_t { Attribute, Placeholder, User };
+  enum Kind : uint8_t { Placeholder, Slot, User };
   Kind kind;
-  int16_t number;  // attribute ID, or user attribute number
+  int16_t number;  // the catalogue slot, or the user attribute's number
 };
-
-inline constexpr GsEtbField A(int16_t id) { return {GsEtbField::Attribute, id}; }
-inline constexpr GsEtbField kPlaceholder = {GsEtbField::Placeholder, 0};
-inline constexpr GsEtbField U(int16_t number) { return {GsEtbField::User, number}; }
 
 // The user attribute that carries an internet recipient's address.
 inline constexpr int16_t kInternetAddressUser = 167;
 
-inline constexpr GsEtbField kGroup1[] = {
-    A(1),  A(2),  A(3),  A(4),  A(5),  A(6),  A(7),  A(8),  A(9),  A(10), A(11), A(12),
-    A(13), A(14), A(15), A(16), A(17), A(18), A(19), A(20), A(21), A(22), A(23)};
-inline constexpr GsEtbField kGroup2[] = {
-    A(24), A(26), A(27), A(28), A(29), A(30), A(31), A(32), A(33), A(34),
-    A(43), A(35), A(36), A(44), A(41), A(37), A(38), A(42), A(39), A(40)};
-inline constexpr GsEtbField kGroup3[] = {
-    A(51), A(52), A(53), A(54), A(55), A(56), A(57), A(58), A(59),
-    kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder,
-    A(60), A(61), A(62), A(63), A(64), A(65), A(66), A(67)};
-inline constexpr GsEtbField kGroup4[] = {
-    A(68), kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder,
-    A(70), A(71), A(81), A(72), A(73), A(82), A(74), A(75), A(76), A(80), A(77), A(78)};
-inline constexpr GsEtbField kGroup5[] = {A(25), U(116), U(kInternetAddressUser)};
+inline constexpr size_t kGsEtbGroupCount = 5;
+
+struct GsEtbPosition {
+  uint8_t group, field;  // from 1; group 0: not in the layout
+};
+
+// The user attributes of group 5.
+struct GsEtbUserField {
+  GsEtbPosition position;
+  int16_t number;
+};
+inline constexpr GsEtbUserField kGsEtbUserFields[] = {
+    {{5, 2}, 116},
+    {{5, 3}, kInternetAddressUser},
+};
+
+// A base attribute's position is in its row; a teletex variant sits two
+// groups after its base, at the same field.
+constexpr GsEtbPosition GsEtbPositionOf(int slot) noexcept {
+  const model::SlotRow& row = model::RowOf(slot);
+  if (row.gsEtbGroup != 0) return {row.gsEtbGroup, row.gsEtbField};
+  const int base = model::BaseOf(slot);
+  if (base < 0 || model::RowOf(base).gsEtbGroup == 0) return {0, 0};
+  return {static_cast<uint8_t>(model::RowOf(base).gsEtbGroup + 2), model::RowOf(base).gsEtbField};
+}
+
+inline constexpr std::array<size_t, kGsEtbGroupCount> kGsEtbGroupSizes = [] {
+  std::array<size_t, kGsEtbGroupCount> sizes{};
+  auto take = [&](GsEtbPosition at) {
+    if (at.group != 0 && sizes[at.group - 1u] < at.field) sizes[at.group - 1u] = at.field;
+  };
+  for (int slot = 0; slot < model::kStandardSlots; ++slot) take(GsEtbPositionOf(slot));
+  for (const GsEtbUserField& user : kGsEtbUserFields) take(user.position);
+  return sizes;
+}();
+
+inline constexpr size_t kGsEtbFieldCount = [] {
+  size_t n = 0;
+  for (size_t size : kGsEtbGroupSizes) n += size;
+  return n;
+}();
+
+constexpr size_t GsEtbGroupStart(size_t group) noexcept {
+  size_t start = 0;
+  for (size_t g = 0; g + 1 < group; ++g) start += kGsEtbGroupSizes[g];
+  return start;
+}
+
+// Every field of the five groups, one after the other.
+inline constexpr std::array<GsEtbField, kGsEtbFieldCount> kGsEtbFieldTable = [] {
+  std::array<GsEtbField, kGsEtbFieldCount> table{};
+  for (auto& field : table) field = {GsEtbField::Placeholder, 0};
+  for (int slot = 0; slot < model::kStandardSlots; ++slot) {
+    const GsEtbPosition at = GsEtbPositionOf(slot);
+    if (at.group != 0) table[GsEtbGroupStart(at.group) + at.field - 1] = {GsEtbField::Slot, static_cast<int16_t>(slot)};
+  }
+  for (const GsEtbUserField& user : kGsEtbUserFields)
+    table[GsEtbGroupStart(user.position.group) + user.position.field - 1] = {GsEtbField::User, user.number};
+  return table;
+}();
+
+// No two attributes share a field.
+static_assert([] {
+  size_t owned = 0;
+  for (int slot = 0; slot < model::kStandardSlots; ++slot) owned += GsEtbPositionOf(slot).group != 0;
+  size_t found = 0;
+  for (const GsEtbField& field : kGsEtbFieldTable) found += field.kind != GsEtbField::Placeholder;
+  return found == owned + std::size(kGsEtbUserFields);
+}());
 
 struct GsEtbGroup {
   const GsEtbField* fields;
   int count;
 };
 
-inline constexpr std::array<GsEtbGroup, 5> kGsEtbGroups = {{
-    {kGroup1, static_cast<int>(std::size(kGroup1))},
-    {kGroup2, static_cast<int>(std::size(kGroup2))},
-    {kGroup3, static_cast<int>(std::size(kGroup3))},
-    {kGroup4, static_cast<int>(std::size(kGroup4))},
-    {kGroup5, static_cast<int>(std::size(kGroup5))},
-}};
+inline constexpr std::array<GsEtbGroup, kGsEtbGroupCount> kGsEtbGroups = [] {
+  std::array<GsEtbGroup, kGsEtbGroupCount> groups{};
+  for (size_t g = 0; g < groups.size(); ++g)
+    groups[g] = {kGsEtbFieldTable.data() + GsEtbGroupStart(g + 1), static_cast<int>(kGsEtbGroupSizes[g])};
+  return groups;
+}();
 
 }  // namespace hvcn::internal

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/strings.h"
 #include "core/text_format.h"
 #include "core/trace.h"
@@ -38,17 +39,12 @@ constexpr std::array<hvcnAttribute, kStandardSlots> kCatalogueAbsent = [] {
   return catalogue;
 }();
 
-static_assert(kCatalogue[0].id == hvcnATT_SURNAME && kCatalogue[0].name[0] == '1');
-static_assert(kCatalogue[43].id == hvcnATT_E163_NUMBER);
-static_assert(kCatalogue[73].id == hvcnATT_EXT_PD_COMPONENTS_TX);
-
-char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+static_assert(kCatalogue[kSurname].id == hvcnATT_SURNAME && kCatalogue[kSurname].name[0] == '1');
+static_assert(kCatalogue[kE163Number].id == hvcnATT_E163_NUMBER);
+static_assert(kCatalogue[kExtPdComponentsTx].id == hvcnATT_EXT_PD_COMPONENTS_TX);
 
 bool NameEquals(const hvcnAttribute& record, const char* name, size_t length) noexcept {
-  if (NameLength(record) != length) return false;
-  for (size_t i = 0; i < length; ++i)
-    if (Lower(record.name[i]) != Lower(name[i])) return false;
-  return true;
+  return NameLength(record) == length && ascii::EqualNoCase(record.name, name, length);
 }
 
 }  // namespace
@@ -183,8 +179,9 @@ int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept {
   out.twinId = twin >= 0 ? RowOf(twin).id : 0;
   CopyText(out.name, sizeof out.name, row.name);
   // Every domain-defined type is written with the one DDA prefix tag.
-  const int tag = row.group == Group::DdaType && !IsTeletexVariant(slot) ? DdaPrefixIndex() : row.tag;
-  if (tag != kNoTag) CopyTagName(tag, out.tag, sizeof out.tag);
+  const TagNames tags;
+  const int tag = row.group == Group::DdaType && !IsTeletexVariant(slot) ? tags->ddaIndex : row.tag;
+  CopyText(out.tag, sizeof out.tag, tags->Name(tag));
   CopyText(out.label, sizeof out.label, row.label);
   CopyText(out.shortLabel, sizeof out.shortLabel, row.shortLabel);
   *info = out;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/held_value.h"
@@ -141,16 +142,9 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
 }
 
 bool IsForeignAddressType(const char* text, size_t length) noexcept {
-  for (const Keyword& keyword : kForeignKeywords) {
-    if (length < keyword.length || length > keyword.longest) continue;
-    bool equal = true;
-    for (size_t i = 0; i < keyword.length && equal; ++i) {
-      char c = text[i];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      equal = c == keyword.text[i];
-    }
-    if (equal) return true;
-  }
+  for (const Keyword& keyword : kForeignKeywords)
+    if (length >= keyword.length && length <= keyword.longest && ascii::EqualNoCase(text, keyword.text, keyword.length))
+      return true;
   return false;
 }
 
@@ -245,6 +239,7 @@ int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w)
 }
 
 int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
+  const model::TagNames tags;  // the tag names, as they stand for the whole part
   const char slash = f->slashChar;
   char* committed = w.pos;
   uint32_t committedLeft = w.left;
@@ -280,8 +275,8 @@ int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
       endOuRun();
       // The item name: the DDA tag followed by the type.
       char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
-      const size_t prefix = std::strlen(model::TagName(model::DdaPrefixIndex()));
-      std::memcpy(name, model::TagName(model::DdaPrefixIndex()), prefix);
+      const size_t prefix = tags->ddaLength;
+      std::memcpy(name, tags->DdaPrefix(), prefix);
       std::memcpy(name + prefix, held.text.data(), held.text.size());
       if (!WriteValue(w, {name, prefix + held.text.size()}, w.escapes) || !w.Put('=')) return fail();
       const int valueSlot = i + 1 < count ? SelectValueSlot(f, kX400Order[++i]) : -1;
@@ -299,8 +294,8 @@ int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
     } else {
       if (held.empty()) continue;
       endOuRun();
-      const char* tag = model::TagName(model::TagOf(x));
-      const size_t tagLength = std::strlen(tag);
+      const char* tag = tags->Name(model::TagOf(x));
+      const size_t tagLength = tags->Length(model::TagOf(x));
       if (w.left <= tagLength) return fail();
       std::memcpy(w.pos, tag, tagLength);
       w.pos += tagLength;

@@ -2,6 +2,7 @@
 // where its text starts and how long it is.
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/validate.h"
@@ -11,8 +12,6 @@ namespace hvcn::parse {
 namespace {
 
 constexpr uint8_t kSepAdjacent = 1;
-
-bool IsWhiteSpace(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsLast(const hvcnToken& token) noexcept { return (token.tokenFlags & hvcnTOK_LAST) != 0; }
 
@@ -70,7 +69,7 @@ int32_t SplitNameByFormat(hvcnFormat* format) noexcept {
 
     const char* previous = p;
     p = end + 1;
-    if (IsWhiteSpace(*p)) ++p;
+    if (ascii::IsSpace(*p)) ++p;
     if (*p == '\0') return hvcnSUCCESS;
 
     // The next token whose leading separator is here; tokens passed over

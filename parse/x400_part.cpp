@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/slots.h"
@@ -33,15 +34,6 @@ constexpr std::array<Alias, kAliasCount> kAliases = [] {
 }();
 
 constexpr size_t kTagBuffer = 40;  // a tag of up to 39 bytes, escapes removed
-
-char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const char* a, size_t length, const char* b) noexcept {
-  if (std::strlen(b) != length) return false;
-  for (size_t i = 0; i < length; ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
 
 // A NUL-terminated copy of [p, end) for trace lines.
 struct Shown {
@@ -121,19 +113,19 @@ class X400Reader {
     int slot = -1;
     char* ddaType = nullptr;
     bool isDda = false;
-    const int index = model::MatchTag(start, tagLength, &isDda);
+    const int index = tags_->Match(start, tagLength, &isDda);
     if (isDda) {
       if (nextDda_ >= model::kDdaPairs.size()) {
         trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
         return hvcnERR_TOO_MANY_DDAS;
       }
-      ddaType = start + model::DdaPrefixLength();
+      ddaType = start + tags_->ddaLength;
     } else if (index >= 0) {
       slot = model::kTagSlot[static_cast<size_t>(index)];
     }
     if (slot < 0 && !ddaType) {
       for (const Alias& alias : kAliases)
-        if (EqualNoCase(start, tagLength, alias.tag)) {
+        if (ascii::EqualNoCase(std::string_view(start, tagLength), alias.tag)) {
           slot = alias.slot;
           break;
         }
@@ -188,6 +180,7 @@ class X400Reader {
   }
 
   hvcnFormat* f_;
+  const model::TagNames tags_;  // the tag names, as they stand for the whole part
   bool complete_;
   char slash_;
   char comma_;

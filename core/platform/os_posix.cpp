@@ -15,11 +15,15 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <new>
-#include <cstring>
+#include <string_view>
+#include <system_error>
 
+#include "core/ascii.h"
 #include "core/platform/os.h"
 #include "resources/string_table.h"
 
@@ -41,19 +45,12 @@ const StringTable* TableOf(Module module) noexcept {
   return module ? static_cast<const LoadedModule*>(module)->table : nullptr;
 }
 
-char AsciiLower(char c) noexcept {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualNoCase(const char* a, size_t an, const char* b, size_t bn) noexcept {
-  if (an != bn) return false;
-  for (size_t i = 0; i < an; ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
+  return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b, bn));
 }
 
 bool EqualNoCase(const char* a, size_t an, const char* b) noexcept {
-  return EqualNoCase(a, an, b, std::strlen(b));
+  return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b));
 }
 
 void CopyCut(char* out, size_t size, const char* text, size_t length) noexcept {
@@ -213,12 +210,10 @@ ValueKind FindRegistryValue(const RegistryKey& key, const char* name, char* text
       return ValueKind::String;
     }
     if (static_cast<size_t>(end - p) > 6 && EqualNoCase(p, 6, "dword:")) {
-      char digits[16];
-      CopyCut(digits, sizeof digits, p + 6, static_cast<size_t>(end - p - 6));
-      char* stop = nullptr;
-      unsigned long v = std::strtoul(digits, &stop, 16);
-      if (stop == digits) return ValueKind::None;
-      if (dword) *dword = static_cast<uint32_t>(v);
+      uint32_t v = 0;
+      const auto [stop, error] = std::from_chars(p + 6, end, v, 16);
+      if (stop == p + 6 || error != std::errc()) return ValueKind::None;
+      if (dword) *dword = v;
       return ValueKind::Dword;
     }
     return ValueKind::None;
