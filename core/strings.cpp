@@ -31,13 +31,6 @@ void SetResourceModule(os::Module module) noexcept {
   g_resourceModule.store(module, std::memory_order_relaxed);
 }
 
-void CopyText(char* out, size_t size, const char* text) noexcept {
-  if (!out || size == 0) return;
-  size_t n = text ? std::strlen(text) : 0;
-  if (n > size - 1) n = size - 1;
-  if (n) std::memcpy(out, text, n);
-  out[n] = '\0';
-}
 
 bool LoadLocalString(os::Module module, uint16_t id, char* buffer, int32_t size) noexcept {
   if (!buffer || size <= 0) return false;

@@ -1,7 +1,11 @@
 #include "format/format_info.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/strings.h"
 #include "core/trace.h"
@@ -62,7 +66,7 @@ char* SeparatorField(hvcnFormat* format, uint16_t type) noexcept {
 }
 
 // A reconfigured entry that names a slot, else -1.
-int ReconfiguredSlot(const hvcnFormat* format, int k) noexcept {
+int ReconfiguredSlot(const hvcnFormat* format, size_t k) noexcept {
   int32_t entry = format->reconfigured[k];
   return (entry >= 0 && entry < model::kSlotCount) ? entry : -1;
 }
@@ -98,7 +102,7 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
   size_t used = 0;
   size_t afterLastName = 0;
   int32_t status = hvcnSUCCESS;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < std::size(format->reconfigured); ++k) {
     int slot = ReconfiguredSlot(format, k);
     if (slot < 0) {
       if (used + 2 > size) {
@@ -181,23 +185,6 @@ int32_t SetOutputIds(hvcnFormat* format, const void* data) noexcept {
     }
     ids[stored++] = entry;
   }
-}
-
-// A base-10 number at the start of text, as strtol reads it.
-int32_t LeadingNumber(const char* text) noexcept {
-  const char* p = text;
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  int64_t value = 0;
-  while (*p >= '0' && *p <= '9') {
-    if (value <= INT32_MAX) value = value * 10 + (*p - '0');
-    ++p;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
 }
 
 int32_t SetTagName(const void* data) noexcept {
@@ -340,44 +327,38 @@ int32_t SetFlag(hvcnFormat* format, uint16_t flag, uint32_t value) noexcept {
 
 int32_t SetReconfigured(hvcnFormat* format, const char* text) noexcept {
   if (text[0] == '\0') return hvcnSUCCESS;
-  // Items are cut out of a copy; the caller's text is never written to.
-  char copy[1024];
-  CopyText(copy, sizeof copy, text);
-  char* p = copy;
-  for (int k = 0; k < 4; ++k) {
+  // Items are read in place, bounded by their commas: the caller's text is
+  // read whole and never written to.
+  const char* p = text;
+  for (size_t k = 0; k < std::size(format->reconfigured); ++k) {
     if (*p == '\0') {
       format->reconfigured[k] = -1;
       continue;
     }
-    char* item = p;
-    char* comma = const_cast<char*>(FindChar(item, ','));
-    if (comma) {
-      *comma = '\0';
-      p = comma + 1;
-    } else {
-      p = item + std::strlen(item);
-    }
-    int32_t number = LeadingNumber(item);
+    const char* item = p;
+    const char* comma = FindChar(item, ',');
+    const size_t length = comma ? static_cast<size_t>(comma - item) : std::strlen(item);
+    p = comma ? comma + 1 : item + length;
+    // A number at the start of the item (strtol's reading stops at the comma).
+    int32_t number = ReadInteger(item, 10);
     if (number < 1) {
-      if (item[0] == '\0') {
+      if (length == 0) {
         format->reconfigured[k] = -1;
-        trace::If(trace::kInfo, trace::tag::kInformation, "Attribute number '%d' has not been reconfigured.", k + 1);
+        trace::If(trace::kInfo, trace::tag::kInformation, "Attribute number '%d' has not been reconfigured.",
+                  static_cast<int>(k + 1));
         continue;
       }
       number = -1;  // a name
     }
     int slot = model::SlotOfId(number);
-    if (slot < 0) slot = model::FindUserByName(format, item);
+    if (slot < 0) slot = model::FindUserByName(format, item, length);
     if (slot < 0) {
       slot = model::FreeUserSlot(format);
       trace::If(trace::kInfo, trace::tag::kInformation, "GFUA call from SetFmtReconfigIDs returned %d", slot);
       if (slot < 0) return hvcnERR_TOO_MANY_USER_ATTRIBUTES;
       hvcnAttribute& record = format->attributes[slot];
       record.id = number;
-      size_t n = std::strlen(item);
-      if (n > kReconfiguredNameLength) n = kReconfiguredNameLength;
-      std::memcpy(record.name, item, n);
-      record.name[n] = '\0';
+      CopyBounded(record.name, sizeof record.name, std::string_view(item, std::min(length, kReconfiguredNameLength)));
     }
     format->reconfigured[k] = slot;
   }
