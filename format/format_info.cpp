@@ -9,6 +9,7 @@
 #include "core/platform/chars.h"
 #include "core/strings.h"
 #include "core/trace.h"
+#include "format/format.h"
 #include "model/catalogue.h"
 #include "model/tag_names.h"
 
@@ -254,6 +255,7 @@ GetResult GetFormatInfo(hvcnFormat* format, void* data, uint16_t size, uint16_t 
 }
 
 int32_t SetFormatInfo(hvcnFormat* format, const void* data, uint16_t type) noexcept {
+  ForgetSetUp(format);  // whatever the type changes, the next parse sets up in full
   const InfoType& info = TypeOf(type);
   switch (info.kind) {
     case Kind::OutputIds:

@@ -4,7 +4,7 @@
 // field of group 5, user attribute 167, holds the internet address.
 #include "api/hvcn.h"
 #include "core/ascii.h"
-#include "internal/layouts.h"
+#include "internal_form/layouts.h"
 #include "internet/internet_name.h"
 
 namespace hvcn {
@@ -15,14 +15,14 @@ constexpr char kGroupEnd = hvcnCHAR_ETB;
 
 // Where the type 2 layout puts the first domain-defined type (and, two
 // groups later, its twin) and the internet address.
-constexpr internal::GsEtbPosition kDomainType = internal::GsEtbPositionOf(model::kDdaPairs[0].type);
-constexpr internal::GsEtbPosition kDomainTypeTwin = internal::GsEtbPositionOf(model::OtherTwinOf(model::kDdaPairs[0].type));
-constexpr internal::GsEtbPosition kAddress = [] {
-  for (const internal::GsEtbUserField& user : internal::kGsEtbUserFields)
-    if (user.number == internal::kInternetAddressUser) return user.position;
-  return internal::GsEtbPosition{0, 0};
+constexpr internal_form::GsEtbPosition kDomainType = internal_form::GsEtbPositionOf(model::kDdaPairs[0].type);
+constexpr internal_form::GsEtbPosition kDomainTypeTwin = internal_form::GsEtbPositionOf(model::OtherTwinOf(model::kDdaPairs[0].type));
+constexpr internal_form::GsEtbPosition kAddress = [] {
+  for (const internal_form::GsEtbUserField& user : internal_form::kGsEtbUserFields)
+    if (user.number == internal_form::kInternetAddressUser) return user.position;
+  return internal_form::GsEtbPosition{0, 0};
 }();
-static_assert(kDomainType.field == kDomainTypeTwin.field && kAddress.group == internal::kGsEtbGroupCount);
+static_assert(kDomainType.field == kDomainTypeTwin.field && kAddress.group == internal_form::kGsEtbGroupCount);
 
 constexpr int kAddressGroup = kAddress.group;            // the group after the fourth ETB
 constexpr int kDomainTypeField = kDomainType.field - 1;  // GS separators before the type's field

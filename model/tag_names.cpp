@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/ascii.h"
+#include "core/startup.h"
 #include "core/strings.h"
 
 namespace hvcn::model {
@@ -139,3 +140,5 @@ void LoadTagNames(os::Module module) noexcept {
 }
 
 }  // namespace hvcn::model
+
+void hvcn::LoadTagNamesAtStartup(os::Module strings) noexcept { model::LoadTagNames(strings); }

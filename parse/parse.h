@@ -17,6 +17,13 @@ inline constexpr uint32_t kX400AsTagBit = 0x10000;          // first component a
 inline constexpr uint32_t kAttributeBits = 0x300000;        // attribute token group
 inline constexpr uint32_t kAttributeTrimmedBit = 0x200000;  // reading without trailing blanks
 
+// hvcnParseName after its argument checks: a fresh parse (or, with
+// hvcnPARSE_REINTERPRET, another pass over the held name), the section
+// parsers, the reconfigured list and the internal output. *wrote tells
+// whether buffer was written to.
+int32_t ParseName(const char* name, hvcnFormat* format, int32_t internalType, char* buffer, uint32_t bufferSize,
+                  uint32_t* context, uint32_t flags, bool* wrote) noexcept;
+
 // Cuts the held name into the texts of the tokens.
 int32_t SplitNameByFormat(hvcnFormat* format) noexcept;
 

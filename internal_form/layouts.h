@@ -8,7 +8,7 @@
 
 #include "model/slots.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 
 // Type 1: field k (1-25) carries attribute ID k; it carries the teletex
 // twin instead when the twin holds a value (and teletex is allowed).
@@ -122,4 +122,4 @@ inline constexpr std::array<GsEtbGroup, kGsEtbGroupCount> kGsEtbGroups = [] {
   return groups;
 }();
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form

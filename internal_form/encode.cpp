@@ -3,13 +3,13 @@
 
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "internal/internal.h"
-#include "internal/layouts.h"
+#include "internal_form/internal_form.h"
+#include "internal_form/layouts.h"
 #include "model/catalogue.h"
 #include "model/held_value.h"
 #include "model/slots.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 namespace {
 
 // Initials and generation qualifier, their twins and the slots standing in
@@ -159,4 +159,4 @@ int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t 
   return hvcnSUCCESS;
 }
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form

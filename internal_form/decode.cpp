@@ -7,12 +7,12 @@
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "format/format.h"
-#include "internal/internal.h"
-#include "internal/layouts.h"
+#include "internal_form/internal_form.h"
+#include "internal_form/layouts.h"
 #include "model/catalogue.h"
 #include "model/validate.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 namespace {
 
 constexpr size_t kMaxInternalText = sizeof(hvcnFormat::nameBuffer) - 1;
@@ -185,4 +185,4 @@ int32_t DecodeInternalName(hvcnFormat* format, int32_t type, const char* text) n
   return status;
 }
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form
