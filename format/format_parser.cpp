@@ -4,6 +4,7 @@
 
 #include "core/ascii.h"
 #include "core/frame.h"
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/strings.h"
 #include "core/trace.h"
@@ -77,18 +78,15 @@ int32_t ClassifyTokenName(const char* name, size_t length) noexcept {
       if (section.length == length && ascii::EqualNoCase(name, section.text, length)) return section.id;
   if (length == 0) return 0;
   bool allDigits = true;
-  int64_t value = 0;
   for (const char* p = name; p < name + length; Step(p)) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c < 0x20 || c > 0x7F) {
       trace::If(trace::kInfo, trace::tag::kInformation, "GTID: Invalid character in token 0x%x", c);
       return 0;
     }
-    if (c < '0' || c > '9') allDigits = false;
-    else if (value <= INT32_MAX) value = value * 10 + (c - '0');
+    allDigits = allDigits && ascii::IsDigit(*p);
   }
-  if (!allDigits) return -1;
-  return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
+  return allDigits ? ReadDigits(name, name + length, 10) : -1;
 }
 
 int32_t ParseFormatTokens(const char* text, hvcnFormat* format, hvcnToken* tokens) noexcept {

@@ -1,9 +1,9 @@
 #include "model/validate.h"
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
 
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/slots.h"
@@ -182,7 +182,7 @@ int32_t RunCheck(Check check, const char* value, int32_t maximum, int32_t* flag)
       return ValidateCountry(value);
     case Check::TerminalType: {
       int32_t result = CheckClass(ValueClass::Numeric, value, 3, flag);
-      if (result > 0 || std::atoi(value) >= 257) return hvcnERR_BAD_TERMINAL_TYPE;
+      if (result > 0 || ReadInteger(value, 10) >= 257) return hvcnERR_BAD_TERMINAL_TYPE;
       return result;
     }
     case Check::PrintableList:
@@ -384,6 +384,14 @@ int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset
   if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
   Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
   return hvcnSUCCESS;
+}
+
+int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {
+  const char saved = *end;
+  *end = '\0';
+  const int32_t status = SetAttributeValue(format, start, static_cast<uint32_t>(start - format->nameBuffer), slot);
+  *end = saved;
+  return status;
 }
 
 int32_t SetInitials(hvcnFormat* format, const char* value, uint32_t offset, bool dotRequired) noexcept {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
+#include "model/validate.h"
 
 namespace hvcn::parse {
 
@@ -53,8 +54,5 @@ TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
 // The same without the trailing-blank walk (trimmed is the end).
 TokenText RawTextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
 
-// Stores the value [start, end) of nameBuffer in a slot through the value
-// checks, ending it with a NUL for the time of the check.
-int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept;
 
 }  // namespace hvcn::parse

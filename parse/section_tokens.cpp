@@ -65,7 +65,7 @@ int32_t ParseForeignAddress(hvcnFormat* f, hvcnToken* token, bool complete) noex
     const model::DdaPair& pair = kPieces[static_cast<size_t>(pieces)];
     f->attributes[pair.type].valueOffset = static_cast<uint32_t>(start - f->nameBuffer);
     f->attributes[pair.type].valueLength = hvcnVALUE_FOREIGN;
-    if (int32_t status = StoreValue(f, start, p, pair.value)) return status;
+    if (int32_t status = model::StoreValue(f, start, p, pair.value)) return status;
     ++pieces;
   }
   if (!closed) {
@@ -95,7 +95,7 @@ int32_t ParseAttributeToken(hvcnFormat* f, hvcnToken* token, bool complete, uint
   } else {
     *context &= ~kAttributeBits;
   }
-  return StoreValue(f, text.begin, valueEnd, static_cast<int>(token->slot));
+  return model::StoreValue(f, text.begin, valueEnd, static_cast<int>(token->slot));
 }
 
 }  // namespace hvcn::parse

@@ -109,12 +109,5 @@ TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
   return {begin, end, trimmed};
 }
 
-int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {
-  const char saved = *end;
-  *end = '\0';
-  int32_t status = model::SetAttributeValue(format, start, static_cast<uint32_t>(start - format->nameBuffer), slot);
-  *end = saved;
-  return status;
-}
 
 }  // namespace hvcn::parse

@@ -138,12 +138,12 @@ class X400Reader {
     if (ddaType) {
       const model::DdaPair& pair = model::kDdaPairs[nextDda_++];
       slot = pair.value;
-      if (int32_t status = StoreValue(f_, ddaType, equals, pair.type)) return status;
+      if (int32_t status = model::StoreValue(f_, ddaType, equals, pair.type)) return status;
     }
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
     char* valueEnd = ScanUnescaped(value, end_, {slash_});
-    if (int32_t status = StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
+    if (int32_t status = model::StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
     *at = valueEnd < end_ ? valueEnd + 1 : end_;
     return kContinue;
   }
@@ -153,7 +153,7 @@ class X400Reader {
     char* p = *at;
     for (size_t unit = 0;;) {
       char* unitEnd = ScanUnescaped(p, end_, {comma_, slash_});
-      if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), model::kOrgUnitSlots[unit])) return status;
+      if (int32_t status = model::StoreValue(f_, p, TrailingBlanks(p, unitEnd), model::kOrgUnitSlots[unit])) return status;
       if (unitEnd >= end_) {
         *at = end_;
         return hvcnSUCCESS;
