@@ -118,83 +118,100 @@ int Render(const hvcnFormat* f, const hvcnToken& token, bool foreign, Writer& w,
   }
 }
 
+// The separators between the texts of the output tokens. A token's leading
+// separator goes before its text, unless it begins the name or the token
+// before left the same character pending; a token that writes nothing takes
+// its separator back. After a text comes the trailing separator (with a
+// blank), or a blank, or nothing when the next token leads with the same
+// character.
+class Separators {
+ public:
+  Separators(const hvcnFormat* f, Writer& w, char** contentEnd) noexcept : f_(f), w_(w), contentEnd_(contentEnd) {}
+
+  // Before a token's text; false when there is no room.
+  bool Lead(const hvcnToken& token) noexcept {
+    leadStart_ = w_.pos;
+    leadWritten_ = false;
+    const bool write = begun_ && pending_ != token.leadSep && token.leadSep > kSepAdjacent;
+    begun_ = true;
+    if (!write) return true;
+    if (!w_.Put(static_cast<char>(token.leadSep))) return false;
+    leadWritten_ = seen_ = true;
+    return true;
+  }
+
+  // After a token that wrote nothing.
+  void TakeBack() noexcept {
+    if (!leadWritten_) return;
+    w_.left += static_cast<uint32_t>(w_.pos - leadStart_);
+    w_.pos = leadStart_;
+    pending_ = kSepNone;
+  }
+
+  // After a token's text, with the token that follows (none for the last);
+  // false when there is no room.
+  bool Trail(const hvcnToken& token, const hvcnToken* next) noexcept {
+    const bool openEnded = (token.tokenFlags & hvcnTOK_OPEN_ENDED) != 0;
+    if (!next) {
+      // The last token closes with its separator only after separators
+      // were written before it, and only when the name did not end inside it.
+      if (token.trailSep <= kSepAdjacent || openEnded || !seen_) return true;
+      return PutContent(static_cast<char>(token.trailSep));
+    }
+    // A typed name that ended inside the token goes on after a blank.
+    if (f_->nameType == -1 && openEnded) return w_.Put(' ');
+    pending_ = token.trailSep;
+    if (pending_ == next->leadSep) {
+      pending_ = kSepNone;  // the next token writes it, when it has text
+      return true;
+    }
+    if (pending_ <= kSepAdjacent) {
+      pending_ = kSepNone;
+      return w_.Put(' ');
+    }
+    return PutContent(static_cast<char>(pending_)) && w_.Put(' ');
+  }
+
+ private:
+  // A separator that belongs to the text when the name ends after it.
+  bool PutContent(char c) noexcept {
+    if (!w_.Put(c)) return false;
+    *contentEnd_ = w_.pos;
+    return true;
+  }
+
+  const hvcnFormat* f_;
+  Writer& w_;
+  char** contentEnd_;
+  uint8_t pending_ = kSepNone;  // the trailing separator the next token may take over
+  bool begun_ = false;          // a token was met
+  bool seen_ = false;           // a leading separator was written
+  char* leadStart_ = nullptr;
+  bool leadWritten_ = false;
+};
+
 // The output tokens in turn, with the separators between their texts.
 // Returns the status; *contentEnd is where the result ends.
 int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** contentEnd) noexcept {
   hvcnToken work[2];
   ResetWork(&work[0]);
   ResetWork(&work[1]);
+  Separators separators(f, w, contentEnd);
   int32_t status = hvcnSUCCESS;
-  uint8_t pending = kSepNone;
-  bool begun = false;
-  bool separatorSeen = false;
   const hvcnToken* current = NextOutputToken(f, 0, &work[0]);
-  for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
-    if (!current || current->id == 0) break;
+  for (int i = 0; i < hvcnTOKEN_COUNT && current && current->id != 0; ++i) {
     hvcnToken* spare = current == &work[0] ? &work[1] : &work[0];
     const hvcnToken* next = (current->tokenFlags & hvcnTOK_LAST) ? nullptr : NextOutputToken(f, i + 1, spare);
-
-    char* separatorStart = w.pos;
-    bool separatorWritten = false;
-    if (begun && pending != current->leadSep && current->leadSep > kSepAdjacent) {
-      if (!w.Put(static_cast<char>(current->leadSep))) {
-        status = hvcnERR_BUFFER_TOO_SMALL;
-        break;
-      }
-      separatorWritten = separatorSeen = true;
-    }
-    begun = true;
+    if (!separators.Lead(*current)) return hvcnERR_BUFFER_TOO_SMALL;
     char* textStart = w.pos;
     status = Render(f, *current, foreign, w, status);
     if (w.pos == textStart) {
-      if (separatorWritten) {  // a token that writes nothing leaves no separator
-        w.left += static_cast<uint32_t>(w.pos - separatorStart);
-        w.pos = separatorStart;
-        pending = kSepNone;
-      }
-      if (status != hvcnSUCCESS) break;
-      current = next;
-      continue;
-    }
-    *contentEnd = w.pos;
-    if (status != hvcnSUCCESS) break;
-
-    const bool openEnded = (current->tokenFlags & hvcnTOK_OPEN_ENDED) != 0;
-    if (!next) {
-      if (current->trailSep > kSepAdjacent && !openEnded && separatorSeen) {
-        if (!w.Put(static_cast<char>(current->trailSep))) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-        *contentEnd = w.pos;
-      }
-    } else if (f->nameType == -1 && openEnded) {
-      if (!w.Put(' ')) {
-        status = hvcnERR_BUFFER_TOO_SMALL;
-        break;
-      }
+      separators.TakeBack();
     } else {
-      pending = current->trailSep;
-      if (pending == next->leadSep) {
-        pending = kSepNone;  // the next token writes it, when it has text
-      } else if (pending <= kSepAdjacent) {
-        pending = kSepNone;
-        if (!w.Put(' ')) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-      } else {
-        if (!w.Put(static_cast<char>(pending))) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-        *contentEnd = w.pos;
-        if (!w.Put(' ')) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-      }
+      *contentEnd = w.pos;
+      if (status == hvcnSUCCESS && !separators.Trail(*current, next)) return hvcnERR_BUFFER_TOO_SMALL;
     }
+    if (status != hvcnSUCCESS) return status;
     current = next;
   }
   return status;

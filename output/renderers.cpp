@@ -238,78 +238,123 @@ int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w)
   return 0;
 }
 
-int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
-  const model::TagNames tags;  // the tag names, as they stand for the whole part
-  const char slash = f->slashChar;
-  char* committed = w.pos;
-  uint32_t committedLeft = w.left;
-  bool ouRun = false;
-  auto fail = [&]() noexcept {
-    w.pos = committed;
-    w.left = committedLeft;
-    Terminate(w);
-    return 1;
-  };
-  // After the last unit, the separator it left becomes the slash.
-  auto endOuRun = [&]() noexcept {
-    if (ouRun) w.pos[-1] = slash;
-    ouRun = false;
-  };
-  const size_t count = std::size(kX400Order);
-  for (size_t i = 0; i < count; ++i) {
-    const int x = kX400Order[i];
-    if (x >= f->x400Mask || (IsBase(x, model::Group::Personal) && !Flag(f, hvcnFMT_X400_PERSONAL)) ||
-        ((model::RowOf(x).flags & model::kSkippedWithoutForeign) && Flag(f, hvcnFMT_NO_FOREIGN)))
-      continue;
-    const int s = SelectValueSlot(f, x);
-    if (s < 0 || w.marks[s]) {
-      if (IsDdaType(x)) ++i;
-      continue;
-    }
-    const HeldValue held = ValueOf(f, s);
-    if (IsDdaType(x)) {
-      if (f->attributes[s].valueLength == 0) {
-        ++i;
+namespace {
+
+// The X.400 part: items "tag=value" joined by the slash character, in the
+// X.400 order; the organisational units open it as a comma-joined list
+// without tags (unless the format tags them); a domain-defined pair is the
+// DDA tag, the type, "=" and the value. The text ends after the last
+// complete item, the committed end: a separator written after it goes, and
+// so does an item that does not fit.
+class X400Writer {
+ public:
+  X400Writer(const hvcnFormat* f, Writer& w) noexcept
+      : f_(f), w_(w), slash_(f->slashChar), committed_(w.pos), committedLeft_(w.left) {}
+
+  int Write() noexcept {
+    for (size_t i = 0; i < kX400Order.size(); ++i) {
+      const int x = kX400Order[i];
+      if (LeftOut(x)) continue;
+      const int s = SelectValueSlot(f_, x);
+      const bool dda = IsDdaType(x);
+      if (s < 0 || w_.marks[s] || (dda && f_->attributes[s].valueLength == 0)) {
+        if (dda) ++i;  // the pair's value goes with its type
         continue;
       }
-      endOuRun();
-      // The item name: the DDA tag followed by the type.
-      char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
-      const size_t prefix = tags->ddaLength;
-      std::memcpy(name, tags->DdaPrefix(), prefix);
-      std::memcpy(name + prefix, held.text.data(), held.text.size());
-      if (!WriteValue(w, {name, prefix + held.text.size()}, w.escapes) || !w.Put('=')) return fail();
-      const int valueSlot = i + 1 < count ? SelectValueSlot(f, kX400Order[++i]) : -1;
-      if (valueSlot < 0) {
-        committed = w.pos;
-        committedLeft = w.left;
-        if (!w.Put(slash)) return fail();
-        continue;
-      }
-      if (!WriteValue(w, ValueOf(f, valueSlot).text, w.escapes)) return fail();
-    } else if (IsBase(x, model::Group::OrgUnit) && !Flag(f, hvcnFMT_OU_TAGS)) {
-      if (held.empty()) continue;
-      ouRun = true;
-      if (!WriteValue(w, held.text, w.escapes)) return fail();
-    } else {
-      if (held.empty()) continue;
-      endOuRun();
-      const char* tag = tags->Name(model::TagOf(x));
-      const size_t tagLength = tags->Length(model::TagOf(x));
-      if (w.left <= tagLength) return fail();
-      std::memcpy(w.pos, tag, tagLength);
-      w.pos += tagLength;
-      w.left -= static_cast<uint32_t>(tagLength);
-      if (!w.Put('=') || !WriteValue(w, held.text, w.escapes)) return fail();
+      Item item;
+      if (dda) item = DdaPair(s, &i);
+      else if (IsBase(x, model::Group::OrgUnit) && !Flag(f_, hvcnFMT_OU_TAGS)) item = Unit(s);
+      else item = Tagged(x, s);
+      if (item == Item::kFailed) return Fail();
+      if (item != Item::kWritten) continue;
+      Commit();
+      if (!w_.Put(unitRun_ && x != model::kOrgUnitSlots.back() ? f_->commaChar : slash_)) return Fail();
     }
-    committed = w.pos;
-    committedLeft = w.left;
-    if (!w.Put(ouRun && x != model::kOrgUnitSlots.back() ? f->commaChar : slash)) return fail();
+    Rewind();
+    return 0;
   }
-  w.pos = committed;
-  w.left = committedLeft;
-  Terminate(w);
-  return 0;
-}
+
+ private:
+  enum class Item { kSkipped, kWritten, kClosed, kFailed };  // kClosed: committed, separator written
+
+  // Slots the format's mask and flags keep out of the X.400 part.
+  bool LeftOut(int x) const noexcept {
+    return x >= f_->x400Mask || (IsBase(x, model::Group::Personal) && !Flag(f_, hvcnFMT_X400_PERSONAL)) ||
+           ((model::RowOf(x).flags & model::kSkippedWithoutForeign) && Flag(f_, hvcnFMT_NO_FOREIGN));
+  }
+
+  // A domain-defined pair from its type's slot s; *i moves to its value.
+  Item DdaPair(int s, size_t* i) noexcept {
+    EndUnitRun();
+    const HeldValue type = ValueOf(f_, s);
+    char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
+    const size_t prefix = tags_->ddaLength;
+    std::memcpy(name, tags_->DdaPrefix(), prefix);
+    std::memcpy(name + prefix, type.text.data(), type.text.size());
+    if (!WriteValue(w_, {name, prefix + type.text.size()}, w_.escapes) || !w_.Put('=')) return Item::kFailed;
+    const int valueSlot = *i + 1 < kX400Order.size() ? SelectValueSlot(f_, kX400Order[++*i]) : -1;
+    if (valueSlot < 0) {
+      Commit();
+      return w_.Put(slash_) ? Item::kClosed : Item::kFailed;
+    }
+    return WriteValue(w_, ValueOf(f_, valueSlot).text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // An organisational unit of the untagged list.
+  Item Unit(int s) noexcept {
+    const HeldValue unit = ValueOf(f_, s);
+    if (unit.empty()) return Item::kSkipped;
+    unitRun_ = true;
+    return WriteValue(w_, unit.text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // "tag=value" for slot x, its value from slot s.
+  Item Tagged(int x, int s) noexcept {
+    const HeldValue held = ValueOf(f_, s);
+    if (held.empty()) return Item::kSkipped;
+    EndUnitRun();
+    const int tag = model::TagOf(x);
+    const size_t tagLength = tags_->Length(tag);
+    if (w_.left <= tagLength) return Item::kFailed;  // tags are never escaped
+    std::memcpy(w_.pos, tags_->Name(tag), tagLength);
+    w_.pos += tagLength;
+    w_.left -= static_cast<uint32_t>(tagLength);
+    return w_.Put('=') && WriteValue(w_, held.text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // After the last unit, the separator it left becomes the slash.
+  void EndUnitRun() noexcept {
+    if (unitRun_) w_.pos[-1] = slash_;
+    unitRun_ = false;
+  }
+
+  void Commit() noexcept {
+    committed_ = w_.pos;
+    committedLeft_ = w_.left;
+  }
+
+  void Rewind() noexcept {
+    w_.pos = committed_;
+    w_.left = committedLeft_;
+    Terminate(w_);
+  }
+
+  int Fail() noexcept {
+    Rewind();
+    return 1;
+  }
+
+  const hvcnFormat* f_;
+  Writer& w_;
+  const model::TagNames tags_;  // the tag names, as they stand for the whole part
+  const char slash_;
+  char* committed_;
+  uint32_t committedLeft_;
+  bool unitRun_ = false;  // the last item was an untagged organisational unit
+};
+
+}  // namespace
+
+int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept { return X400Writer(f, w).Write(); }
 
 }  // namespace hvcn::output
