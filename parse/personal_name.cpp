@@ -208,8 +208,14 @@ bool Probe(hvcnFormat* f, Words& w, const Reading* reading, bool complete) noexc
   return false;
 }
 
-void SetContext(uint32_t* context, uint32_t value) noexcept {
-  if (value != kContextUnchanged) *context = value;
+// The context word after the first reading: every other reading of the
+// word count, unless the rule keeps the word as it was.
+void SetContext(const ReadingTable& table, const FirstRule& rule, uint16_t chosen, uint32_t* context) noexcept {
+  if (rule.keepsContext) return;
+  uint32_t others = 0;
+  for (size_t i = 0; i < table.readingCount; ++i)
+    if (table.readings[i].words == rule.words) others |= table.readings[i].bit;
+  *context = others & ~uint32_t{chosen};
 }
 
 int32_t FirstReading(hvcnFormat* f, Words& w, const ReadingTable& table, bool complete, uint32_t* context) noexcept {
@@ -219,15 +225,15 @@ int32_t FirstReading(hvcnFormat* f, Words& w, const ReadingTable& table, bool co
   if (!rule) return hvcnERR_NAME_DOES_NOT_FIT;
   const Reading* probed = rule->probed ? FindReading(table, w.count, rule->probed, false) : nullptr;
   if (Probe(f, w, probed, complete)) {
-    SetContext(context, rule->probedContext);
+    SetContext(table, *rule, rule->probed, context);
     return ApplyReading(f, w, *probed, complete);
   }
   const Reading* again = rule->probedAgain ? FindReading(table, w.count, rule->probedAgain, false) : nullptr;
   if (Probe(f, w, again, complete)) {
-    SetContext(context, rule->againContext);
+    SetContext(table, *rule, rule->probedAgain, context);
     return ApplyReading(f, w, *again, complete);
   }
-  SetContext(context, rule->fallbackContext);
+  SetContext(table, *rule, rule->fallback, context);
   const Reading* fallback = FindReading(table, w.count, rule->fallback, rule->fallbackVariant);
   return fallback ? ApplyReading(f, w, *fallback, complete) : hvcnERR_NAME_DOES_NOT_FIT;
 }
