@@ -39,7 +39,7 @@ const CachedDefaults& ReadCachedDefaults(CachedDefaults& local) noexcept {
   GetProfileText(module, kSectionNameParsing, kSettingReconfigured, "", d.reconfigured, sizeof d.reconfigured);
   GetProfileText(module, kSectionNameParsing, kSettingComma, ",", d.comma, sizeof d.comma);
   GetProfileText(module, kSectionNameParsing, kSettingSlash, "/", d.slash, sizeof d.slash);
-  d.x400Mask = GetProfileNumber(module, kSectionNameParsing, kSettingX400Mask, 43);
+  d.x400Mask = GetProfileNumber(module, kSectionNameParsing, kSettingX400Mask, model::kTagCount);
   d.rsUserOnly = GetProfileBool(module, kSectionNameParsing, kSettingRsUserOnly, true, words);
   d.sevenBitOnly = GetProfileBool(module, kSectionNameParsing, kSettingSevenBitOnly, false, words);
   d.complex = GetProfileBool(module, kSectionNameParsing, kSettingComplex, true, words);

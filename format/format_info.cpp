@@ -46,7 +46,7 @@ constexpr InfoType kInfoTypes[] = {
     {Kind::Flag, hvcnFMT_NO_FOREIGN, nullptr},      // 17
 };
 
-constexpr int32_t kMaxX400Mask = 43;
+constexpr int32_t kMaxX400Mask = model::kTagCount;  // the mask counts X.400 tag indexes
 constexpr size_t kEscapeListSize = sizeof(hvcnFormat::escapeList);
 constexpr size_t kReconfiguredNameLength = 24;
 constexpr size_t kMaxTagName = 10;

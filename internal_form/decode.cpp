@@ -40,7 +40,8 @@ int32_t DecodeGs(hvcnFormat* format) noexcept {
     if (*end == '\0') return hvcnSUCCESS;
     p = end + 1;
   }
-  trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring data beyond the attribute %d", 25);
+  trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring data beyond the attribute %d",
+            static_cast<int>(kGsFields.size()));
   return hvcnSUCCESS;
 }
 
@@ -82,7 +83,8 @@ int32_t DecodeGsEtb(hvcnFormat* format) noexcept {
     }
     // An ETB ends the group.
     if (group + 1 == kGsEtbGroups.size()) {
-      trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring information beyond address group %d.", 5);
+      trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring information beyond address group %d.",
+                static_cast<int>(kGsEtbGroupCount));
       return hvcnSUCCESS;
     }
     ++group;

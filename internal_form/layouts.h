@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "api/hvcn.h"
 #include "model/slots.h"
 
 namespace hvcn::internal_form {
@@ -17,8 +18,10 @@ struct GsField {
   int8_t twin;  // the twin's slot, or -1
 };
 
-inline constexpr std::array<GsField, 25> kGsFields = [] {
-  std::array<GsField, 25> fields{};
+inline constexpr size_t kGsFieldCount = hvcnATT_FF;  // IDs 1 to 25, surname to ff
+
+inline constexpr std::array<GsField, kGsFieldCount> kGsFields = [] {
+  std::array<GsField, kGsFieldCount> fields{};
   for (size_t k = 0; k < fields.size(); ++k) {
     const int slot = model::SlotOfId(static_cast<int32_t>(k + 1));
     fields[k] = {static_cast<int8_t>(slot), static_cast<int8_t>(model::OtherTwinOf(slot))};
