@@ -143,8 +143,7 @@ os::Module SelectResourceModule(os::Module self) noexcept {
     size_t cut = 0;
     for (size_t i = 0; path[i]; ++i)
       if (path[i] == '/' || path[i] == '\\' || path[i] == ':') cut = i + 1;
-    std::memcpy(dir, path, cut);
-    dir[cut] = '\0';
+    CopyBounded(dir, sizeof dir, std::string_view(path, cut));
     directory = dir;
   }
   return LoadResourceLibrary(nullptr, directory);

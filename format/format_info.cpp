@@ -117,10 +117,8 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
     const hvcnAttribute& record = format->attributes[slot];
     size_t n = model::NameLength(record);
     if (used + n + 2 > size) {
-      char name[sizeof record.name];
-      std::memcpy(name, record.name, n);
-      name[n] = '\0';
-      trace::If(trace::kError, trace::tag::kError, "Couldn't add '%s' to reconfigured attributes list", name);
+      trace::If(trace::kError, trace::tag::kError, "Couldn't add '%s' to reconfigured attributes list",
+                model::NameText(record).text);
       status = hvcnERR_BUFFER_TOO_SMALL;
       break;
     }
@@ -135,12 +133,9 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
 
 int32_t GetEscapeList(const hvcnFormat* format, char* text, uint16_t size) noexcept {
   char list[kEscapeListSize];
-  const void* end = std::memchr(format->escapeList, '\0', kEscapeListSize);
-  size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - format->escapeList) : kEscapeListSize - 1;
-  std::memcpy(list, format->escapeList, n);
-  list[n] = '\0';
+  const size_t n = CopyBounded(list, sizeof list, std::string_view(format->escapeList, strnlen(format->escapeList, kEscapeListSize)));
   if (size > n) {
-    std::memcpy(text, list, n + 1);
+    CopyBounded(text, size, std::string_view(list, n));
     return hvcnSUCCESS;
   }
   trace::If(trace::kError, trace::tag::kError, "Escape list '%s' too long for buffer size %d", list,

@@ -64,8 +64,7 @@ int SlotOfAttributeToken(hvcnFormat* format, int32_t id, const char* name, size_
   trace::If(trace::kInfo, trace::tag::kInformation, "GFUA call from ParseFormatString returned %d", slot);
   if (slot < 0) return -1;
   hvcnAttribute& record = format->attributes[slot];
-  std::memcpy(record.name, name, length);
-  record.name[length] = '\0';
+  CopyBounded(record.name, sizeof record.name, std::string_view(name, length));
   record.id = id;
   return slot;
 }

@@ -130,10 +130,7 @@ int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t 
     if (!value.present || (value.empty() && (flags & hvcnTIF_SKIP_EMPTY))) continue;
     const size_t nameLength = model::NameLength(record);
     if (sevenBit && model::IsTeletexVariant(slot)) {
-      char name[sizeof record.name];
-      std::memcpy(name, record.name, nameLength);
-      name[nameLength] = '\0';
-      trace::If(trace::kInfo, trace::tag::kInformation, "Skipping defined TX attribute %s", name);
+      trace::If(trace::kInfo, trace::tag::kInformation, "Skipping defined TX attribute %s", model::NameText(record).text);
       continue;
     }
     if (remaining < nameLength + value.text.size() + 2) {

@@ -92,8 +92,7 @@ int32_t GetAttributeValueCore(hvcnFormat* format, int32_t id, char* buffer, uint
   const model::HeldValue value = model::ValueOf(format, slot);
   if (!value.present) return hvcnERR_NO_VALUE;
   if (!value.empty() && size <= value.text.size()) return hvcnERR_BUFFER_TOO_SMALL;
-  std::memcpy(buffer, value.text.data(), value.text.size());
-  buffer[value.text.size()] = '\0';
+  CopyBounded(buffer, size, value.text);
   trace::If(trace::kData, trace::tag::kData, "Attribute value is '%s'", buffer);
   return hvcnSUCCESS;
 }

@@ -145,10 +145,7 @@ int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* o
     if (marks) marks[slot] = true;
     return static_cast<int>(n + 1);
   }
-  char name[sizeof record.name];
-  std::memcpy(name, record.name, n);
-  name[n] = '\0';
-  trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", name);
+  trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", NameText(record).text);
   return -1;
 }
 

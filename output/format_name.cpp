@@ -1,7 +1,9 @@
 // hvcnFormatName: the held name as one line of text, laid out by the output
 // tokens, with the separator rules between the texts of the tokens.
 #include <cstring>
+#include <string_view>
 
+#include "core/copy.h"
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
@@ -251,8 +253,7 @@ int32_t CopyTypedName(const hvcnFormat* f, char* name, uint32_t size) noexcept {
     return hvcnERR_BUFFER_TOO_SMALL;
   }
   trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
-  std::memcpy(name, f->nameBuffer, length);
-  name[length] = '\0';
+  CopyBounded(name, size, std::string_view(f->nameBuffer, length));
   return hvcnSUCCESS;
 }
 
@@ -264,8 +265,7 @@ int32_t FormatName(hvcnFormat* f, char* name, uint32_t size, uint16_t flags) noe
   const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
   if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
   char escapes[sizeof f->escapeList];
-  std::memcpy(escapes, f->escapeList, sizeof escapes);
-  escapes[sizeof escapes - 1] = '\0';
+  CopyBounded(escapes, sizeof escapes, std::string_view(f->escapeList, strnlen(f->escapeList, sizeof escapes)));
 
   Writer w{name, size, {}, escaping ? escapes : "", escaping};
   const bool foreign = MarkOwnedSlots(f, w);

@@ -3,7 +3,9 @@
 // run the rows of their reading table through one interpreter; the context
 // word carries the readings not yet tried from one call to the next.
 #include <cstring>
+#include <string_view>
 
+#include "core/copy.h"
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
@@ -274,8 +276,7 @@ int32_t Finish(hvcnFormat* f, const SavedSlots& saved, uint32_t entryContext, in
 void CopyText(Words& w, hvcnFormat* f, const hvcnToken* token) noexcept {
   const TokenText text = RawTextOf(f, token);
   const size_t length = static_cast<size_t>(text.end - text.begin);
-  std::memcpy(w.copy, text.begin, length);
-  w.copy[length] = '\0';
+  CopyBounded(w.copy, sizeof w.copy, std::string_view(text.begin, length));
   w.baseOffset = static_cast<uint32_t>(text.begin - f->nameBuffer);
 }
 

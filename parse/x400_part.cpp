@@ -2,8 +2,10 @@
 // the first of which may be a comma-separated list of organisational units
 // written without tags ("Sales,Dev/o=Org/c=US").
 #include <array>
+#include <string_view>
 #include <cstring>
 
+#include "core/copy.h"
 #include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
@@ -39,10 +41,7 @@ constexpr size_t kTagBuffer = 40;  // a tag of up to 39 bytes, escapes removed
 struct Shown {
   char text[trace::kLineSize / 2];
   Shown(const char* p, const char* end) noexcept {
-    size_t n = static_cast<size_t>(end - p);
-    if (n > sizeof text - 1) n = sizeof text - 1;
-    std::memcpy(text, p, n);
-    text[n] = '\0';
+    CopyBounded(text, sizeof text, std::string_view(p, static_cast<size_t>(end - p)));
   }
 };
 
