@@ -99,13 +99,17 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
   if (format->wildcardChar[0] != ProcessWildcard()) return false;
   const char* name = format->tokens[0].name;
   if (name && (name < format->formatString || name >= format->formatString + kFormatStringSize)) return false;
-  // Besides the values, parsing changed the token texts, which the splitter
-  // resets first, and the held name's flags, which the name reset clears and
-  // the parse sets again.
+  // Besides the values, parsing changed the token texts and the held name's
+  // flags, which the name reset clears and the parse sets again.
   const int inUse = format->reserved[kRecordsInUse];
   for (int slot = 0; slot < inUse && slot < model::kSlotCount; ++slot) {
     format->attributes[slot].valueOffset = 0;
     format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
+  }
+  for (auto& token : format->tokens) {
+    token.valueOffset = 0;
+    token.valueLength = hvcnVALUE_ABSENT;
+    token.tokenFlags &= hvcnTOK_LAST;
   }
   format->nameType = 0;
   ResetNameText(format);
