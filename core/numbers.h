@@ -33,8 +33,9 @@ inline int32_t ReadInteger(const char* text, int base, const char** end = nullpt
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   if (base == 0) {
-    const bool hexDigit = (p[2] >= '0' && p[2] <= '9') || (ascii::Lower(p[2]) >= 'a' && ascii::Lower(p[2]) <= 'f');
-    if (p[0] == '0' && ascii::Lower(p[1]) == 'x' && hexDigit) {
+    // p[2] is looked at only when p[0] and p[1] are not the terminator.
+    const auto hexDigit = [](char c) { return ascii::IsDigit(c) || (ascii::Lower(c) >= 'a' && ascii::Lower(c) <= 'f'); };
+    if (p[0] == '0' && ascii::Lower(p[1]) == 'x' && hexDigit(p[2])) {
       base = 16;
       p += 2;
     } else {

@@ -111,6 +111,9 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
     token.valueLength = hvcnVALUE_ABSENT;
     token.tokenFlags &= hvcnTOK_LAST;
   }
+  // The parse sets the teletex preference from its own flags; a set-up
+  // leaves it clear.
+  format->flags = static_cast<uint16_t>(format->flags & ~hvcnFMT_PREFER_TELETEX);
   format->nameType = 0;
   ResetNameText(format);
   return true;
