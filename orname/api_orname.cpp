@@ -25,14 +25,8 @@ int32_t CheckFormat(const hvcnFormat* f, bool nameNeeded) noexcept {
   return hvcnSUCCESS;
 }
 
-// A gateway domain: some text without blanks, controls or '@'.
-bool GoodGateway(const char* gateway) noexcept {
-  if (!gateway) return true;
-  if (!*gateway) return false;
-  for (const char* p = gateway; *p; ++p)
-    if (static_cast<unsigned char>(*p) <= 0x20 || *p == '@' || *p == 0x7F) return false;
-  return true;
-}
+// No gateway, or a domain.
+bool GoodGateway(const char* gateway) noexcept { return !gateway || orname::IsDomain(gateway); }
 
 void TraceOutput(const char* text) noexcept { trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", text); }
 

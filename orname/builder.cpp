@@ -119,7 +119,7 @@ NameBuilder::NameBuilder(hvcnFormat* format) noexcept : format_(format) {
 int32_t NameBuilder::Refuse(int32_t status, uint16_t detailId, const Where& where) noexcept {
   char label[kLabelShown + 1];
   const size_t n = where.label.size() < kLabelShown ? where.label.size() : kLabelShown;
-  std::memcpy(label, where.label.data(), n);
+  if (n > 0) std::memcpy(label, where.label.data(), n);
   label[n] = '\0';
   if (detailId == detail::kControlCharacter)
     RecordDetailWith(format_, detailId, where.column);
@@ -137,7 +137,7 @@ bool NameBuilder::Put(char c) noexcept {
 
 bool NameBuilder::PutText(std::string_view text) noexcept {
   if (text.size() >= kBufferSize - length_) return false;
-  std::memcpy(format_->nameBuffer + length_, text.data(), text.size());
+  if (!text.empty()) std::memcpy(format_->nameBuffer + length_, text.data(), text.size());
   length_ += static_cast<uint32_t>(text.size());
   return true;
 }
@@ -202,9 +202,11 @@ int32_t NameBuilder::Store(const Where& where, int slot, uint32_t offset) noexce
 
 // A value without a teletex part is stored through the twin choice; with
 // one, the printable part (which must be printable) goes to the slot and
-// the teletex part to its teletex partner.
+// the teletex part to its teletex partner (none under hvcnFMT_7BIT_ONLY).
 int32_t NameBuilder::StoreParts(const Where& where, int slot, const Parts& parts) noexcept {
   if (parts.teletex < 0) return Store(where, slot, parts.printable);
+  // Teletex values are refused where the format takes 7-bit values only.
+  if (format_->flags & hvcnFMT_7BIT_ONLY) return Refuse(hvcnERR_BAD_VALUE, detail::kValueRefused, where);
   const char* printable = format_->nameBuffer + parts.printable;
   if (*printable) {
     const int32_t check = model::CheckClass(model::ValueClass::Printable, printable, kBufferSize);
@@ -310,6 +312,10 @@ int32_t NameBuilder::Take(const Where& where, std::string_view labelText, const 
       }
       return Refuse(hvcnERR_TOO_MANY_OUS, detail::kFifthOrgUnit, where);
     case LabelKind::DdaPrefix:
+      // The ";" form drops the blanks around a type, the "/" form keeps them.
+      if (form == Form::AnnexF) {
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest.remove_prefix(1);
+      }
       ++components_;
       return TakeDda(where, rest, begin, end, form, separator);
     case LabelKind::ForeignDda:

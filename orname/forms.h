@@ -95,6 +95,10 @@ int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t
 // ---------------------------------------------------------------------------
 // The RFC 822 mapping and its table
 
+// A domain as the mapping takes it: letters, digits, '-' and '_' in labels
+// separated by single dots.
+bool IsDomain(std::string_view domain) noexcept;
+
 // Reads a mapping table's text into the caller's table memory (see
 // hvcnParseORTable for the layout and the statuses).
 int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* needed, uint32_t* line) noexcept;

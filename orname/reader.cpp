@@ -15,8 +15,8 @@
 //
 // Labels are matched without regard to letter case and items come in any
 // order (the labels: orname/labels.h). A text may start with "X.400:" or
-// "X400:", which is dropped. Control characters other than TAB are refused
-// wherever they stand.
+// "X400:", which is dropped. Control characters are refused wherever they
+// stand.
 #include <cstring>
 
 #include "core/platform/chars.h"
@@ -32,7 +32,7 @@ constexpr size_t kLabelSize = 256;  // the longest label read, and its NUL
 
 constexpr std::string_view kPrefixes[] = {"X.400:", "X400:"};
 
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) noexcept { return c == ' '; }
 
 const char* SkipBlanks(const char* p, const char* end) noexcept {
   while (p < end && IsBlank(*p)) ++p;
@@ -107,23 +107,23 @@ int32_t ReadStdOrComponents(NameBuilder& builder, const char* text, const char* 
       continue;
     }
     const char* item = p;
-    // The label, unquoted, up to the first unquoted '='.
+    // The label, unquoted, up to the first unquoted '='; blanks around it
+    // are dropped unless quoted.
     char label[kLabelSize];
-    size_t n = 0;
-    const char* q = p;
+    size_t n = 0, kept = 0;
+    const char* q = SkipBlanks(p, end);
     while (q < end && *q != '=' && *q != '/') {
-      if (*q == '$') {
-        if (q + 1 >= end)
-          return builder.Refuse(hvcnERR_BAD_X400, detail::kBadQuoting, {Span(item, q), ColumnOf(text, item, columnBase)});
-        ++q;
-      }
+      const bool quoted = *q == '$';
+      if (quoted && ++q >= end)
+        return builder.Refuse(hvcnERR_BAD_X400, detail::kBadQuoting, {Span(item, q), ColumnOf(text, item, columnBase)});
       const char* character = q;
       Next(q, end);
       for (; character < q; ++character)
         if (n < sizeof label - 1) label[n++] = *character;
+      if (quoted) kept = n;
     }
-    const char* labelStart = SkipBlanks(label, label + n);
-    const std::string_view name = Span(labelStart, TrimEnd(labelStart, label + n));
+    while (n > kept && IsBlank(label[n - 1])) --n;
+    const std::string_view name(label, n);
     const uint32_t column = ColumnOf(text, item, columnBase);
     if (q >= end || *q == '/' || name.empty())
       return builder.Refuse(hvcnERR_BAD_X400, detail::kNotLabelValue, {Span(item, q), column});
@@ -150,7 +150,7 @@ int32_t ReadORAddress(hvcnFormat* format, const char* text, uint32_t flags) noex
   const char* end = text + length;
   for (const char* p = text; p < end; ++p) {
     const auto byte = static_cast<unsigned char>(*p);
-    if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+    if (byte < 0x20 || byte == 0x7F)
       return builder.Refuse(hvcnERR_BAD_X400, detail::kControlCharacter, {{}, ColumnOf(text, p)});
   }
   const char* begin = SkipPrefix(SkipBlanks(text, end), end);

@@ -24,9 +24,13 @@
 // order, read and written with memcpy so the memory needs no alignment):
 //     header   "ORT1", rows, offset of the text pool, bytes in all
 //     rows     domain (offset, length), depth (levels down to the deepest
-//              given), 0, then per level (offset, length; absent: length
-//              0xFFFFFFFF)
+//              given), the row's line in the text, then per level (offset,
+//              length; absent: length 0xFFFFFFFF); sorted by domain, letter
+//              case ignored, so that a domain is found by binary search (a
+//              domain given twice is refused when the rows are written)
 //     pool     the domains and the unquoted values
+// Finding the row of an RFC 822 domain takes a binary search per label of
+// the domain; finding the row of an O/R address, one pass over the rows.
 #include <cstring>
 
 #include "core/frame.h"
@@ -65,7 +69,7 @@ struct Span32 {
 struct Row {
   Span32 domain;
   uint32_t depth;
-  uint32_t reserved;
+  uint32_t line;  // of the table's text
   Span32 levels[kLevelCount];
 };
 static_assert(sizeof(Header) == hvcnOR_TABLE_HEADER_SIZE && sizeof(Row) == hvcnOR_TABLE_ROW_SIZE);
@@ -84,15 +88,21 @@ int LevelOf(int slot) noexcept {
   return -1;
 }
 
-// A domain of a table row: no blanks, controls, '@', '#' or quotes.
-bool GoodDomain(std::string_view domain) noexcept {
+}  // namespace
+
+// Letters, digits, '-' and '_' in labels separated by single dots.
+bool IsDomain(std::string_view domain) noexcept {
   if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
+  char previous = 0;
   for (char c : domain) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b <= 0x20 || b >= 0x7F || c == '@' || c == '#' || c == '"' || c == '\\') return false;
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return false;
+    previous = c;
   }
   return true;
 }
+
+namespace {
 
 // A value that can stand as one label of a domain: letters, digits and
 // inner hyphens, at most 63.
@@ -101,6 +111,16 @@ bool DomainLabel(std::string_view value) noexcept {
   for (char c : value)
     if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-')) return false;
   return true;
+}
+
+// Domains in the order the table keeps its rows: letter case ignored.
+int CompareDomains(std::string_view a, std::string_view b) noexcept {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(Upper(a[i])), y = static_cast<unsigned char>(Upper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
 // ---------------------------------------------------------------------------
@@ -163,7 +183,7 @@ int32_t ParseRow(std::string_view line, ParsedRow* row) noexcept {
   const size_t first = line.find('#');
   if (first == std::string_view::npos) return hvcnERR_BAD_X400;
   row->domain = Trim(line.substr(0, first));
-  if (!GoodDomain(row->domain)) return hvcnERR_BAD_X400;
+  if (!IsDomain(row->domain)) return hvcnERR_BAD_X400;
   std::string_view levels = line.substr(first + 1);
   const size_t second = levels.find('#');
   if (second != std::string_view::npos) {
@@ -206,14 +226,15 @@ class TableWriter {
 
   Span32 Add(std::string_view text) noexcept {
     const Span32 span{next_, static_cast<uint32_t>(text.size())};
-    if (base_) std::memcpy(base_ + next_, text.data(), text.size());
+    if (base_ && !text.empty()) std::memcpy(base_ + next_, text.data(), text.size());
     next_ += static_cast<uint32_t>(text.size());
     return span;
   }
-  void PutRow(uint32_t index, const ParsedRow& parsed) noexcept {
+  void PutRow(uint32_t index, const ParsedRow& parsed, uint32_t line) noexcept {
     Row row{};
     row.domain = Add(parsed.domain);
     row.depth = parsed.depth;
+    row.line = line;
     for (uint32_t k = 0; k < kLevelCount; ++k) row.levels[k] = parsed.present[k] ? Add(parsed.levels[k]) : Span32{0, kAbsent};
     if (base_) std::memcpy(base_ + hvcnOR_TABLE_HEADER_SIZE + index * hvcnOR_TABLE_ROW_SIZE, &row, sizeof row);
   }
@@ -227,7 +248,55 @@ class TableWriter {
   }
   uint32_t total() const noexcept { return next_; }
 
+  // Sorts the rows by domain (a heap sort in place), so that a domain is
+  // found by binary search. A domain given twice is refused: *line is the
+  // later of its lines.
+  int32_t SortRows(uint32_t rows, uint32_t* line) noexcept {
+    for (uint32_t i = rows / 2; i-- > 0;) SiftDown(i, rows);
+    for (uint32_t end = rows; end-- > 1;) {
+      Swap(0, end);
+      SiftDown(0, end);
+    }
+    for (uint32_t i = 1; i < rows; ++i) {
+      const Row a = RowAt(i - 1), b = RowAt(i);
+      if (CompareDomains(Text(a.domain), Text(b.domain)) == 0) {
+        *line = a.line > b.line ? a.line : b.line;
+        return hvcnERR_DUPLICATE_ATTRIBUTE;
+      }
+    }
+    return hvcnSUCCESS;
+  }
+
  private:
+  uint8_t* RowBytes(uint32_t i) const noexcept { return base_ + hvcnOR_TABLE_HEADER_SIZE + i * hvcnOR_TABLE_ROW_SIZE; }
+  Row RowAt(uint32_t i) const noexcept {
+    Row row;
+    std::memcpy(&row, RowBytes(i), sizeof row);
+    return row;
+  }
+  std::string_view Text(const Span32& span) const noexcept {
+    return {reinterpret_cast<const char*>(base_) + span.offset, span.length};
+  }
+  bool Less(uint32_t i, uint32_t k) const noexcept {
+    return CompareDomains(Text(RowAt(i).domain), Text(RowAt(k).domain)) < 0;
+  }
+  void Swap(uint32_t i, uint32_t k) noexcept {
+    const Row a = RowAt(i), b = RowAt(k);
+    std::memcpy(RowBytes(i), &b, sizeof b);
+    std::memcpy(RowBytes(k), &a, sizeof a);
+  }
+  void SiftDown(uint32_t i, uint32_t end) noexcept {
+    for (;;) {
+      uint32_t largest = i;
+      const uint32_t left = 2 * i + 1, right = left + 1;
+      if (left < end && Less(largest, left)) largest = left;
+      if (right < end && Less(largest, right)) largest = right;
+      if (largest == i) return;
+      Swap(i, largest);
+      i = largest;
+    }
+  }
+
   uint8_t* base_;
   uint32_t pool_;
   uint32_t next_;
@@ -250,7 +319,7 @@ int32_t ReadRows(const char* text, TableWriter* writer, uint32_t* rows, uint32_t
     content = Trim(content);
     if (content.empty() || content.front() == '#') continue;
     if (int32_t status = ParseRow(content, &row)) return status;
-    if (writer) writer->PutRow(*rows, row);
+    if (writer) writer->PutRow(*rows, row, *line);
     ++*rows;
   }
   *line = 0;
@@ -272,8 +341,21 @@ class TableView {
       if (row.depth == 0 || row.depth > kLevelCount || !Inside(row.domain) || row.domain.length == 0) return false;
       for (const Span32& level : row.levels)
         if (level.length != kAbsent && !Inside(level)) return false;
+      if (i > 0 && CompareDomains(Text(RowAt(i - 1).domain), Text(row.domain)) >= 0) return false;
     }
     return true;
+  }
+  // The row of a domain (letter case ignored), or -1.
+  int64_t Find(std::string_view domain) const noexcept {
+    uint32_t low = 0, high = header_.rows;
+    while (low < high) {
+      const uint32_t middle = low + (high - low) / 2;
+      const int order = CompareDomains(Text(RowAt(middle).domain), domain);
+      if (order == 0) return middle;
+      if (order < 0) low = middle + 1;
+      else high = middle;
+    }
+    return -1;
   }
   uint32_t rows() const noexcept { return header_.rows; }
   Row RowAt(uint32_t i) const noexcept {
@@ -417,7 +499,7 @@ bool SplitAddress(const char* address, Rfc822Parts* parts) noexcept {
   parts->domain = Trim(text.substr(at + 1));
   parts->localColumn = ColumnOf(address, text.data() + (text.front() == '"' ? 1 : 0));
   parts->domainColumn = ColumnOf(address, parts->domain.data());
-  return parts->localLength > 0 && GoodDomain(parts->domain);
+  return parts->localLength > 0 && IsDomain(parts->domain);
 }
 
 std::string_view LevelLabel(uint32_t level) noexcept { return model::RowOf(kLevels[level]).label; }
@@ -437,7 +519,7 @@ int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* neede
   TableWriter writer(static_cast<uint8_t*>(table), rows);
   ReadRows(text, &writer, &rows, line);
   writer.PutHeader(rows);
-  return hvcnSUCCESS;
+  return writer.SortRows(rows, line);
 }
 
 int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, uint32_t tableSize, char* buffer,
@@ -527,17 +609,15 @@ int32_t MapFromRfc822(hvcnFormat* format, const char* address, const char* gatew
     return builder.Finish();
   }
 
-  // The row with the longest domain that ends the address's domain.
+  // The row with the longest domain that ends the address's domain: the
+  // domain itself, then without its first label, and so on.
   int64_t best = -1;
   size_t bestLength = 0;
-  for (uint32_t i = 0; table && i < view.rows(); ++i) {
-    const std::string_view domain = view.Text(view.RowAt(i).domain);
-    const std::string_view& whole = parts.domain;
-    if (domain.size() <= bestLength || domain.size() > whole.size()) continue;
-    if (!EqualNoCase(whole.substr(whole.size() - domain.size()), domain)) continue;
-    if (domain.size() < whole.size() && whole[whole.size() - domain.size() - 1] != '.') continue;
-    best = i;
-    bestLength = domain.size();
+  for (std::string_view rest = parts.domain; table && best < 0 && !rest.empty();) {
+    best = view.Find(rest);
+    bestLength = rest.size();
+    const size_t dot = rest.find('.');
+    rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
   }
   if (best < 0)
     return builder.Refuse(hvcnERR_NOT_AN_ADDRESS, detail::kDomainNotMapped, {parts.domain, parts.domainColumn});

@@ -3,8 +3,8 @@
 //   the "/" form   /G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/
 //       '$' goes before '$', '/', '=' and '*' in a value; a value with a
 //       teletex variant is written  printable*teletex,  the teletex part
-//       with '{' as {123}, '*' as {042}, control characters as {ddd} and,
-//       under hvcnOR_TELETEX_ESCAPES, every byte above 0x7F as {ddd}
+//       with '{' as {123}, '*' as {042} and, under hvcnOR_TELETEX_ESCAPES,
+//       every byte above 0x7F as {ddd}
 //   the ";" form   G=John;S=Smith;O=Acme;P=Acme;A=ATTMAIL;C=US
 //       a ';' in a value is doubled; a value with a teletex variant is
 //       written as that variant (UTF-8 text)
@@ -15,7 +15,9 @@
 // Empty values are left out, the blank ADMD is not. The value of an RFC-822
 // domain-defined attribute spells the characters PrintableString lacks as
 // (a), (p), (b), (q), (u), (l), (r) or (ddd). A typed name's values are
-// written without their escapes; US stands for the wildcard character.
+// written without their escapes; US stands for the wildcard character. A
+// value holding any other control character cannot be written (the
+// readers refuse them), nor can a '|' in an unformatted postal address.
 #include <cstring>
 
 #include "core/frame.h"
@@ -117,7 +119,7 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
     bool ok;
     if (postalLines && byte == kLineSeparator) {
       ok = out.Put('|');
-    } else if ((postalLines && byte == '|') || ((byte < 0x20 || byte == 0x7F) && !(stdOr && part == Part::Teletex))) {
+    } else if ((postalLines && byte == '|') || byte < 0x20 || byte == 0x7F) {
       *refused = true;  // read back, it would be another character
       return true;
     } else if (rfc822 && (!IsPrintableStringCharacter(byte) || byte == '(' || byte == ')')) {
@@ -126,7 +128,7 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
       ok = byte == ';' ? out.Put(";;") : out.Put(static_cast<char>(byte));
     } else if (byte == '$' || byte == '/' || byte == '=' || (byte == '*' && part == Part::Printable)) {
       ok = out.Put('$') && out.Put(static_cast<char>(byte));
-    } else if (part == Part::Teletex && (byte == '{' || byte == '*' || byte < 0x20 || byte == 0x7F)) {
+    } else if (part == Part::Teletex && (byte == '{' || byte == '*')) {
       ok = PutDecimal(out, '{', byte, '}');
     } else {
       ok = out.Put(static_cast<char>(byte));
@@ -139,7 +141,7 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
 int32_t Refuse(Context& c, std::string_view label) noexcept {
   char text[32];
   const size_t n = label.size() < sizeof text - 1 ? label.size() : sizeof text - 1;
-  std::memcpy(text, label.data(), n);
+  if (n > 0) std::memcpy(text, label.data(), n);
   text[n] = '\0';
   RecordDetailWith(c.format, detail::kCannotWrite, text);
   return hvcnERR_BAD_VALUE;
@@ -153,24 +155,52 @@ bool Begin(Context& c) noexcept {
   return first || c.out.Put(';');
 }
 
+bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) noexcept {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// A domain-defined type after its label's "DD." or "DDA:". The "/" form
+// quotes a blank at either end, which the reader would drop; in the ";"
+// form the type ends at the first '=' and loses its end blanks, so it can
+// hold no '=' (nor the separator) and no blank at either end.
+int32_t PutType(Context& c, std::string_view label, std::string_view type) noexcept {
+  bool refused = false;
+  if (c.form == Form::AnnexF) {
+    if (type.find_first_of("=;") != std::string_view::npos || TrimBlanks(type).size() != type.size())
+      return Refuse(c, label);
+  } else if (!type.empty() && IsBlank(type.front())) {
+    if (!c.out.Put('$')) return hvcnSUCCESS;
+  }
+  const bool blankEnd = c.form == Form::StdOr && type.size() > 1 && IsBlank(type.back());
+  if (!PutValue(c, blankEnd ? type.substr(0, type.size() - 1) : type, Part::Printable, -1, false, &refused))
+    return hvcnSUCCESS;
+  if (blankEnd && (!c.out.Put('$') || !c.out.Put(type.back()))) return hvcnSUCCESS;
+  return refused ? Refuse(c, label) : hvcnSUCCESS;
+}
+
 // One item: label=printable[*teletex] in the "/" form, label=value in the
-// ";" form (the teletex text when there is one).
+// ";" form (the teletex text when there is one). The ";" form's reader
+// drops the blanks at the ends of a value, so they are not written, and an
+// item whose value is nothing else is left out (but for the blank ADMD).
 int32_t PutItem(Context& c, std::string_view label, std::string_view labelTail, std::string_view printable,
                 std::string_view teletex, int slot, bool rfc822) noexcept {
   bool refused = false;
-  if (!Begin(c) || !c.out.Put(label)) return hvcnSUCCESS;
-  if (!labelTail.empty()) {
-    // A domain-defined type: quoted like a value in the "/" form; in the
-    // ";" form it ends at the first '=', so it cannot hold one.
-    if (c.form == Form::AnnexF && labelTail.find_first_of("=;") != std::string_view::npos) return Refuse(c, label);
-    if (!PutValue(c, labelTail, Part::Printable, -1, false, &refused)) return hvcnSUCCESS;
-    if (refused) return Refuse(c, label);
+  std::string_view text;
+  if (c.form == Form::AnnexF) {
+    text = TrimBlanks(teletex.empty() ? printable : teletex);
+    if (text.empty() && slot == model::kAdmd) text = " ";
+    if (text.empty() && TrimBlanks(labelTail).empty()) return hvcnSUCCESS;
   }
+  if (!Begin(c) || !c.out.Put(label)) return hvcnSUCCESS;
+  if (labelTail.data() != nullptr)
+    if (int32_t status = PutType(c, label, labelTail); status != hvcnSUCCESS || c.out.full()) return status;
   if (!c.out.Put('=')) return hvcnSUCCESS;
   if (c.form == Form::AnnexF) {
-    const bool useTeletex = !teletex.empty();
-    if (!PutValue(c, useTeletex ? teletex : printable, Part::Printable, slot, rfc822 && !useTeletex, &refused))
-      return hvcnSUCCESS;
+    if (!PutValue(c, text, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
     return refused ? Refuse(c, label) : hvcnSUCCESS;
   }
   if (!PutValue(c, printable, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
@@ -203,6 +233,7 @@ int32_t PutSlot(Context& c, int slot) noexcept {
   std::string_view printable, teletex;
   SlotTexts(c.format, slot, base, variant, &printable, &teletex);
   if (printable.empty() && teletex.empty()) return hvcnSUCCESS;
+  if (slot == model::kAdmd && TrimBlanks(printable).empty()) printable = " ";  // the blank ADMD is one blank
   return PutItem(c, LabelOf(slot, c), {}, printable, teletex, slot, false);
 }
 
@@ -214,8 +245,8 @@ bool HoldsAnyValue(const hvcnFormat* f, int slot) noexcept {
 }
 
 // The name as given.initials.surname: only when it holds nothing else (out
-// of the slots not skipped), nothing in teletex, only printable ASCII, and
-// the text reads back as the same three parts. True when written (or when
+// of the slots not skipped), nothing in teletex, only printable ASCII, not
+// starting with '/', and the text reads back as the same three parts. True when written (or when
 // the output filled up).
 bool PutPersonalName(Context& c, const bool* skip) noexcept {
   auto open = [&](int slot) noexcept { return !(skip && skip[slot]); };
@@ -240,7 +271,7 @@ bool PutPersonalName(Context& c, const bool* skip) noexcept {
   if (surname.empty() || initials.size() > 8 || given.size() + surname.size() > kScratch) return false;
   size_t n = 0;
   auto append = [&](std::string_view part) noexcept {
-    std::memcpy(text + n, part.data(), part.size());
+    if (!part.empty()) std::memcpy(text + n, part.data(), part.size());
     n += part.size();
   };
   if (!given.empty()) {
@@ -252,6 +283,8 @@ bool PutPersonalName(Context& c, const bool* skip) noexcept {
     text[n++] = '.';
   }
   append(surname);
+  // A text starting with '/' would read as an O/R address in the "/" form.
+  if (text[0] == '/') return false;
   for (size_t i = 0; i < n; ++i)
     if (static_cast<unsigned char>(text[i]) < 0x20 || static_cast<unsigned char>(text[i]) >= 0x7F) return false;
   const PersonalName back = SplitPersonalName({text, n});
@@ -265,15 +298,20 @@ int32_t PutDomainDefined(Context& c, const model::DdaPair& pair) noexcept {
   char typeText[kScratch], base[kScratch], variant[kScratch];
   std::string_view type, printable, teletex;
   const bool sevenBit = (c.format->flags & hvcnFMT_7BIT_ONLY) != 0;
-  HeldText(c.format, pair.type, typeText, &type);
-  if (type.empty() && !sevenBit) HeldText(c.format, TeletexPartner(pair.type), typeText, &type);
-  HeldText(c.format, pair.value, base, &printable);
+  // A pair held empty is written too (in the "/" form), so that the pairs
+  // after it keep their places.
+  bool held = HeldText(c.format, pair.type, typeText, &type);
+  if (type.empty() && !sevenBit) held = HeldText(c.format, TeletexPartner(pair.type), typeText, &type) || held;
+  held = HeldText(c.format, pair.value, base, &printable) || held;
   if (!sevenBit) HeldText(c.format, TeletexPartner(pair.value), variant, &teletex);
-  if (type.empty() && printable.empty() && teletex.empty()) return hvcnSUCCESS;
+  if (!held && teletex.empty()) return hvcnSUCCESS;
   const bool rfc822 = EqualNoCase(type, model::kForeignAddressType);
+  // The type, also an empty one, is passed as a text that exists.
+  if (type.data() == nullptr) type = std::string_view(typeText, 0);
+  // The "/" form's RFC-822 label stands for the type as it spells it.
   if (c.form == Form::StdOr)
-    return rfc822 ? PutItem(c, "RFC-822", {}, printable, teletex, pair.value, true)
-                  : PutItem(c, "DD.", type, printable, teletex, pair.value, false);
+    return type == model::kForeignAddressType ? PutItem(c, "RFC-822", {}, printable, teletex, pair.value, true)
+                                              : PutItem(c, "DD.", type, printable, teletex, pair.value, rfc822);
   return PutItem(c, "DDA:", type, printable, teletex, pair.value, rfc822);
 }
 
