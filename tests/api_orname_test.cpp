@@ -124,7 +124,10 @@ TEST(ORAddresses, GoldenCases) {
       uint32_t needed = 0, line = 99;
       const auto text = Exact(c[2]);
       int32_t s = hvcnParseORTable(text.get(), nullptr, 0, &needed, &line);
-      if (status == hvcnSUCCESS) {
+      if (status == hvcnERR_DUPLICATE_ATTRIBUTE && s == hvcnERR_BUFFER_TOO_SMALL) {
+        std::vector<uint8_t> memory(needed);
+        s = hvcnParseORTable(text.get(), memory.data(), needed, &needed, &line);
+      } else if (status == hvcnSUCCESS) {
         ASSERT_EQ(s, hvcnERR_BUFFER_TOO_SMALL);
         EXPECT_EQ(needed, std::stoul(c[4]));
         std::vector<uint8_t> memory(needed + kGuardBytes, kGuard);
@@ -268,6 +271,7 @@ TEST(ORAddresses, FormatSettings) {
   auto g = Parsed();
   ASSERT_EQ(hvcnSetFormatInfo(g.get(), &on, hvcnINFO_7BIT_ONLY), hvcnSUCCESS);
   EXPECT_EQ(Read(g.get(), "S=Müller"), hvcnERR_BAD_VALUE);
+  EXPECT_EQ(Read(g.get(), "/S=a*b/"), hvcnERR_BAD_VALUE) << "a teletex part under 7-bit only";
   // A decoded name with its twin held: 7-bit only writes the base value.
   auto h = Parsed();
   ASSERT_EQ(hvcnTranslateInternalFormat(h.get(), 3, "1\x1dMuller\x1e" "51\x1dM\xc3\xbcller", 0, nullptr, 0, 0),
