@@ -232,9 +232,8 @@ int32_t NameBuilder::TakeSlot(const Where& where, int slot, const char* begin, c
     length_ = parts.printable;
     if (!Put(' ') || !Put('\0')) return Full(where);
   } else if (slot == model::kUnformattedPostal) {
-    // Lines separated by '|' are held separated by CAN.
     for (char* p = printable; *p; ++p)
-      if (*p == '|') *p = '\x18';
+      if (*p == kPostalLineMark) *p = kPostalLineSeparator;
   }
   used_[slot] = true;
   if (partner >= 0) used_[partner] = true;

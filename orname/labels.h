@@ -112,6 +112,11 @@ inline const Label* FindLabel(std::string_view text, std::string_view* rest) noe
   return nullptr;
 }
 
+// The lines of an unformatted postal address are held separated by CAN and
+// written separated by '|'.
+inline constexpr char kPostalLineSeparator = '\x18';
+inline constexpr char kPostalLineMark = '|';
+
 // RFC 2156's spelling of the characters of an RFC 822 address that
 // PrintableString lacks, in an RFC-822 domain-defined attribute: "(a)" for
 // '@' and so on; any other such character is "(ddd)", its decimal code.

@@ -88,21 +88,6 @@ int LevelOf(int slot) noexcept {
   return -1;
 }
 
-}  // namespace
-
-// Letters, digits, '-' and '_' in labels separated by single dots.
-bool IsDomain(std::string_view domain) noexcept {
-  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
-  char previous = 0;
-  for (char c : domain) {
-    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return false;
-    previous = c;
-  }
-  return true;
-}
-
-namespace {
 
 // A value that can stand as one label of a domain: letters, digits and
 // inner hyphens, at most 63.
@@ -505,6 +490,17 @@ bool SplitAddress(const char* address, Rfc822Parts* parts) noexcept {
 std::string_view LevelLabel(uint32_t level) noexcept { return model::RowOf(kLevels[level]).label; }
 
 }  // namespace
+
+bool IsDomain(std::string_view domain) noexcept {
+  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
+  char previous = 0;
+  for (char c : domain) {
+    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return false;
+    previous = c;
+  }
+  return true;
+}
 
 int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* needed, uint32_t* line) noexcept {
   // Once to check the rows and measure their texts, once to write them.

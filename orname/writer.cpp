@@ -31,7 +31,6 @@ namespace hvcn::orname {
 namespace {
 
 constexpr size_t kScratch = sizeof(hvcnFormat::nameBuffer) + 1;
-constexpr char kLineSeparator = '\x18';  // between the lines of an unformatted postal address
 
 enum class Part : uint8_t { Printable, Teletex };
 
@@ -117,9 +116,9 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
     }
     ++p;
     bool ok;
-    if (postalLines && byte == kLineSeparator) {
-      ok = out.Put('|');
-    } else if ((postalLines && byte == '|') || byte < 0x20 || byte == 0x7F) {
+    if (postalLines && byte == kPostalLineSeparator) {
+      ok = out.Put(kPostalLineMark);
+    } else if ((postalLines && byte == kPostalLineMark) || byte < 0x20 || byte == 0x7F) {
       *refused = true;  // read back, it would be another character
       return true;
     } else if (rfc822 && (!IsPrintableStringCharacter(byte) || byte == '(' || byte == ')')) {
