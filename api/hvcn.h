@@ -322,12 +322,40 @@ enum hvcnInternalType {
   hvcnINTERNAL_GSRS = 3   /* items name GS value, separated by RS          */
 };
 
+/** hvcnFormat.nameType of a name read from a standard O/R address form
+ *  (hvcnParseORAddress, hvcnRFC822ToORAddress). Its values are held exactly
+ *  as they are to be written, as after a decode; being no internal type, it
+ *  never makes hvcnTranslateInternalFormat hand the held text back. */
+#define hvcnNAME_OR_ADDRESS 4
+
 /** Control characters of the internal forms. */
 #define hvcnCHAR_ETB '\x17'
 #define hvcnCHAR_SUB '\x1A'
 #define hvcnCHAR_GS '\x1D'
 #define hvcnCHAR_RS '\x1E'
 #define hvcnCHAR_US '\x1F'
+
+/* ------------------------------------------------------------------------ */
+/* Standard O/R address forms                                               */
+/* ------------------------------------------------------------------------ */
+
+/** hvcnParseORAddress: the form of the text. */
+#define hvcnOR_FROM_AUTO 0x00u   /* a text starting with "/": the RFC 2156 form; else the ";" form */
+#define hvcnOR_FROM_ANNEXF 0x01u /* F.401 Annex F / RFC 1685: G=John;S=Smith;O=Acme;C=US          */
+#define hvcnOR_FROM_STDOR 0x02u  /* RFC 2156 std-or-address: /G=John/S=Smith/O=Acme/C=US/         */
+
+/** hvcnFormatORAddress, hvcnORAddressToRFC822: how the address is written. */
+#define hvcnOR_ANNEXF 0x01u            /* the ";" form (default: the RFC 2156 "/" form)      */
+#define hvcnOR_LONG_LABELS 0x02u       /* ADMD, PRMD, GQ, UA-ID in the ";" form too          */
+#define hvcnOR_SHORT_LABELS 0x04u      /* A, P, Q, N-ID in the "/" form too                  */
+#define hvcnOR_TELETEX_ESCAPES 0x08u   /* "/" form: teletex bytes above 0x7F as {ddd}       */
+#define hvcnOR_NO_PERSONAL_LOCAL 0x10u /* never a personal name alone as the local part     */
+
+/** Mapping tables (hvcnParseORTable): a table takes at most
+ *  hvcnOR_TABLE_HEADER_SIZE + rows * hvcnOR_TABLE_ROW_SIZE + strlen(text) + 1
+ *  bytes of the caller's memory (any alignment). */
+#define hvcnOR_TABLE_HEADER_SIZE 16u
+#define hvcnOR_TABLE_ROW_SIZE 80u
 
 /* ------------------------------------------------------------------------ */
 /* Format information data types (hvcnGetFormatInfo, hvcnSetFormatInfo)     */
@@ -396,7 +424,7 @@ typedef struct hvcnToken {
 typedef struct hvcnFormat {
   char formatString[257];                     /* the input format string  */
   char nameBuffer[1025];                      /* text of the held name    */
-  int32_t nameType;                           /* -1 typed, 1..3 decoded   */
+  int32_t nameType;                           /* -1 typed, 1..3 decoded, 4 O/R */
   hvcnToken tokens[hvcnTOKEN_COUNT];          /* parsed input format      */
   int32_t outputTokenIds[hvcnTOKEN_COUNT];    /* output format; 0 = input */
   hvcnAttribute attributes[hvcnATTRIBUTE_COUNT];
@@ -532,6 +560,54 @@ HVCN_API uint32_t HVCN_CALL hvcnParseInternetName(const char* name,
 
 /** 1 when an internal type 2 name holds an internet address. */
 HVCN_API uint32_t HVCN_CALL hvcnIsGSETBInternetName(const char* name) HVCN_NOEXCEPT;
+
+/* Standard O/R address forms ------------------------------------------------ */
+
+/** Reads an O/R address written in a standard form - F.401 Annex F /
+ *  RFC 1685 "G=John;S=Smith;O=Acme;C=US" or RFC 2156 "/G=John/S=Smith/C=US/"
+ *  (flags: hvcnOR_FROM_*) - into the held name of a ready format, as
+ *  hvcnNAME_OR_ADDRESS. Labels in any letter case and any order; every
+ *  value passes its attribute's check and teletex-twin choice. An unknown
+ *  label gives hvcnERR_UNKNOWN_TAG, a second value for an attribute
+ *  hvcnERR_DUPLICATE_ATTRIBUTE, a badly formed item hvcnERR_BAD_X400, a
+ *  fifth OU or DDA 23 or 26, a refused value the check's status; errorDetail
+ *  then names the label and its column. */
+HVCN_API int32_t HVCN_CALL hvcnParseORAddress(const char* text, hvcnFormat* format,
+                                              uint32_t flags) HVCN_NOEXCEPT;
+
+/** Writes the held name in a standard form (flags: hvcnOR_ANNEXF, label and
+ *  escape choices) into buffer (size includes the NUL). A text that does
+ *  not fit gives hvcnERR_BUFFER_TOO_SMALL and an empty buffer; a value the
+ *  form cannot carry (a control character) hvcnERR_BAD_VALUE. */
+HVCN_API int32_t HVCN_CALL hvcnFormatORAddress(hvcnFormat* format, char* buffer, uint32_t size,
+                                               uint32_t flags) HVCN_NOEXCEPT;
+
+/** Reads an RFC 2156 domain mapping table ("domain#C=US$ADMD=ATT$O=Acme#",
+ *  one row a line) into the caller's memory `table` of `size` bytes.
+ *  *needed receives the bytes the table takes: with table NULL and size 0,
+ *  or a size too small, the status is hvcnERR_BUFFER_TOO_SMALL and nothing
+ *  is written. A bad row gives its status and its line number in *line
+ *  (may be NULL; 0 when no row is at fault). */
+HVCN_API int32_t HVCN_CALL hvcnParseORTable(const char* text, void* table, uint32_t size,
+                                            uint32_t* needed, uint32_t* line) HVCN_NOEXCEPT;
+
+/** Writes the held name as an RFC 822 address (RFC 2156): through the
+ *  gateway domain as "std-or-address"@gateway, or with a mapping table
+ *  (from hvcnParseORTable, tableSize bytes) as local-part@mapped.domain.
+ *  Either may be NULL, not both. hvcnERR_NOT_AN_ADDRESS when neither maps
+ *  the name. flags: hvcnOR_SHORT_LABELS, hvcnOR_NO_PERSONAL_LOCAL. */
+HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* format, const char* gateway,
+                                                 const void* table, uint32_t tableSize,
+                                                 char* buffer, uint32_t size,
+                                                 uint32_t flags) HVCN_NOEXCEPT;
+
+/** Reads an RFC 822 address back into the held name of a ready format: at
+ *  the gateway domain its local part is an O/R address in the "/" form;
+ *  elsewhere the mapping table's row of the longest matching domain gives
+ *  the upper levels. hvcnERR_NOT_AN_ADDRESS when neither applies. */
+HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat* format,
+                                                 const char* gateway, const void* table,
+                                                 uint32_t tableSize) HVCN_NOEXCEPT;
 
 #ifdef __cplusplus
 } /* extern "C" */

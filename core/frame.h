@@ -14,6 +14,8 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
+#include "core/strings.h"
+#include "core/text_format.h"
 #include "core/trace.h"
 
 namespace hvcn {
@@ -55,6 +57,19 @@ class ApiFrame {
 // Loads detail text `id` into format->errorDetail; a missing text becomes
 // the general text with the id in it, or nothing.
 void RecordDetail(hvcnFormat* format, uint16_t id) noexcept;
+
+// RecordDetail for a detail text with printf-style conversions: the text is
+// formatted with the arguments (a missing text becomes the general text with
+// the id in it, or nothing).
+template <typename... A>
+void RecordDetailWith(hvcnFormat* format, uint16_t id, const A&... args) noexcept {
+  char text[sizeof format->errorDetail];
+  if (!LoadLocalString(id, text, static_cast<int32_t>(sizeof text))) {
+    RecordDetail(format, id);
+    return;
+  }
+  FormatText(format->errorDetail, sizeof format->errorDetail, text, args...);
+}
 
 // Empties format->errorDetail.
 inline void ClearDetail(hvcnFormat* format) noexcept { format->errorDetail[0] = '\0'; }

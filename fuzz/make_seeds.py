@@ -266,6 +266,32 @@ def main():
         c.add("format_name", format_name_seed(type_, 0x00, 0x00, 256, DEFAULT_FORMAT, b"", b"", text))
         c.add("format_name", format_name_seed(type_, 0x04, 0x08, 128, DEFAULT_FORMAT, b"%(NONCANON)%(X400)", b"", text))
 
+    # The standard O/R address forms: each address of the golden data in
+    # its form (with label and escape choices, and the settings), the RFC
+    # 822 addresses with the table of their rows.
+    forms = {b"auto": 0, b"annexf": 1, b"stdor": 2}
+    table = b""
+    for x in golden(args.data, "orname.txt"):
+        if len(x) < 4:
+            continue
+        op, arg, text = x[0], x[1], strip_nul(x[2])
+        written = strip_nul(x[5]) if len(x) > 5 else b""
+        size = u16(len(written) + 1 if written else 256)
+        if op == b"table":
+            if x[3] == b"0":
+                table = text
+            c.add("orname", b"\x00" + u16(256) + b"S=x;C=US\0" + text)
+        elif op == b"read":
+            for extra in (0x00, 0x04, 0x08, 0x10, 0x20, 0x40):
+                c.add("orname", bytes([forms.get(arg, 0) | extra]) + size + text + b"\0" + table)
+        elif op in (b"write", b"to822"):
+            c.add("orname", b"\x14" + size + text + b"\0" + table)
+            c.add("orname", b"\x00" + u16(8) + text + b"\0" + table)
+        elif op == b"from822":
+            c.add("orname", b"\x03" + size + text + b"\0" + table)
+        elif op == b"typed" and written:
+            c.add("orname", b"\x02" + size + written + b"\0" + table)
+
     c.write()
     if args.stamp:
         with open(args.stamp, "w") as f:

@@ -1,7 +1,10 @@
 #include "attributes.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
+
+#include "cli.h"
 
 #include "hvcn.h"
 
@@ -127,6 +130,27 @@ std::string DescribeToken(int32_t id) {
     return "user attribute named by token " + std::to_string(id - hvcnTOKEN_POSITION_FIRST);
   if (id > 0) return DescribeAttribute(id);
   return "unused";
+}
+
+std::string AttributesJson(hvcnFormat* format) {
+  std::string out = "[";
+  for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
+    const hvcnAttribute& record = format->attributes[slot];
+    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || record.valueLength == 0) continue;
+    char value[1100];
+    std::snprintf(value, sizeof value, "%s", record.name);
+    if (hvcnGetAttributeValue(format, record.id > 0 ? record.id : 0, value, sizeof value) != hvcnSUCCESS) continue;
+    const AttributeName* known = AttributeById(record.id);
+    out += out.size() > 1 ? ",{" : "{";
+    out += "\"id\":" + std::to_string(record.id) + ",\"name\":";
+    AppendJson(out, known ? known->name : record.name);
+    out += ",\"tag\":";
+    AppendJson(out, known ? known->tag : "");
+    out += ",\"teletex\":" + std::string(slot >= 25 && slot <= 42 ? "true" : "false") + ",\"value\":";
+    AppendJson(out, value);
+    out += "}";
+  }
+  return out + "]";
 }
 
 }  // namespace cli

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "hvcn.h"
+
 namespace cli {
 
 struct AttributeName {
@@ -25,5 +27,10 @@ std::string DescribeAttribute(int32_t id);
 
 // The meaning of a token ID: "CANON", "attribute surname (1)", "user attribute (position 0)"...
 std::string DescribeToken(int32_t id);
+
+// The JSON array of every non-empty value a format holds, one object each
+// with "id", "name", "tag", "teletex" and "value" (the form `hvcn parse
+// --json` prints).
+std::string AttributesJson(hvcnFormat* format);
 
 }  // namespace cli

@@ -13,3 +13,4 @@ extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;
 extern const cli::Command kInternetCommand;
 extern const cli::Command kParseCommand;
+extern const cli::Command kOrNameCommand;

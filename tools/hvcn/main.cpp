@@ -26,6 +26,7 @@ const cli::Command* const kCommands[] = {
     &kRsListCommand,
     &kErrorCommand,
     &kInternetCommand,
+    &kOrNameCommand,
     &kVersionCommand,
 };
 

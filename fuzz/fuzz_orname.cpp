@@ -1,0 +1,218 @@
+// The standard O/R address forms: hvcnParseORAddress, hvcnFormatORAddress,
+// hvcnParseORTable, hvcnORAddressToRFC822 and hvcnRFC822ToORAddress.
+//
+// Input: a selector (1 byte: the low 2 bits the form read - 0 auto, 1 the
+// ";" form, 2 the "/" form, 3 an RFC 822 address through the table and the
+// gateway gw.example; 0x04 short labels, 0x08 long labels, 0x10 teletex
+// escapes, 0x20 prefer teletex, 0x40 7-bit only), a buffer size (2 bytes),
+// the address (NUL-ended), then in RFC 822 mode the table's text.
+// Properties: documented statuses; a refusal leaves no name held and a
+// detail; what is read lies in nameBuffer and is hvcnNAME_OR_ADDRESS; the
+// "/" form written reads back to the same values and writes the same text
+// again; the ";" form written reads back and writes the same text; the RFC
+// 822 address written through the gateway alone maps back to the same
+// values, through the table to the same values but for the letter case of
+// the table's levels; type 3 carries every value; a written text is the
+// whole text or "" with status 1, terminated within any size given, and
+// nothing is written past that size.
+#include <cctype>
+#include <functional>
+#include <vector>
+
+#include "held_name.h"
+
+using namespace hvcn::fuzz;
+
+namespace {
+
+constexpr uint32_t kLarge = 16384;
+constexpr size_t kNameText = sizeof(hvcnFormat::nameBuffer) - 1;
+constexpr const char* kGateway = "gw.example";
+
+const std::initializer_list<int32_t> kReadStatuses = {
+    hvcnSUCCESS,         hvcnERR_BAD_VALUE,     hvcnERR_VALUE_TOO_LONG, hvcnERR_NOT_PRINTABLE, hvcnERR_NOT_NUMERIC,
+    hvcnERR_NAME_TOO_LONG, hvcnERR_NOT_AN_ADDRESS, hvcnERR_BAD_COUNTRY,  hvcnERR_TOO_MANY_OUS,  hvcnERR_UNKNOWN_TAG,
+    hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_TOO_MANY_DDAS, hvcnERR_BAD_X400};
+const std::initializer_list<int32_t> kTableStatuses = {
+    hvcnSUCCESS,          hvcnERR_BUFFER_TOO_SMALL, hvcnERR_BAD_VALUE,     hvcnERR_VALUE_TOO_LONG,
+    hvcnERR_NOT_PRINTABLE, hvcnERR_BAD_COUNTRY,     hvcnERR_TOO_MANY_OUS,  hvcnERR_UNKNOWN_TAG,
+    hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_BAD_X400,  hvcnERR_NAME_TOO_LONG};
+
+struct Settings {
+  uint32_t writeFlags;
+  bool preferTeletex, sevenBit;
+};
+
+std::unique_ptr<hvcnFormat> Prepared(const Settings& s) {
+  auto f = NewFormat();
+  Check(hvcnParseFormatString(nullptr, f.get()) == hvcnSUCCESS, "the default format string parses");
+  const uint32_t prefer = s.preferTeletex, sevenBit = s.sevenBit;
+  Check(hvcnSetFormatInfo(f.get(), &prefer, hvcnINFO_PREFER_TELETEX) == hvcnSUCCESS, "set prefer teletex");
+  Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
+  return f;
+}
+
+// A read: a documented status; a name held exactly after success, with a
+// detail after a refusal (but for a text too long to hold).
+void CheckRead(const hvcnFormat& f, int32_t status, const char* call) {
+  CheckStatus(status, kReadStatuses, call);
+  Check(FieldTerminated(f.errorDetail), "errorDetail terminated");
+  Check(((f.flags & hvcnFMT_NAME_HELD) != 0) == (status == hvcnSUCCESS), "a name is held exactly after success");
+  if (status != hvcnSUCCESS && status != hvcnERR_NAME_TOO_LONG) Check(f.errorDetail[0] != '\0', "a refusal explains");
+  if (status == hvcnSUCCESS) {
+    Check(f.nameType == hvcnNAME_OR_ADDRESS, "the name is hvcnNAME_OR_ADDRESS");
+    NonEmptyValues(f);  // checks every value lies in nameBuffer
+  }
+}
+
+// A writer's text in a large buffer, then in `n` bytes: the whole text or
+// "" with status 1, terminated within the size (the buffer is exactly n).
+int32_t Written(uint32_t n, std::string* text, const std::function<int32_t(char*, uint32_t)>& write) {
+  OutBuffer large(kLarge);
+  const int32_t status = write(large.data(), kLarge);
+  Check(large.Terminated(), "written text terminated");
+  *text = std::string(large.Text());
+  if (status != hvcnSUCCESS) {
+    Check(text->empty(), "a refused text is empty");
+    return status;
+  }
+  OutBuffer sized(n);
+  const int32_t s = write(sized.data(), n);
+  Check(sized.Terminated(), "terminated within the size");
+  if (s == hvcnSUCCESS) Check(sized.Text() == *text, "a text that fits is the whole text", sized.Text());
+  else Check(s == hvcnERR_BUFFER_TOO_SMALL && sized.Text().empty(), "too small gives \"\" and status 1");
+  Check((n > text->size()) == (s == hvcnSUCCESS), "status 1 exactly when the text does not fit");
+  return status;
+}
+
+std::string Folded(const Values& values) {
+  std::string out = Describe(values);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The "/" and ";" forms of a held name and their round trips (for names
+// of whole characters: a lead byte without its continuation bytes takes
+// the separator after it into its character when read again).
+void CheckForms(hvcnFormat* f, const Settings& s, uint32_t n) {
+  const Values values = NonEmptyValues(*f);
+  const bool whole = WholeCharacters(values);
+  std::string stdOr;
+  const int32_t status = Written(n, &stdOr, [&](char* b, uint32_t size) {
+    return hvcnFormatORAddress(f, b, size, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
+  });
+  CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE}, "hvcnFormatORAddress");
+  if (status == hvcnSUCCESS && whole && !stdOr.empty() && stdOr.size() <= kNameText) {
+    auto g = Prepared(s);
+    const ExactText text(stdOr);
+    const int32_t again = hvcnParseORAddress(text.c_str(), g.get(), hvcnOR_FROM_STDOR);
+    Check(again == hvcnSUCCESS, "the \"/\" form reads back", stdOr + " " + g->errorDetail);
+    Check(NonEmptyValues(*g) == values, "the \"/\" form reads back to the same values",
+          stdOr + " " + Describe(NonEmptyValues(*g)) + " vs " + Describe(values));
+    std::string second;
+    Written(n, &second, [&](char* b, uint32_t size) {
+      return hvcnFormatORAddress(g.get(), b, size, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
+    });
+    Check(second == stdOr, "the \"/\" form is written again the same", second);
+  }
+
+  std::string annexF;
+  const int32_t annexStatus = Written(n, &annexF, [&](char* b, uint32_t size) {
+    return hvcnFormatORAddress(f, b, size, s.writeFlags | hvcnOR_ANNEXF);
+  });
+  CheckStatus(annexStatus, {hvcnSUCCESS, hvcnERR_BAD_VALUE}, "hvcnFormatORAddress ;");
+  if (annexStatus == hvcnSUCCESS && whole && !annexF.empty() && annexF.size() <= kNameText) {
+    auto g = Prepared(s);
+    const ExactText text(annexF);
+    Check(hvcnParseORAddress(text.c_str(), g.get(), hvcnOR_FROM_ANNEXF) == hvcnSUCCESS, "the \";\" form reads back",
+          annexF + " " + g->errorDetail);
+    std::string second;
+    Written(n, &second, [&](char* b, uint32_t size) {
+      return hvcnFormatORAddress(g.get(), b, size, s.writeFlags | hvcnOR_ANNEXF);
+    });
+    Check(second == annexF, "the \";\" form is written again the same", second);
+  }
+
+  // Type 3 carries every value (under 7-bit only, the teletex ones stay out).
+  if (!s.sevenBit && whole && !AnyValueHolds(values, "\x1E\x1A")) {
+    OutBuffer encoded(kLarge);
+    Check(hvcnTranslateInternalFormat(f, 0, nullptr, hvcnINTERNAL_GSRS, encoded.data(), kLarge, hvcnTIF_HELD_NAME) ==
+              hvcnSUCCESS,
+          "type 3 of a name read");
+    if (encoded.Text().size() <= kNameText) {
+      auto g = Prepared(s);
+      const ExactText text(encoded.Text());
+      if (hvcnTranslateInternalFormat(g.get(), hvcnINTERNAL_GSRS, text.c_str(), 0, nullptr, 0, 0) == hvcnSUCCESS)
+        Check(NonEmptyValues(*g) == values, "type 3 carries every value", Describe(NonEmptyValues(*g)));
+    }
+  }
+}
+
+// The RFC 822 address of a held name, mapped back.
+void CheckRfc822(hvcnFormat* f, const Settings& s, uint32_t n, const void* table, uint32_t tableSize) {
+  const Values values = NonEmptyValues(*f);
+  const uint32_t flags = s.writeFlags & hvcnOR_SHORT_LABELS;
+  for (const void* t : {static_cast<const void*>(nullptr), table}) {
+    const uint32_t size = t ? tableSize : 0;
+    std::string address;
+    const int32_t status = Written(n, &address, [&](char* b, uint32_t bytes) {
+      return hvcnORAddressToRFC822(f, kGateway, t, size, b, bytes, flags);
+    });
+    CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE, hvcnERR_NOT_AN_ADDRESS}, "hvcnORAddressToRFC822");
+    if (status != hvcnSUCCESS || address.size() > kNameText || !WholeCharacters(values)) continue;
+    auto g = Prepared(s);
+    const ExactText text(address);
+    const int32_t back = hvcnRFC822ToORAddress(text.c_str(), g.get(), kGateway, t, size);
+    Check(back == hvcnSUCCESS, "an RFC 822 address written maps back", address + " " + g->errorDetail);
+    // Through the table, its rows give the levels in their own letter case.
+    if (t) Check(Folded(NonEmptyValues(*g)) == Folded(values), "mapped back to the same values", address);
+    else Check(NonEmptyValues(*g) == values, "mapped back to the same values", address);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TrimTraceLog();
+  Input in(data, size);
+  const uint8_t selector = in.Byte();
+  const uint32_t n = 1u + in.U16() % 1200u;
+  const ExactText address(in.Text());
+  const ExactText tableText(in.Rest());
+  const Settings s{((selector & 0x04) ? hvcnOR_SHORT_LABELS : 0u) | ((selector & 0x08) ? hvcnOR_LONG_LABELS : 0u) |
+                       ((selector & 0x10) ? hvcnOR_TELETEX_ESCAPES : 0u),
+                   (selector & 0x20) != 0, (selector & 0x40) != 0};
+  auto f = Prepared(s);
+
+  // The table: measured, then written into exactly the size it needs.
+  std::vector<uint8_t> table;
+  uint32_t needed = 0, line = 0;
+  const int32_t measured = hvcnParseORTable(tableText.c_str(), nullptr, 0, &needed, &line);
+  CheckStatus(measured, kTableStatuses, "hvcnParseORTable");
+  Check((measured == hvcnERR_BUFFER_TOO_SMALL) == (line == 0), "a bad row names its line, a good table its size");
+  if (measured == hvcnERR_BUFFER_TOO_SMALL) {
+    Check(needed <= hvcnOR_TABLE_HEADER_SIZE + hvcnOR_TABLE_ROW_SIZE * (tableText.size() / 3 + 1) + tableText.size() + 1,
+          "a table takes at most its documented size");
+    table.resize(needed);
+    const int32_t written = hvcnParseORTable(tableText.c_str(), table.data(), needed, &needed, &line);
+    // A domain given twice is found when the rows are written.
+    Check(written == hvcnSUCCESS || (written == hvcnERR_DUPLICATE_ATTRIBUTE && line > 0), "table written", tableText.view());
+    if (written != hvcnSUCCESS) table.clear();
+  }
+  const void* tableData = table.empty() ? nullptr : table.data();
+  const auto tableSize = static_cast<uint32_t>(table.size());
+
+  int32_t status;
+  if ((selector & 3) == 3) {
+    status = hvcnRFC822ToORAddress(address.c_str(), f.get(), kGateway, tableData, tableSize);
+    CheckRead(*f, status, "hvcnRFC822ToORAddress");
+  } else {
+    status = hvcnParseORAddress(address.c_str(), f.get(), selector & 3u);
+    CheckRead(*f, status, "hvcnParseORAddress");
+    if (address.size() > kNameText) Check(status == hvcnERR_NAME_TOO_LONG, "a text of more than 1024 bytes is refused");
+  }
+  if (status != hvcnSUCCESS) return 0;
+  CheckForms(f.get(), s, n);
+  CheckRfc822(f.get(), s, n, tableData, tableSize);
+  return 0;
+}

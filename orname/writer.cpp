@@ -1,0 +1,347 @@
+// Writing a held name in a standard O/R address form.
+//
+//   the "/" form   /G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/
+//       '$' goes before '$', '/', '=' and '*' in a value; a value with a
+//       teletex variant is written  printable*teletex,  the teletex part
+//       with '{' as {123}, '*' as {042} and, under hvcnOR_TELETEX_ESCAPES,
+//       every byte above 0x7F as {ddd}
+//   the ";" form   G=John;S=Smith;O=Acme;P=Acme;A=ATTMAIL;C=US
+//       a ';' in a value is doubled; a value with a teletex variant is
+//       written as that variant (UTF-8 text)
+//
+// The items follow kLeadingOrder, then the domain-defined attributes, then
+// kTrailingOrder (orname/labels.h), with the RFC 2156 labels in the "/"
+// form and the short ones in the ";" form unless the flags say otherwise.
+// Empty values are left out, the blank ADMD is not. The value of an RFC-822
+// domain-defined attribute spells the characters PrintableString lacks as
+// (a), (p), (b), (q), (u), (l), (r) or (ddd). A typed name's values are
+// written without their escapes; US stands for the wildcard character. A
+// value holding any other control character cannot be written (the
+// readers refuse them), nor can a '|' in an unformatted postal address.
+#include <cstring>
+
+#include "core/frame.h"
+#include "core/platform/chars.h"
+#include "internal_form/internal_form.h"
+#include "model/held_value.h"
+#include "orname/forms.h"
+#include "orname/labels.h"
+
+namespace hvcn::orname {
+namespace {
+
+constexpr size_t kScratch = sizeof(hvcnFormat::nameBuffer) + 1;
+
+enum class Part : uint8_t { Printable, Teletex };
+
+struct Context {
+  hvcnFormat* format;
+  Output& out;
+  Form form;
+  uint32_t flags;
+  bool begun = false;
+};
+
+bool IsPrintableStringCharacter(unsigned char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+         std::strchr(" '()+,-./:=?", c) != nullptr;
+}
+
+bool PutDecimal(Output& out, char open, unsigned char byte, char close) noexcept {
+  const char text[5] = {open, static_cast<char>('0' + byte / 100), static_cast<char>('0' + byte / 10 % 10),
+                        static_cast<char>('0' + byte % 10), close};
+  return out.Put(std::string_view(text, sizeof text));
+}
+
+// The text of a held value as it is to be written (see the file comment);
+// false when the slot holds no value.
+bool HeldText(const hvcnFormat* f, int slot, char* scratch, std::string_view* text) noexcept {
+  if (!model::IsPresent(f, slot)) return false;
+  char* end = internal_form::CopyStoredValue(f, slot, scratch, nullptr);
+  const char wildcard = ProcessWildcard();
+  for (char* p = scratch; p < end; ++p)
+    if (*p == hvcnCHAR_US) *p = wildcard;
+  *text = {scratch, static_cast<size_t>(end - scratch)};
+  return true;
+}
+
+// The slot that holds the value of a base slot: a reconfigured slot stands
+// for a personal-name part that it holds.
+int SourceSlot(const hvcnFormat* f, int slot) noexcept {
+  if (f->flags & hvcnFMT_NO_RECONFIG) return slot;
+  for (size_t k = 0; k < model::kPersonalSlots.size(); ++k) {
+    if (model::kPersonalSlots[k] != slot) continue;
+    const int32_t r = f->reconfigured[k];
+    if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
+  }
+  return slot;
+}
+
+// An RFC-822 character as RFC 2156 spells it in PrintableString.
+bool PutRfc822Character(Output& out, unsigned char c) noexcept {
+  for (const Rfc822Letter& entry : kRfc822Letters)
+    if (entry.character == static_cast<char>(c)) {
+      const char text[3] = {'(', entry.letter, ')'};
+      return out.Put(std::string_view(text, sizeof text));
+    }
+  return PutDecimal(out, '(', c, ')');
+}
+
+// Writes one value (or one part of it). False, with nothing said, when the
+// output is full; *refused when a character cannot be carried.
+bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc822, bool* refused) noexcept {
+  Output& out = c.out;
+  const bool stdOr = c.form == Form::StdOr;
+  const bool escapes = (c.flags & hvcnOR_TELETEX_ESCAPES) != 0;
+  const bool postalLines = slot == model::kUnformattedPostal && part == Part::Printable;
+  const char* end = value.data() + value.size();
+  for (const char* p = value.data(); p < end;) {
+    size_t n = CharBytes(p);
+    if (n > static_cast<size_t>(end - p)) n = static_cast<size_t>(end - p);
+    const auto byte = static_cast<unsigned char>(*p);
+    if (n > 1 || byte >= 0x80) {
+      // A character beyond ASCII: as it is, or byte by byte as {ddd} or (ddd).
+      const bool encode = rfc822 || (escapes && stdOr && part == Part::Teletex);
+      if (escapes && stdOr && !encode) {
+        *refused = true;
+        return true;
+      }
+      for (size_t i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(p[i]);
+        if (!(rfc822 ? PutRfc822Character(out, b) : encode ? PutDecimal(out, '{', b, '}') : out.Put(p[i])))
+          return false;
+      }
+      p += n;
+      continue;
+    }
+    ++p;
+    bool ok;
+    if (postalLines && byte == kPostalLineSeparator) {
+      ok = out.Put(kPostalLineMark);
+    } else if ((postalLines && byte == kPostalLineMark) || byte < 0x20 || byte == 0x7F) {
+      *refused = true;  // read back, it would be another character
+      return true;
+    } else if (rfc822 && (!IsPrintableStringCharacter(byte) || byte == '(' || byte == ')')) {
+      ok = PutRfc822Character(out, byte);
+    } else if (!stdOr) {
+      ok = byte == ';' ? out.Put(";;") : out.Put(static_cast<char>(byte));
+    } else if (byte == '$' || byte == '/' || byte == '=' || (byte == '*' && part == Part::Printable)) {
+      ok = out.Put('$') && out.Put(static_cast<char>(byte));
+    } else if (part == Part::Teletex && (byte == '{' || byte == '*')) {
+      ok = PutDecimal(out, '{', byte, '}');
+    } else {
+      ok = out.Put(static_cast<char>(byte));
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+int32_t Refuse(Context& c, std::string_view label) noexcept {
+  char text[32];
+  const size_t n = label.size() < sizeof text - 1 ? label.size() : sizeof text - 1;
+  if (n > 0) std::memcpy(text, label.data(), n);
+  text[n] = '\0';
+  RecordDetailWith(c.format, detail::kCannotWrite, text);
+  return hvcnERR_BAD_VALUE;
+}
+
+// Starts an item: the separator before it.
+bool Begin(Context& c) noexcept {
+  const bool first = !c.begun;
+  c.begun = true;
+  if (c.form == Form::StdOr) return c.out.Put('/');
+  return first || c.out.Put(';');
+}
+
+bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
+
+std::string_view TrimBlanks(std::string_view text) noexcept {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// A domain-defined type after its label's "DD." or "DDA:". The "/" form
+// quotes a blank at either end, which the reader would drop; in the ";"
+// form the type ends at the first '=' and loses its end blanks, so it can
+// hold no '=' (nor the separator) and no blank at either end.
+int32_t PutType(Context& c, std::string_view label, std::string_view type) noexcept {
+  bool refused = false;
+  if (c.form == Form::AnnexF) {
+    if (type.find_first_of("=;") != std::string_view::npos || TrimBlanks(type).size() != type.size())
+      return Refuse(c, label);
+  } else if (!type.empty() && IsBlank(type.front())) {
+    if (!c.out.Put('$')) return hvcnSUCCESS;
+  }
+  const bool blankEnd = c.form == Form::StdOr && type.size() > 1 && IsBlank(type.back());
+  if (!PutValue(c, blankEnd ? type.substr(0, type.size() - 1) : type, Part::Printable, -1, false, &refused))
+    return hvcnSUCCESS;
+  if (blankEnd && (!c.out.Put('$') || !c.out.Put(type.back()))) return hvcnSUCCESS;
+  return refused ? Refuse(c, label) : hvcnSUCCESS;
+}
+
+// One item: label=printable[*teletex] in the "/" form, label=value in the
+// ";" form (the teletex text when there is one). The ";" form's reader
+// drops the blanks at the ends of a value, so they are not written, and an
+// item whose value is nothing else is left out (but for the blank ADMD).
+int32_t PutItem(Context& c, std::string_view label, std::string_view labelTail, std::string_view printable,
+                std::string_view teletex, int slot, bool rfc822) noexcept {
+  bool refused = false;
+  std::string_view text;
+  if (c.form == Form::AnnexF) {
+    text = TrimBlanks(teletex.empty() ? printable : teletex);
+    if (text.empty() && slot == model::kAdmd) text = " ";
+    if (text.empty() && TrimBlanks(labelTail).empty()) return hvcnSUCCESS;
+  }
+  if (!Begin(c) || !c.out.Put(label)) return hvcnSUCCESS;
+  if (labelTail.data() != nullptr)
+    if (int32_t status = PutType(c, label, labelTail); status != hvcnSUCCESS || c.out.full()) return status;
+  if (!c.out.Put('=')) return hvcnSUCCESS;
+  if (c.form == Form::AnnexF) {
+    if (!PutValue(c, text, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
+    return refused ? Refuse(c, label) : hvcnSUCCESS;
+  }
+  if (!PutValue(c, printable, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
+  if (!refused && !teletex.empty()) {
+    if (!c.out.Put('*') || !PutValue(c, teletex, Part::Teletex, slot, false, &refused)) return hvcnSUCCESS;
+  }
+  return refused ? Refuse(c, label) : hvcnSUCCESS;
+}
+
+std::string_view LabelOf(int slot, const Context& c) noexcept {
+  const model::SlotRow& row = model::RowOf(slot);
+  const bool wantShort = c.form == Form::AnnexF ? !(c.flags & hvcnOR_LONG_LABELS) : (c.flags & hvcnOR_SHORT_LABELS) != 0;
+  return wantShort && row.shortLabel[0] ? row.shortLabel : row.label;
+}
+
+// The texts a slot is written with: its value (or the reconfigured slot's)
+// and its teletex partner's (none under hvcnFMT_7BIT_ONLY).
+void SlotTexts(const hvcnFormat* f, int slot, char* base, char* variant, std::string_view* printable,
+               std::string_view* teletex) noexcept {
+  const int source = SourceSlot(f, slot);
+  const int partner = source == slot && !(f->flags & hvcnFMT_7BIT_ONLY) ? TeletexPartner(slot) : -1;
+  *printable = *teletex = {};
+  HeldText(f, source, base, printable);
+  if (partner >= 0) HeldText(f, partner, variant, teletex);
+}
+
+// The item of a slot and its teletex partner, if either holds a value.
+int32_t PutSlot(Context& c, int slot) noexcept {
+  char base[kScratch], variant[kScratch];
+  std::string_view printable, teletex;
+  SlotTexts(c.format, slot, base, variant, &printable, &teletex);
+  if (printable.empty() && teletex.empty()) return hvcnSUCCESS;
+  if (slot == model::kAdmd && TrimBlanks(printable).empty()) printable = " ";  // the blank ADMD is one blank
+  return PutItem(c, LabelOf(slot, c), {}, printable, teletex, slot, false);
+}
+
+bool HoldsAnyValue(const hvcnFormat* f, int slot) noexcept {
+  char base[kScratch], variant[kScratch];
+  std::string_view printable, teletex;
+  SlotTexts(f, slot, base, variant, &printable, &teletex);
+  return !printable.empty() || !teletex.empty();
+}
+
+// The name as given.initials.surname: only when it holds nothing else (out
+// of the slots not skipped), nothing in teletex, only printable ASCII, not
+// starting with '/', and the text reads back as the same three parts. True when written (or when
+// the output filled up).
+bool PutPersonalName(Context& c, const bool* skip) noexcept {
+  auto open = [&](int slot) noexcept { return !(skip && skip[slot]); };
+  for (const Slot slot : kLeadingOrder)
+    if (open(slot) && slot != model::kSurname && slot != model::kGivenName && slot != model::kInitials &&
+        HoldsAnyValue(c.format, slot))
+      return false;
+  for (const Slot slot : kTrailingOrder)
+    if (open(slot) && HoldsAnyValue(c.format, slot)) return false;
+  for (const model::DdaPair& pair : model::kDdaPairs)
+    if (open(pair.type) && (HoldsAnyValue(c.format, pair.type) || HoldsAnyValue(c.format, pair.value))) return false;
+
+  char base[3][kScratch], variant[kScratch];
+  std::string_view parts[3], teletex;
+  const Slot slots[3] = {model::kGivenName, model::kInitials, model::kSurname};
+  for (int k = 0; k < 3; ++k) {
+    SlotTexts(c.format, slots[k], base[k], variant, &parts[k], &teletex);
+    if (!teletex.empty() || !open(slots[k])) return false;
+  }
+  const std::string_view given = parts[0], initials = parts[1], surname = parts[2];
+  char text[kScratch + 2 * 8 + 2];
+  if (surname.empty() || initials.size() > 8 || given.size() + surname.size() > kScratch) return false;
+  size_t n = 0;
+  auto append = [&](std::string_view part) noexcept {
+    if (!part.empty()) std::memcpy(text + n, part.data(), part.size());
+    n += part.size();
+  };
+  if (!given.empty()) {
+    append(given);
+    text[n++] = '.';
+  }
+  for (char initial : initials) {
+    text[n++] = initial;
+    text[n++] = '.';
+  }
+  append(surname);
+  // A text starting with '/' would read as an O/R address in the "/" form.
+  if (text[0] == '/') return false;
+  for (size_t i = 0; i < n; ++i)
+    if (static_cast<unsigned char>(text[i]) < 0x20 || static_cast<unsigned char>(text[i]) >= 0x7F) return false;
+  const PersonalName back = SplitPersonalName({text, n});
+  if (back.given != given || back.surname != surname || std::string_view(back.initials, back.initialCount) != initials)
+    return false;
+  c.out.Put(std::string_view(text, n));
+  return true;
+}
+
+int32_t PutDomainDefined(Context& c, const model::DdaPair& pair) noexcept {
+  char typeText[kScratch], base[kScratch], variant[kScratch];
+  std::string_view type, printable, teletex;
+  const bool sevenBit = (c.format->flags & hvcnFMT_7BIT_ONLY) != 0;
+  // A pair held empty is written too (in the "/" form), so that the pairs
+  // after it keep their places.
+  bool held = HeldText(c.format, pair.type, typeText, &type);
+  if (type.empty() && !sevenBit) held = HeldText(c.format, TeletexPartner(pair.type), typeText, &type) || held;
+  held = HeldText(c.format, pair.value, base, &printable) || held;
+  if (!sevenBit) HeldText(c.format, TeletexPartner(pair.value), variant, &teletex);
+  if (!held && teletex.empty()) return hvcnSUCCESS;
+  const bool rfc822 = EqualNoCase(type, model::kForeignAddressType);
+  // The type, also an empty one, is passed as a text that exists.
+  if (type.data() == nullptr) type = std::string_view(typeText, 0);
+  // The "/" form's RFC-822 label stands for the type as it spells it.
+  if (c.form == Form::StdOr)
+    return type == model::kForeignAddressType ? PutItem(c, "RFC-822", {}, printable, teletex, pair.value, true)
+                                              : PutItem(c, "DD.", type, printable, teletex, pair.value, rfc822);
+  return PutItem(c, "DDA:", type, printable, teletex, pair.value, rfc822);
+}
+
+}  // namespace
+
+int32_t WriteComponents(hvcnFormat* format, Output& out, const WriteOptions& options) noexcept {
+  Context c{format, out, (options.flags & hvcnOR_ANNEXF) ? Form::AnnexF : Form::StdOr, options.flags};
+  auto skipped = [&](int slot) noexcept { return options.skip && options.skip[slot]; };
+  if (options.personalName && PutPersonalName(c, options.skip)) return hvcnSUCCESS;
+  for (const Slot slot : kLeadingOrder)
+    if (!skipped(slot))
+      if (int32_t status = PutSlot(c, slot)) return status;
+  for (const model::DdaPair& pair : model::kDdaPairs)
+    if (!skipped(pair.type))
+      if (int32_t status = PutDomainDefined(c, pair)) return status;
+  for (const Slot slot : kTrailingOrder)
+    if (!skipped(slot))
+      if (int32_t status = PutSlot(c, slot)) return status;
+  if (c.begun && c.form == Form::StdOr) out.Put('/');
+  return hvcnSUCCESS;
+}
+
+int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t flags) noexcept {
+  Output out(buffer, size);
+  WriteOptions options;
+  options.flags = flags;
+  if (int32_t status = WriteComponents(format, out, options)) {
+    buffer[0] = '\0';
+    return status;
+  }
+  return out.Finish();
+}
+
+}  // namespace hvcn::orname
