@@ -335,10 +335,6 @@ def _parse_flags(complete: bool, prefer_teletex: bool) -> int:
     return (_lib.PARSE_COMPLETE if complete else 0) | (_lib.PARSE_PREFER_TELETEX if prefer_teletex else 0)
 
 
-_PARSE_FLAGS = {(complete, teletex): _parse_flags(complete, teletex) for complete in (False, True)
-                for teletex in (False, True)}
-
-
 def _decode(data: bytes) -> str:
     return data.decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
 
@@ -547,26 +543,27 @@ class Name(Mapping[str, str]):
         >>> name.get("surname"), name.value("surname"), name.value("given-name")
         (None, 'M\u00fcller', 'John')
         """
+        kept = self._kept
         positions = _TWIN_POSITIONS.get(attribute)
+        if kept is not None and positions is not None and attribute is not True:
+            # Straight from the records: the twin's, then the attribute's own.
+            position, twin = positions
+            if twin is not None:
+                offset, length = _unpack_pair(kept, twin)
+                if 0 < length < _ABSENT:
+                    return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
+            offset, length = _unpack_pair(kept, position)
+            if length < _ABSENT:
+                return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
+            return default if length == _ABSENT else _FOREIGN_MARKER
         if positions is None and isinstance(attribute, str):
             positions = _TWIN_POSITIONS.get(attribute.lower())
-        kept = self._kept
-        if positions is None or kept is None or attribute is True:
-            twin_id = _TWINS.get(_attribute_id(attribute)) if positions is not None else None
-            if twin_id is not None:
-                text = self._mapping().get(_NAMES[twin_id])
-                if text:
-                    return text
-            return self.get(attribute, default)  # type: ignore[arg-type]
-        position, twin = positions
-        if twin is not None:
-            offset, length = _unpack_pair(kept, twin)
-            if 0 < length < _ABSENT:
-                return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
-        offset, length = _unpack_pair(kept, position)
-        if length < _ABSENT:
-            return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
-        return default if length == _ABSENT else _FOREIGN_MARKER
+        twin_id = _TWINS.get(_attribute_id(attribute)) if positions is not None else None
+        if twin_id is not None:
+            text = self.get(twin_id)
+            if text:
+                return text
+        return self.get(attribute, default)  # type: ignore[arg-type]
 
     @property
     def attributes(self) -> Dict[str, str]:
@@ -989,14 +986,23 @@ def parse(text: Text, format: FormatLike = None, *, complete: bool = True, prefe
     >>> hvcn.parse("John A. Smith", "%(NONCANON)").parts
     ('given-name', 'initials', 'surname')
     """
-    held = _default_format() if format is None else _format_of(format)
+    # The path of every parse, kept short: the format, the bytes, the call
+    # (Format._read).
+    if format is None:
+        try:
+            held = _local.default
+        except AttributeError:
+            held = _default_format()
+    else:
+        held = _format_of(format)
     if text.__class__ is str:
         data = text.encode(_LIBRARY_ENCODING, _TO_LIBRARY)  # type: ignore[union-attr]
         if 0 in data:
             data = _encode(text)
     else:
         data = _encode(text, encoding)
-    return held._read(data, context, _PARSE_FLAGS.get((complete, prefer_teletex)) or _parse_flags(complete, prefer_teletex))
+    return held._read(data, context, (_lib.PARSE_COMPLETE if complete else 0) |
+                      (_lib.PARSE_PREFER_TELETEX if prefer_teletex else 0))
 
 
 def readings(text: Text, format: FormatLike = None, *, complete: bool = True, prefer_teletex: bool = False,

@@ -242,8 +242,14 @@ def _declare(lib: Any) -> Any:
 
 
 lib, path = load()
-# hvcnParseName for the hot path: the same export without a prototype, so
-# that ctypes converts nothing. Its arguments are always the bytes of the
-# name, the format's address as a c_void_p, plain ints below 2**31, None
-# and a byref of a c_uint32.
-parse_name = getattr(_LOADER(path), "hvcnParseName")
+# hvcnParseName on the path of every parse: the same export without a
+# prototype, so that ctypes converts nothing (its arguments are always the
+# name's bytes, the format's address as a c_void_p, ints below 2**31, None
+# and a byref of a c_uint32), and called keeping the GIL, which a call of a
+# few hundred nanoseconds is cheaper without letting go.
+class _KeepingTheGil(ctypes.CDLL):
+    _func_flags_ = (ctypes._FUNCFLAG_STDCALL if _LOADER is not ctypes.CDLL  # type: ignore[attr-defined]
+                    else ctypes._FUNCFLAG_CDECL) | ctypes._FUNCFLAG_PYTHONAPI  # type: ignore[attr-defined]
+
+
+parse_name = _KeepingTheGil(path).hvcnParseName
