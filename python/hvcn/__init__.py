@@ -394,8 +394,8 @@ _Recipe = Tuple[int, Optional[str], bytes, int, int]
 # (nameBuffer) to the end of the standard attributes' records. A record's
 # first two words are its value's offset (from the start of the held text)
 # and length.
-_NAME_BUFFER_OFFSET: int = _lib.FormatStruct.nameBuffer.offset  # type: ignore[attr-defined]
-_SHAPE_OFFSET: int = _lib.FormatStruct.nameShape.offset  # type: ignore[attr-defined]
+_NAME_BUFFER_OFFSET: int = _lib.FormatStruct.nameBuffer.offset
+_SHAPE_OFFSET: int = _lib.FormatStruct.nameShape.offset
 _RECORD_SIZE = ctypes.sizeof(_lib.Attribute)
 _RECORDS_END = _lib.ATTRIBUTES_OFFSET + _lib.ATTRIBUTE_COUNT * _RECORD_SIZE
 _RECORD_BASE = _lib.ATTRIBUTES_OFFSET - _NAME_BUFFER_OFFSET
@@ -422,7 +422,8 @@ def _derive_slots() -> Tuple[Dict[int, int], bytes]:
             slots[record.id] = slot
     if len(slots) != len(_NAMES) or sorted(slots.values()) != list(range(len(slots))):
         raise ImportError("hvcn: the library's format does not keep the standard attributes first")
-    return slots, probe[_lib.ATTRIBUTES_OFFSET + len(slots) * _RECORD_SIZE:_RECORDS_END]
+    free: bytes = probe[_lib.ATTRIBUTES_OFFSET + len(slots) * _RECORD_SIZE:_RECORDS_END]  # type: ignore[assignment]
+    return slots, free
 
 
 _SLOTS, _NO_USER_RECORDS = _derive_slots()
@@ -483,7 +484,7 @@ class Name(Mapping[str, str]):
     context: int
     reading: int
 
-    def __getitem__(self, key: Union[str, int]) -> str:  # type: ignore[override]
+    def __getitem__(self, key: Union[str, int]) -> str:
         kept = self._kept
         if kept is not None:
             # A standard attribute is read straight from its record.
@@ -560,10 +561,13 @@ class Name(Mapping[str, str]):
             positions = _TWIN_POSITIONS.get(attribute.lower())
         twin_id = _TWINS.get(_attribute_id(attribute)) if positions is not None else None
         if twin_id is not None:
-            text = self.get(twin_id)
+            text = self.get(_NAMES[twin_id])
             if text:
                 return text
-        return self.get(attribute, default)  # type: ignore[arg-type]
+        try:
+            return self[attribute]
+        except KeyError:
+            return default
 
     @property
     def attributes(self) -> Dict[str, str]:
@@ -734,7 +738,7 @@ class Format:
         self._set_up()
         # User attributes come from the format string (or the profile's
         # reconfigured list): a parse finds those the set-up made.
-        self._has_users = self._raw[_USER_RECORDS] != _NO_USER_RECORDS
+        self._has_users = self._user_records() != _NO_USER_RECORDS
         self._hot = (self._shape, self._context, self._address, self._context_ref, self._raw, self._string,
                      self._has_users)
         # The recipe of the Name the format holds as it was made, if any.
@@ -749,7 +753,11 @@ class Format:
         """The format string, the configured default in place of ``None``."""
         if self._string:
             return self._string
-        return self._struct.formatString.decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
+        return str(self._struct.formatString.decode(_LIBRARY_ENCODING, _FROM_LIBRARY))
+
+    def _user_records(self) -> bytes:
+        records: bytes = self._raw[_USER_RECORDS]  # type: ignore[assignment]
+        return records
 
     def __repr__(self) -> str:
         return f"hvcn.Format({self._string!r})"
@@ -833,7 +841,7 @@ class Format:
         self._changed = False  # a fresh parse set the format up again
         name = _new_name(Name)
         name._recipe = self._holding = (_PARSED, format_string, data, context, flags)
-        name._kept = raw[_KEPT]
+        name._kept = raw[_KEPT]  # type: ignore[assignment]
         name._users = self._user_values() if has_users else ()
         name._text = None
         name.shape = shape[0]
@@ -887,12 +895,12 @@ class Format:
 
     def _format_text(self, escape: bool) -> str:
         flags = _lib.FN_REFORMAT | (_lib.FN_ESCAPE if escape else 0)
-        return self._into_output(lambda buffer, size: _c.hvcnFormatName(self._address, buffer, size, flags))
+        return self._into_output(lambda buffer, size: int(_c.hvcnFormatName(self._address, buffer, size, flags)))
 
     def _encode_held(self, type: int, skip_empty: bool) -> str:
         flags = _lib.TIF_ALWAYS_ENCODE | (_lib.TIF_SKIP_EMPTY if skip_empty else 0)
         return self._into_output(
-            lambda buffer, size: _c.hvcnTranslateInternalFormat(self._address, 0, None, type, buffer, size, flags))
+            lambda buffer, size: int(_c.hvcnTranslateInternalFormat(self._address, 0, None, type, buffer, size, flags)))
 
     def _into_output(self, call: Callable[[Any, int], int]) -> str:
         # Output that does not fit is asked for again in a larger buffer.
@@ -910,8 +918,8 @@ class Format:
         """A Name of what the format holds now."""
         name = _new_name(Name)
         name._recipe = self._holding = recipe
-        name._kept = self._raw[_KEPT]
-        users = self._has_users if recipe[0] == _PARSED else self._raw[_USER_RECORDS] != _NO_USER_RECORDS
+        name._kept = self._raw[_KEPT]  # type: ignore[assignment]
+        users = self._has_users if recipe[0] == _PARSED else self._user_records() != _NO_USER_RECORDS
         name._users = self._user_values() if users else ()
         name._text = None
         name.shape = self._shape[0]
@@ -988,6 +996,7 @@ def parse(text: Text, format: FormatLike = None, *, complete: bool = True, prefe
     """
     # The path of every parse, kept short: the format, the bytes, the call
     # (Format._read).
+    held: Format
     if format is None:
         try:
             held = _local.default

@@ -129,7 +129,7 @@ if ctypes.sizeof(FormatStruct) != FORMAT_SIZE:  # a broken mirror
         f"hvcn: the hvcnFormat mirror has {ctypes.sizeof(FormatStruct)} bytes, "
         f"the library's has {FORMAT_SIZE}"
     )
-ATTRIBUTES_OFFSET: int = FormatStruct.attributes.offset  # type: ignore[attr-defined]
+ATTRIBUTES_OFFSET: int = FormatStruct.attributes.offset
 
 _WINDOWS = sys.platform == "win32"
 # The 32-bit Windows DLL uses __stdcall; every other build has one convention.
