@@ -437,14 +437,24 @@ def _position(slot: int) -> int:
 
 
 # Where a standard attribute's record lies in what a Name keeps, by the
-# attribute's name or ID; and with it where its teletex twin's lies (or
-# None when it has none).
+# attribute's name or ID.
 _POSITIONS: Dict[Union[str, int], int] = {**{i: _position(slot) for i, slot in _SLOTS.items()},
                                           **{_NAMES[i]: _position(slot) for i, slot in _SLOTS.items()}}
-_TWIN_POSITIONS: Dict[Union[str, int], Tuple[int, Optional[int]]] = {
-    key: (position, _POSITIONS[_TWINS[_IDS[key] if isinstance(key, str) else key]]
-          if (_IDS[key] if isinstance(key, str) else key) in _TWINS else None)
-    for key, position in _POSITIONS.items()}
+
+
+def _reader(key: Union[str, int]) -> Tuple[Callable[[bytes, int], Tuple[int, ...]], int, bool]:
+    """How Name.value reads an attribute: one unpacking of its record and,
+    when it has a teletex twin, of the twin's (which lies further on)."""
+    attribute_id = _IDS[key] if isinstance(key, str) else key
+    position = _POSITIONS[attribute_id]
+    twin = _TWINS.get(attribute_id)
+    if twin is None:
+        return _unpack_pair, position, False
+    gap = _POSITIONS[twin] - position - 8
+    return struct.Struct(f"=II{gap}xII").unpack_from, position, True
+
+
+_READERS = {key: _reader(key) for key in _POSITIONS}
 
 
 class Name(Mapping[str, str]):
@@ -545,21 +555,22 @@ class Name(Mapping[str, str]):
         (None, 'M\u00fcller', 'John')
         """
         kept = self._kept
-        positions = _TWIN_POSITIONS.get(attribute)
-        if kept is not None and positions is not None and attribute is not True:
+        reader = _READERS.get(attribute)
+        if kept is not None and reader is not None and attribute is not True:
             # Straight from the records: the twin's, then the attribute's own.
-            position, twin = positions
-            if twin is not None:
-                offset, length = _unpack_pair(kept, twin)
-                if 0 < length < _ABSENT:
-                    return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
-            offset, length = _unpack_pair(kept, position)
+            unpack, position, has_twin = reader
+            if has_twin:
+                offset, length, twin_offset, twin_length = unpack(kept, position)
+                if 0 < twin_length < _ABSENT:
+                    return kept[twin_offset:twin_offset + twin_length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
+            else:
+                offset, length = unpack(kept, position)
             if length < _ABSENT:
                 return kept[offset:offset + length].decode(_LIBRARY_ENCODING, _FROM_LIBRARY)
             return default if length == _ABSENT else _FOREIGN_MARKER
-        if positions is None and isinstance(attribute, str):
-            positions = _TWIN_POSITIONS.get(attribute.lower())
-        twin_id = _TWINS.get(_attribute_id(attribute)) if positions is not None else None
+        if reader is None and isinstance(attribute, str):
+            reader = _READERS.get(attribute.lower())
+        twin_id = _TWINS.get(_attribute_id(attribute)) if reader is not None else None
         if twin_id is not None:
             text = self.get(_NAMES[twin_id])
             if text:
