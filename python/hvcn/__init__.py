@@ -2,8 +2,10 @@
 
 Reads what a user typed as a recipient (a personal name, a foreign address,
 an X.400 part), checks attribute values, writes names back as text under a
-format string, and converts names to and from the three internal forms,
-over the hvcn library (``libhvcn.so``, ``hvcn.dll``) through ctypes.
+format string, converts names to and from the three internal forms, and
+reads and writes O/R addresses in their standard forms (where the library
+has them), over the hvcn library (``libhvcn.so``, ``hvcn.dll``) through
+ctypes.
 
 >>> import hvcn
 >>> name = hvcn.parse("Smith, John (ext-42) /o=Org/c=US")
@@ -66,6 +68,7 @@ __all__ = [
     "error_text",
     "from_internal",
     "internet",
+    "orname",
     "parse",
     "readings",
     "validate",
@@ -387,8 +390,21 @@ def internet(text: Text, *, encoding: str = "utf-8") -> Optional[str]:
 # How a name was read, so that any thread's format can hold it again:
 # (kind, format string, text as the library read it, context word in or
 # internal type, flags).
-_PARSED, _DECODED = 0, 1
+_PARSED, _DECODED, _OR_ADDRESS = 0, 1, 2
+# The standard O/R address forms a text is read in, and written in.
+_OR_READ = {"auto": _lib.OR_FROM_AUTO, "annexf": _lib.OR_FROM_ANNEXF, "stdor": _lib.OR_FROM_STDOR}
+_OR_WRITE = {"stdor": 0, "annexf": _lib.OR_ANNEXF}
+_OR_LABELS = {None: 0, "short": _lib.OR_SHORT_LABELS, "long": _lib.OR_LONG_LABELS}
 _Recipe = Tuple[int, Optional[str], bytes, int, int]
+
+
+def _or_export(name: str) -> Any:
+    """An export of the standard O/R address forms, which older libraries lack."""
+    try:
+        return getattr(_c, name)
+    except AttributeError:
+        raise NotImplementedError(f"hvcn: the library {_lib.path} has no {name} (the standard O/R "
+                                  "address forms)") from None
 
 # A Name keeps one contiguous copy of the format from the held text
 # (nameBuffer) to the end of the standard attributes' records. A record's
@@ -658,6 +674,26 @@ class Name(Mapping[str, str]):
             raise ValueError(f"an internal type is 1, 2 or 3, not {type!r}")
         return self._held()._encode_held(type, skip_empty)
 
+    def orname(self, form: str = "stdor", *, labels: Optional[str] = None, teletex_escapes: bool = False) -> str:
+        """The name as an O/R address in a standard form: ``"stdor"``, the
+        RFC 2156 ``/`` form, or ``"annexf"``, the F.401 Annex F / RFC 1685
+        ``;`` form; ``labels`` ``"short"`` (``A``, ``P``, ``Q``) or
+        ``"long"`` (``ADMD``, ``PRMD``, ``GQ``) in either; with
+        ``teletex_escapes`` the ``/`` form writes teletex bytes as
+        ``{ddd}``. See docs/orname.md.
+
+        >>> name = hvcn.parse("Smith, John /o=Acme/c=US/a=ATTMAIL/p=Acme")
+        >>> name.orname(), name.orname("annexf")
+        ('/G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/', 'G=John;S=Smith;O=Acme;P=Acme;A=ATTMAIL;C=US')
+        """
+        if form not in _OR_WRITE or labels not in _OR_LABELS:
+            raise ValueError(f"an O/R address is written in form 'stdor' or 'annexf' with labels None, 'short' "
+                             f"or 'long', not {form!r} with {labels!r}")
+        write = _or_export("hvcnFormatORAddress")
+        flags = _OR_WRITE[form] | _OR_LABELS[labels] | (_lib.OR_TELETEX_ESCAPES if teletex_escapes else 0)
+        held = self._held()
+        return held._into_output(lambda buffer, size: int(write(held._address, buffer, size, flags)))
+
     # ----------------------------------------------------------------------
 
     def _compact(self) -> None:
@@ -701,7 +737,12 @@ class Name(Mapping[str, str]):
         kind, format_string, data, argument, flags = recipe
         held = _default_format() if format_string is None else _thread_format(format_string)
         if held._holding is not recipe:
-            status = held._parse(data, argument, flags) if kind == _PARSED else held._decode(argument, data)
+            if kind == _PARSED:
+                status = held._parse(data, argument, flags)
+            elif kind == _DECODED:
+                status = held._decode(argument, data)
+            else:
+                status = held._read_or_address(argument, data)
             if status != 0:  # the same call succeeded before
                 raise held._error(status)
             held._holding = recipe
@@ -814,6 +855,21 @@ class Format:
             raise self._error(status)
         return self._name((_DECODED, self._string, data, type, 0), 0, 1)
 
+    def orname(self, text: Text, *, form: str = "auto", encoding: str = "utf-8") -> Name:
+        """Reads an O/R address in a standard form: ``"annexf"``, the
+        F.401 Annex F / RFC 1685 ``;`` form (``G=John;S=Smith;C=US``),
+        ``"stdor"``, the RFC 2156 ``/`` form (``/G=John/S=Smith/C=US/``), or
+        ``"auto"``, the ``/`` form for a text that starts with ``/``, else
+        the ``;`` form. Raises :class:`Error` (``detail`` names the label at
+        fault and its column)."""
+        if form not in _OR_READ:
+            raise ValueError(f"an O/R address is read in form 'auto', 'annexf' or 'stdor', not {form!r}")
+        data = _encode(text, encoding)
+        status = self._read_or_address(_OR_READ[form], data)
+        if status != 0:
+            raise self._error(status)
+        return self._name((_OR_ADDRESS, self._string, data, _OR_READ[form], 0), 0, 1)
+
     def rs_list(self, *, user_only: bool = False) -> List[str]:
         """The names of the attributes this format covers (``hvcnGetRSList``):
         decimal IDs and user attribute names, or with ``user_only`` the marker
@@ -877,6 +933,15 @@ class Format:
         self._holding = None
         self._shape[0] = 0
         return _c.hvcnTranslateInternalFormat(self._address, type, data, 0, None, 0, 0)  # type: ignore[no-any-return]
+
+    def _read_or_address(self, flags: int, data: bytes) -> int:
+        # The read keeps the format's settings: they must be the defaults.
+        read = _or_export("hvcnParseORAddress")
+        if self._changed:
+            self._set_up()
+        self._holding = None
+        self._shape[0] = 0
+        return int(read(data, self._address, flags))
 
     def _set_up(self) -> None:
         """Sets the format up from its format string, every setting at its default."""
@@ -1044,3 +1109,13 @@ def from_internal(text: Text, type: int, format: FormatLike = None, *, encoding:
     ('Smith, John J.K.', 'Smith\\x1dJohn\\x1dJK')
     """
     return _format_of(format).from_internal(text, type, encoding=encoding)
+
+
+def orname(text: Text, format: FormatLike = None, *, form: str = "auto", encoding: str = "utf-8") -> Name:
+    """A name from an O/R address in a standard form (see :meth:`Format.orname`).
+
+    >>> name = hvcn.orname("/G=John/S=Smith/O=Acme/C=US/")
+    >>> name["surname"], name["admd"], str(name), name.orname("annexf")
+    ('Smith', ' ', 'Smith, John /o=Acme/c=US/a= ', 'G=John;S=Smith;O=Acme;A= ;C=US')
+    """
+    return _format_of(format).orname(text, form=form, encoding=encoding)

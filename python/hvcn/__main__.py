@@ -2,6 +2,8 @@
 
     python -m hvcn parse [--format F] [--open] [--prefer-teletex] [--internal T]
                          [--output-format F] [--all] [--lines] [--json] [NAME...]
+    python -m hvcn orname [--from auto|annexf|stdor|typed] [--to stdor|annexf|typed]
+                          [--labels short|long] [--format F] [--json] [TEXT...]
     python -m hvcn internet [--json] [NAME...]
     python -m hvcn version [--json]
 
@@ -111,14 +113,8 @@ def _print_reading(out: _Output, mode: str, source: str, reading: int, name: hvc
     words = ", ".join(_WORDS[part] for part in name.parts)
     values = [(record, _info(record.id)) for record in name.records if record.value]
     if mode == "json":
-        items = []
-        for record, info in values:
-            items.append("{" + f'"id":{record.id},"name":{json_string(info.name if info else record.name)},'
-                         f'"tag":{json_string(info.tag if info else "")},'
-                         f'"teletex":{"true" if _is_teletex(info) else "false"},'
-                         f'"value":{json_string(record.value)}' + "}")
         text = (f'{{"name":{json_string(source)},"status":0,"reading":{reading},"shape":{name.shape},'
-                f'"context":{name.context},"words":{json_string(words)},"attributes":[{",".join(items)}]')
+                f'"context":{name.context},"words":{json_string(words)},"attributes":{_attributes_json(name)}')
         if internal is not None:
             text += f',"internal":{json_string(internal)}'
         if output is not None:
@@ -213,6 +209,63 @@ def _print_failure(out: _Output, mode: str, source: str, error: hvcn.Error) -> N
         out.line(f"{source}\terror {int(error.status)}\t{error.text}")
 
 
+def _attributes_json(name: Optional[hvcn.Name]) -> str:
+    """The attributes array of parse --json."""
+    items = []
+    for record in name.records if name is not None else ():
+        if not record.value:
+            continue
+        info = _info(record.id)
+        items.append("{" + f'"id":{record.id},"name":{json_string(info.name if info else record.name)},'
+                     f'"tag":{json_string(info.tag if info else "")},'
+                     f'"teletex":{"true" if _is_teletex(info) else "false"},"value":{json_string(record.value)}' + "}")
+    return "[" + ",".join(items) + "]"
+
+
+def _orname(options: argparse.Namespace, out: _Output, stdin: BinaryIO) -> int:
+    if options.gateway is not None or options.table is not None or "rfc822" in (options.from_form, options.to_form):
+        out.error("orname: the RFC 822 forms (--gateway, --table, rfc822) are the hvcn tool's")
+        return _USAGE
+    if options.from_form not in ("auto", "annexf", "stdor", "typed") or \
+            options.to_form not in ("stdor", "annexf", "typed"):
+        out.error("orname: --from takes auto, annexf, stdor, rfc822 or typed; --to stdor, annexf, typed or rfc822")
+        return _USAGE
+    if options.labels not in (None, "short", "long"):
+        out.error("orname: --labels takes short or long")
+        return _USAGE
+    try:
+        form = hvcn.Format(options.format)
+    except hvcn.Error as error:
+        out.error(f"format: {int(error.status)}: {error.text} {error.detail}")
+        return _FAILED
+    exit_status = 0
+    for source in _inputs(options.names, stdin):
+        name: Optional[hvcn.Name] = None
+        output, failure = "", None
+        try:
+            if options.from_form == "typed":
+                name = form.parse(source)
+            else:
+                name = form.orname(source, form=options.from_form)
+            if options.to_form == "typed":
+                output = name.format()
+            else:
+                output = name.orname(options.to_form, labels=options.labels)
+        except hvcn.Error as error:
+            failure, exit_status = error, _FAILED
+        if options.json:
+            status = int(failure.status) if failure else 0
+            out.line(f'{{"input":{json_string(source)},"status":{status},'
+                     f'"error":{json_string(failure.text if failure else "")},'
+                     f'"detail":{json_string(failure.detail if failure else "")},"output":{json_string(output)},'
+                     f'"attributes":{_attributes_json(name)}}}')
+        elif failure is None:
+            out.line(output)
+        else:
+            out.line(f"error {failure}")
+    return exit_status
+
+
 def _internet(options: argparse.Namespace, out: _Output, stdin: BinaryIO) -> int:
     exit_status = 0
     for source in _inputs(options.names, stdin):
@@ -246,6 +299,7 @@ commands over the Python package.
 
 commands:
   parse      Read typed names: their attributes, the reading chosen and the readings left.
+  orname     Read and write O/R addresses in their standard forms (RFC 1685, RFC 2156).
   internet   Tell whether names are internet (RFC 822) mailboxes and print them normalised.
   version    Print the library's version text and interface number.
 
@@ -270,6 +324,23 @@ def _command_parsers() -> dict:  # type: ignore[type-arg]
     parse.add_argument("--json", action="store_true", help="one JSON object per name (per reading with --all)")
     parse.add_argument("names", nargs="*", metavar="NAME")
     parse.set_defaults(run=_parse)
+    orname = argparse.ArgumentParser(
+        prog="python -m hvcn orname",
+        description="Reads each address in the form --from says (auto: the \"/\" form when it starts with '/', "
+        "else the \";\" form; typed: a typed name under --format) and writes it in the form --to says. Without "
+        "TEXT, addresses are read from standard input, one a line; each gives one line (the written form, or "
+        "error N: text detail) or one JSON object. The RFC 822 forms are the hvcn tool's.")
+    orname.add_argument("--from", dest="from_form", metavar="FORM", default="auto",
+                        help="auto (the default), annexf, stdor or typed")
+    orname.add_argument("--to", dest="to_form", metavar="FORM", default="stdor",
+                        help="stdor (the default), annexf or typed")
+    orname.add_argument("--labels", metavar="KIND", help="short (A=, P=, Q=) or long (ADMD=, PRMD=, GQ=) labels")
+    orname.add_argument("--format", metavar="F", help="format string of typed names (default: the configured one)")
+    orname.add_argument("--gateway", metavar="DOMAIN", help=argparse.SUPPRESS)
+    orname.add_argument("--table", metavar="FILE", help=argparse.SUPPRESS)
+    orname.add_argument("--json", action="store_true", help="one JSON object per address")
+    orname.add_argument("names", nargs="*", metavar="TEXT")
+    orname.set_defaults(run=_orname)
     internet = argparse.ArgumentParser(
         prog="python -m hvcn internet",
         description="Tell whether names are internet (RFC 822) mailboxes: prints yes and the mailbox "
@@ -281,7 +352,7 @@ def _command_parsers() -> dict:  # type: ignore[type-arg]
                                       description="Print the library's version text and interface number.")
     version.add_argument("--json", action="store_true", help="one JSON object")
     version.set_defaults(run=_version)
-    return {"parse": parse, "internet": internet, "version": version}
+    return {"parse": parse, "orname": orname, "internet": internet, "version": version}
 
 
 def main(arguments: Optional[Sequence[str]] = None, stdin: Optional[BinaryIO] = None,

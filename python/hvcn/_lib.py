@@ -43,6 +43,13 @@ INFO_RS_USER_ONLY = 9
 INFO_OU_TAGS = 12
 INFO_X400_PERSONAL = 13
 INFO_NO_FOREIGN = 17
+OR_FROM_AUTO = 0x00
+OR_FROM_ANNEXF = 0x01
+OR_FROM_STDOR = 0x02
+OR_ANNEXF = 0x01
+OR_LONG_LABELS = 0x02
+OR_SHORT_LABELS = 0x04
+OR_TELETEX_ESCAPES = 0x08
 AINFO_ASCII_ONLY = 0x0001
 AINFO_TELETEX = 0x0002
 CLASS_PRINTABLE = 5000
@@ -162,6 +169,11 @@ _EXPORTS = (
     ("hvcnParseInternetName", _u32, (c_char_p, _ptr)),
     ("hvcnIsGSETBInternetName", _u32, (c_char_p,)),
 )
+# The standard O/R address forms, in libraries that have them.
+_OPTIONAL_EXPORTS = (
+    ("hvcnParseORAddress", _i32, (c_char_p, _ptr, _u32)),
+    ("hvcnFormatORAddress", _i32, (_ptr, _ptr, _u32, _u32)),
+)
 
 
 def _places() -> List[Tuple[str, str]]:
@@ -230,7 +242,7 @@ def _declare(lib: Any) -> Any:
     missing = [name for name, _, _ in _EXPORTS if not hasattr(lib, name)]
     if missing:
         raise OSError(f"not an hvcn library of interface {INTERFACE_NUMBER}: no {', '.join(missing)}")
-    for name, result, arguments in _EXPORTS:
+    for name, result, arguments in _EXPORTS + tuple(e for e in _OPTIONAL_EXPORTS if hasattr(lib, e[0])):
         function = getattr(lib, name)
         function.restype = result
         function.argtypes = arguments

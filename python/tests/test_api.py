@@ -164,7 +164,13 @@ def test_threads_each_use_formats_of_their_own():
 
 
 def test_docstring_examples():
-    assert doctest.testmod(hvcn, extraglobs={"hvcn": hvcn}).failed == 0
+    # Those of the standard O/R address forms where the library has them.
+    forms = hasattr(hvcn._lib.lib, "hvcnParseORAddress")
+    runner = doctest.DocTestRunner()
+    for example in doctest.DocTestFinder().find(hvcn, extraglobs={"hvcn": hvcn}):
+        if forms or "orname" not in example.name:
+            runner.run(example)
+    assert runner.tries > 20 and runner.failures == 0
 
 
 def run_python(code, **environment):
