@@ -6,6 +6,9 @@
 #   scripts/install-deps.sh windows   build + GoogleTest sources, the mingw-w64
 #                                     cross compilers and Wine (64-bit) to run
 #                                     the Windows tests
+#   scripts/install-deps.sh python    build + Debian's venv, pip, pytest and
+#                                     python-nameparser (the Python package's
+#                                     tests and benchmark)
 set -eu
 
 job=${1:-build}
@@ -14,7 +17,8 @@ case "$job" in
   build) ;;
   test) packages="$packages googletest clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
   windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64" ;;
-  *) echo "usage: $0 build|test|windows" >&2; exit 2 ;;
+  python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser" ;;
+  *) echo "usage: $0 build|test|windows|python" >&2; exit 2 ;;
 esac
 
 missing=""

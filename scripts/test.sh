@@ -4,6 +4,8 @@
 #   asan           clang with AddressSanitizer and UBSan
 #   mingw-i686     the 32-bit Windows DLL; its export table is checked
 #   mingw-x86_64   the 64-bit Windows DLL; the test programs run under Wine
+# then the Python package's tests over the default build, and the robustness
+# runs.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -14,6 +16,18 @@ for preset in default asan mingw-i686 mingw-x86_64; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+# --- Python package ----------------------------------------------------------
+# `pip install ./python` into a fresh virtual environment of Debian's Python
+# (its pytest and nameparser visible), then its tests against the default
+# build's library and tool.
+echo "=== python"
+scripts/install-deps.sh python
+venv=$(mktemp -d)
+/usr/bin/python3 -m venv --system-site-packages "$venv"
+"$venv/bin/python" -m pip install --quiet ./python
+HVCN_LIBRARY="$PWD/build/default/lib/libhvcn.so" "$venv/bin/python" -m pytest -q python/tests
+rm -rf "$venv"
+# -----------------------------------------------------------------------------
 # --- Robustness: threads, memory, fuzzing -----------------------------------
 # ThreadSanitizer over the whole suite; valgrind memcheck over the unit, API
 # and replay tests of the default build; then each fuzz target for a short
