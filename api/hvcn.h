@@ -203,6 +203,33 @@ enum hvcnValueClass {
   hvcnCLASS_TELETEX_OR_PRINTABLE = 5003
 };
 
+/** hvcnAttributeInfo.valueClass of the attributes whose check is none of
+ *  the four classes (hvcnValidateAttribute does not take these numbers). */
+#define hvcnCHECK_NONE 0             /* every value is refused (PSAP address)   */
+#define hvcnCHECK_COUNTRY 5100       /* two letters or three digits             */
+#define hvcnCHECK_TERMINAL_TYPE 5101 /* up to three digits, below 257           */
+#define hvcnCHECK_POSTAL_LINES 5102  /* lines split by 0x18, each printable 30  */
+
+/** hvcnAttributeInfo.flags: a String value holding a byte above 0x7F is
+ *  refused (the domain-defined values). */
+#define hvcnAINFO_ASCII_ONLY 0x0001u
+/** hvcnAttributeInfo.flags: the attribute holds teletex text (a teletex
+ *  variant; ff is its own). */
+#define hvcnAINFO_TELETEX 0x0002u
+
+/** What the library knows of one standard attribute (hvcnGetAttributeInfo). */
+typedef struct hvcnAttributeInfo {
+  int32_t id;          /* the attribute ID                                     */
+  int32_t valueClass;  /* hvcnCLASS_* or hvcnCHECK_*: hvcnValidateAttribute's check */
+  int32_t maxLength;   /* its default maximum; 0 where the check has its own  */
+  int32_t twinId;      /* teletex twin: a variant's base, a base's variant; 0 */
+  uint32_t flags;      /* hvcnAINFO_*                                          */
+  char name[32];       /* "surname", "given-name", "ddav1-tx" (the hvcn tool)  */
+  char tag[12];        /* X.400 tag now in force ("s", "dd."); "" when none    */
+  char label[16];      /* standard O/R address label ("S", "OU1", "ADMD")      */
+  char shortLabel[8];  /* the short label where it differs ("A"); else ""      */
+} hvcnAttributeInfo;
+
 /* ------------------------------------------------------------------------ */
 /* Token IDs                                                                */
 /* ------------------------------------------------------------------------ */
@@ -455,6 +482,15 @@ HVCN_API int32_t HVCN_CALL hvcnValidateString(const char* value,
 HVCN_API int32_t HVCN_CALL hvcnValidateTeletexOrPString(const char* value,
                                                         int32_t maxLength,
                                                         int32_t* needsTeletex) HVCN_NOEXCEPT;
+
+/** Describes a standard attribute (IDs 1 to 82, without 45-50, 69, 79):
+ *  its name, current X.400 tag, check, default maximum, teletex twin and
+ *  standard O/R address labels. size is sizeof(hvcnAttributeInfo); a smaller
+ *  size gives hvcnERR_BUFFER_TOO_SMALL, an ID that names no standard
+ *  attribute hvcnERR_UNKNOWN_ATTRIBUTE; nothing is written then. */
+HVCN_API int32_t HVCN_CALL hvcnGetAttributeInfo(int32_t attributeId,
+                                                hvcnAttributeInfo* info,
+                                                uint32_t size) HVCN_NOEXCEPT;
 
 /* Format strings and settings ------------------------------------------------ */
 

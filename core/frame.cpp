@@ -1,5 +1,7 @@
 #include "core/frame.h"
 
+#include <string_view>
+
 #include "core/strings.h"
 
 namespace hvcn {
@@ -23,6 +25,17 @@ int32_t ApiFrame::Finish(int32_t status) const noexcept {
   Abort(status);
   ReturnLineOnly(status);
   return status;
+}
+
+void ApiFrame::ShowOutput(const char* label, const char* buffer, uint32_t size, bool wrote) noexcept {
+  if (!trace::On(trace::kApi)) return;
+  char shown[trace::kLineSize / 2] = "<NULL>";
+  if (buffer) {
+    size_t n = 0;
+    while (wrote && n < size && n < sizeof shown - 1 && buffer[n]) ++n;
+    CopyBounded(shown, sizeof shown, std::string_view(buffer, n));
+  }
+  trace::Line(trace::tag::kApiReturn, "%s=\"%s\"", label, shown);
 }
 
 void RecordDetail(hvcnFormat* format, uint16_t id) noexcept {

@@ -42,6 +42,11 @@ class ApiFrame {
   // The return line alone (for exports that write the status text earlier).
   void ReturnLineOnly(int32_t status) const noexcept;
 
+  // `label="text"` under "API_RETURN___" (trace bit 0x0001): what the call
+  // wrote into a caller's buffer, never read past its size; "<NULL>" for no
+  // buffer, "" when the call wrote nothing there.
+  static void ShowOutput(const char* label, const char* buffer, uint32_t size, bool wrote) noexcept;
+
  private:
   const char* name_;
   ReturnLine style_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/strings.h"
 #include "core/text_format.h"
 
@@ -42,8 +43,7 @@ constexpr Attempt kAttempts[] = {{true, true}, {false, false}, {false, true}, {f
 char g_report[1024];
 
 void ToLower(char* text) noexcept {
-  for (; *text; ++text)
-    if (*text >= 'A' && *text <= 'Z') *text = static_cast<char>(*text - 'A' + 'a');
+  for (; *text; ++text) *text = ascii::Lower(*text);
 }
 
 void Append(char* out, size_t size, const char* text) noexcept {
@@ -143,8 +143,7 @@ os::Module SelectResourceModule(os::Module self) noexcept {
     size_t cut = 0;
     for (size_t i = 0; path[i]; ++i)
       if (path[i] == '/' || path[i] == '\\' || path[i] == ':') cut = i + 1;
-    std::memcpy(dir, path, cut);
-    dir[cut] = '\0';
+    CopyBounded(dir, sizeof dir, std::string_view(path, cut));
     directory = dir;
   }
   return LoadResourceLibrary(nullptr, directory);

@@ -6,7 +6,6 @@
 #include "core/resource_library.h"
 #include "core/strings.h"
 #include "core/trace.h"
-#include "model/tag_names.h"
 
 namespace hvcn {
 namespace {
@@ -48,7 +47,7 @@ bool LibraryStartup(os::Module self) noexcept {
 
   // 6. Boolean words; 7. tag names and the DDA prefix.
   LoadProcessBoolWords(module);
-  model::LoadTagNames(module);
+  LoadTagNamesAtStartup(module);
 
   // 8. The process wildcard character.
   char wildcard[2];

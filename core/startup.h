@@ -13,4 +13,9 @@ bool LibraryStartup(os::Module self) noexcept;
 // True once start-up has run in this process.
 bool StartupDone() noexcept;
 
+// The start-up step of the address model, which the core runs without
+// knowing the model: the X.400 tag names and their profile overrides, read
+// from the module that holds the strings. Defined in model/tag_names.cpp.
+void LoadTagNamesAtStartup(os::Module strings) noexcept;
+
 }  // namespace hvcn

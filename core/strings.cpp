@@ -3,7 +3,10 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <string_view>
 
+#include "core/ascii.h"
+#include "core/numbers.h"
 #include "core/trace.h"
 
 namespace hvcn {
@@ -17,10 +20,6 @@ constexpr int32_t kNameSize = 40;
 
 constexpr int kBoolSeparator = 5;
 
-char AsciiLower(char c) noexcept {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 }  // namespace
 
 os::Module ResourceModule() noexcept {
@@ -32,20 +31,6 @@ void SetResourceModule(os::Module module) noexcept {
   g_resourceModule.store(module, std::memory_order_relaxed);
 }
 
-bool EqualNoCase(const char* a, const char* b) noexcept {
-  for (;; ++a, ++b) {
-    if (AsciiLower(*a) != AsciiLower(*b)) return false;
-    if (*a == '\0') return true;
-  }
-}
-
-void CopyText(char* out, size_t size, const char* text) noexcept {
-  if (!out || size == 0) return;
-  size_t n = text ? std::strlen(text) : 0;
-  if (n > size - 1) n = size - 1;
-  if (n) std::memcpy(out, text, n);
-  out[n] = '\0';
-}
 
 bool LoadLocalString(os::Module module, uint16_t id, char* buffer, int32_t size) noexcept {
   if (!buffer || size <= 0) return false;
@@ -122,7 +107,7 @@ int GetProfileBool(os::Module module, uint16_t section, uint16_t key, bool fallb
         continue;
       }
       const char* word = words->entries[e];
-      if (word[0] != '\0' && EqualNoCase(word, text)) {
+      if (word[0] != '\0' && ascii::EqualNoCase(std::string_view(word), std::string_view(text))) {
         result = current;
         break;
       }
@@ -132,36 +117,7 @@ int GetProfileBool(os::Module module, uint16_t section, uint16_t key, bool fallb
   return result;
 }
 
-int32_t ParseNumber(const char* text, const char** end) noexcept {
-  const char* p = text;
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  unsigned base = 10;
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') &&
-      ((p[2] >= '0' && p[2] <= '9') || ((p[2] | 0x20) >= 'a' && (p[2] | 0x20) <= 'f'))) {
-    base = 16;
-    p += 2;
-  } else if (p[0] == '0') {
-    base = 8;
-  }
-  const char* digits = p;
-  int64_t value = 0;
-  for (;; ++p) {
-    unsigned d;
-    char c = *p;
-    if (c >= '0' && c <= '9') d = static_cast<unsigned>(c - '0');
-    else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') d = static_cast<unsigned>((c | 0x20) - 'a' + 10);
-    else break;
-    if (d >= base) break;
-    if (value <= INT64_C(0x100000000)) value = value * base + d;
-  }
-  if (end) *end = p == digits ? text : p;
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
+int32_t ParseNumber(const char* text, const char** end) noexcept { return ReadInteger(text, 0, end); }
 
 int32_t GetProfileNumber(os::Module module, uint16_t section, uint16_t key,
                          int32_t fallback) noexcept {

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/copy.h"
 #include "core/platform/os.h"
 
 namespace hvcn {
@@ -82,10 +83,5 @@ int32_t GetProfileNumber(os::Module module, uint16_t section, uint16_t key,
 // stopped (the start when no digit was read).
 int32_t ParseNumber(const char* text, const char** end) noexcept;
 
-// Case-insensitive comparison of whole ASCII strings.
-bool EqualNoCase(const char* a, const char* b) noexcept;
-
-// Bounded copy: at most size - 1 bytes, always terminated (size > 0).
-void CopyText(char* out, size_t size, const char* text) noexcept;
 
 }  // namespace hvcn

@@ -43,10 +43,7 @@ void WriteTo(os::FileHandle file, const char* tagText, const char* text) noexcep
 void SetLevel(uint16_t level) noexcept { g_level.store(level, std::memory_order_relaxed); }
 
 void SetLogFile(const char* name) noexcept {
-  size_t n = name ? std::strlen(name) : 0;
-  if (n > sizeof g_logFile - 1) n = sizeof g_logFile - 1;
-  if (n) std::memcpy(g_logFile, name, n);
-  g_logFile[n] = '\0';
+  CopyText(g_logFile, sizeof g_logFile, name);
 }
 
 const char* LogFile() noexcept { return g_logFile; }
@@ -95,8 +92,7 @@ void DumpFormat(const hvcnFormat* f) noexcept {
     if (a.valueLength == hvcnVALUE_ABSENT) continue;
     if (a.id != 0) {
       char name[sizeof a.name + 1];
-      std::memcpy(name, a.name, sizeof a.name);
-      name[sizeof a.name] = '\0';
+      CopyBounded(name, sizeof name, std::string_view(a.name, strnlen(a.name, sizeof a.name)));
       line("hvcnAttribute[%d]{%u, %u, %d, '%s'}", i, a.valueOffset, a.valueLength, a.id, name);
     } else {
       WriteTo(file, tag::kData, "hvcnAttribute{UNDEFINED}");
@@ -110,8 +106,7 @@ void DumpFormat(const hvcnFormat* f) noexcept {
       line("(char)0x%2x", static_cast<unsigned char>(c));
   }
   char detail[sizeof f->errorDetail + 1];
-  std::memcpy(detail, f->errorDetail, sizeof f->errorDetail);
-  detail[sizeof f->errorDetail] = '\0';
+  CopyBounded(detail, sizeof detail, std::string_view(f->errorDetail, strnlen(f->errorDetail, sizeof f->errorDetail)));
   WriteTo(file, tag::kData, detail);
   line("%ld (0x%lx)", static_cast<int32_t>(f->flags), static_cast<int32_t>(f->flags));
   line("END: Contents of format structure %Fp", static_cast<const void*>(f));

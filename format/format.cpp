@@ -39,7 +39,7 @@ const CachedDefaults& ReadCachedDefaults(CachedDefaults& local) noexcept {
   GetProfileText(module, kSectionNameParsing, kSettingReconfigured, "", d.reconfigured, sizeof d.reconfigured);
   GetProfileText(module, kSectionNameParsing, kSettingComma, ",", d.comma, sizeof d.comma);
   GetProfileText(module, kSectionNameParsing, kSettingSlash, "/", d.slash, sizeof d.slash);
-  d.x400Mask = GetProfileNumber(module, kSectionNameParsing, kSettingX400Mask, 43);
+  d.x400Mask = GetProfileNumber(module, kSectionNameParsing, kSettingX400Mask, model::kTagCount);
   d.rsUserOnly = GetProfileBool(module, kSectionNameParsing, kSettingRsUserOnly, true, words);
   d.sevenBitOnly = GetProfileBool(module, kSectionNameParsing, kSettingSevenBitOnly, false, words);
   d.complex = GetProfileBool(module, kSectionNameParsing, kSettingComplex, true, words);
@@ -99,13 +99,17 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
   if (format->wildcardChar[0] != ProcessWildcard()) return false;
   const char* name = format->tokens[0].name;
   if (name && (name < format->formatString || name >= format->formatString + kFormatStringSize)) return false;
-  // Besides the values, parsing changed the token texts, which the splitter
-  // resets first, and the held name's flags, which the name reset clears and
-  // the parse sets again.
+  // Besides the values, parsing changed the token texts and the held name's
+  // flags, which the name reset clears and the parse sets again.
   const int inUse = format->reserved[kRecordsInUse];
   for (int slot = 0; slot < inUse && slot < model::kSlotCount; ++slot) {
     format->attributes[slot].valueOffset = 0;
     format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
+  }
+  for (auto& token : format->tokens) {
+    token.valueOffset = 0;
+    token.valueLength = hvcnVALUE_ABSENT;
+    token.tokenFlags &= hvcnTOK_LAST;
   }
   format->nameType = 0;
   ResetNameText(format);

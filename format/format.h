@@ -39,10 +39,25 @@ enum class CatalogueValues { kEmpty, kAbsent };
 // standard catalogue, separators, mask, wildcard and flags. 0 on success.
 int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values = CatalogueValues::kEmpty) noexcept;
 
+// hvcnParseFormatString, frame lines and argument checks included:
+// initialises the format, applies the configured defaults and parses the
+// format string (NULL keeps the configured default).
+int32_t ParseFormatStringFramed(const char* formatString, hvcnFormat* format) noexcept;
+
 // The start of every fresh parse of a name: the format is set up again from
 // (at most 255 characters of) its own format string as hvcnParseFormatString
 // does (its status does not matter to the parse), and the held name is reset.
+// A format marked by its last set-up only has the parse's traces undone;
+// builds without NDEBUG check that against the full set-up and abort when
+// the two differ.
 void ReparseFormatForName(hvcnFormat* format) noexcept;
+
+// hvcnChangeInputFormat and hvcnChangeOutputFormat after their checks.
+int32_t ChangeInputFormat(hvcnFormat* format, const char* formatString) noexcept;
+int32_t ChangeOutputFormat(hvcnFormat* format, const char* formatString) noexcept;
+
+// The format's dump, when data tracing is on.
+void DumpIfTracing(const hvcnFormat* format) noexcept;
 
 // Setting a format up again from its own format string rebuilds exactly what
 // the last set-up built, unless something other than a parse changed the

@@ -1,10 +1,15 @@
 #include "format/format_info.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/strings.h"
 #include "core/trace.h"
+#include "format/format.h"
 #include "model/catalogue.h"
 #include "model/tag_names.h"
 
@@ -41,7 +46,7 @@ constexpr InfoType kInfoTypes[] = {
     {Kind::Flag, hvcnFMT_NO_FOREIGN, nullptr},      // 17
 };
 
-constexpr int32_t kMaxX400Mask = 43;
+constexpr int32_t kMaxX400Mask = model::kTagCount;  // the mask counts X.400 tag indexes
 constexpr size_t kEscapeListSize = sizeof(hvcnFormat::escapeList);
 constexpr size_t kReconfiguredNameLength = 24;
 constexpr size_t kMaxTagName = 10;
@@ -62,7 +67,7 @@ char* SeparatorField(hvcnFormat* format, uint16_t type) noexcept {
 }
 
 // A reconfigured entry that names a slot, else -1.
-int ReconfiguredSlot(const hvcnFormat* format, int k) noexcept {
+int ReconfiguredSlot(const hvcnFormat* format, size_t k) noexcept {
   int32_t entry = format->reconfigured[k];
   return (entry >= 0 && entry < model::kSlotCount) ? entry : -1;
 }
@@ -98,7 +103,7 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
   size_t used = 0;
   size_t afterLastName = 0;
   int32_t status = hvcnSUCCESS;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < std::size(format->reconfigured); ++k) {
     int slot = ReconfiguredSlot(format, k);
     if (slot < 0) {
       if (used + 2 > size) {
@@ -112,10 +117,8 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
     const hvcnAttribute& record = format->attributes[slot];
     size_t n = model::NameLength(record);
     if (used + n + 2 > size) {
-      char name[sizeof record.name];
-      std::memcpy(name, record.name, n);
-      name[n] = '\0';
-      trace::If(trace::kError, trace::tag::kError, "Couldn't add '%s' to reconfigured attributes list", name);
+      trace::If(trace::kError, trace::tag::kError, "Couldn't add '%s' to reconfigured attributes list",
+                model::NameText(record).text);
       status = hvcnERR_BUFFER_TOO_SMALL;
       break;
     }
@@ -130,12 +133,9 @@ int32_t GetReconfigured(const hvcnFormat* format, char* text, uint16_t size) noe
 
 int32_t GetEscapeList(const hvcnFormat* format, char* text, uint16_t size) noexcept {
   char list[kEscapeListSize];
-  const void* end = std::memchr(format->escapeList, '\0', kEscapeListSize);
-  size_t n = end ? static_cast<size_t>(static_cast<const char*>(end) - format->escapeList) : kEscapeListSize - 1;
-  std::memcpy(list, format->escapeList, n);
-  list[n] = '\0';
+  const size_t n = CopyBounded(list, sizeof list, std::string_view(format->escapeList, strnlen(format->escapeList, kEscapeListSize)));
   if (size > n) {
-    std::memcpy(text, list, n + 1);
+    CopyBounded(text, size, std::string_view(list, n));
     return hvcnSUCCESS;
   }
   trace::If(trace::kError, trace::tag::kError, "Escape list '%s' too long for buffer size %d", list,
@@ -183,23 +183,6 @@ int32_t SetOutputIds(hvcnFormat* format, const void* data) noexcept {
   }
 }
 
-// A base-10 number at the start of text, as strtol reads it.
-int32_t LeadingNumber(const char* text) noexcept {
-  const char* p = text;
-  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  int64_t value = 0;
-  while (*p >= '0' && *p <= '9') {
-    if (value <= INT32_MAX) value = value * 10 + (*p - '0');
-    ++p;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
 int32_t SetTagName(const void* data) noexcept {
   hvcnTagNameInfo info;
   std::memcpy(&info, data, sizeof info);
@@ -224,9 +207,13 @@ int32_t SetTagName(const void* data) noexcept {
     return hvcnERR_BAD_PARAMETER;
   }
   // The table holds 9 characters: a name of 10 is stored cut to 9.
-  model::SetTagName(model::SlotOfId(id), info.name);
-  trace::If(trace::kData, trace::tag::kData, "Set new attribute name ID:%d to '%s'", id,
-            model::TagName(model::SlotOfId(id)));
+  const int index = model::TagOf(model::SlotOfId(id));
+  model::SetTagName(index, info.name);
+  if (trace::On(trace::kData)) {
+    char stored[model::kTagNameSize];
+    model::CopyTagName(index, stored, sizeof stored);
+    trace::Line(trace::tag::kData, "Set new attribute name ID:%d to '%s'", id, stored);
+  }
   return hvcnSUCCESS;
 }
 
@@ -263,6 +250,7 @@ GetResult GetFormatInfo(hvcnFormat* format, void* data, uint16_t size, uint16_t 
 }
 
 int32_t SetFormatInfo(hvcnFormat* format, const void* data, uint16_t type) noexcept {
+  ForgetSetUp(format);  // whatever the type changes, the next parse sets up in full
   const InfoType& info = TypeOf(type);
   switch (info.kind) {
     case Kind::OutputIds:
@@ -336,44 +324,38 @@ int32_t SetFlag(hvcnFormat* format, uint16_t flag, uint32_t value) noexcept {
 
 int32_t SetReconfigured(hvcnFormat* format, const char* text) noexcept {
   if (text[0] == '\0') return hvcnSUCCESS;
-  // Items are cut out of a copy; the caller's text is never written to.
-  char copy[1024];
-  CopyText(copy, sizeof copy, text);
-  char* p = copy;
-  for (int k = 0; k < 4; ++k) {
+  // Items are read in place, bounded by their commas: the caller's text is
+  // read whole and never written to.
+  const char* p = text;
+  for (size_t k = 0; k < std::size(format->reconfigured); ++k) {
     if (*p == '\0') {
       format->reconfigured[k] = -1;
       continue;
     }
-    char* item = p;
-    char* comma = const_cast<char*>(FindChar(item, ','));
-    if (comma) {
-      *comma = '\0';
-      p = comma + 1;
-    } else {
-      p = item + std::strlen(item);
-    }
-    int32_t number = LeadingNumber(item);
+    const char* item = p;
+    const char* comma = FindChar(item, ',');
+    const size_t length = comma ? static_cast<size_t>(comma - item) : std::strlen(item);
+    p = comma ? comma + 1 : item + length;
+    // A number at the start of the item (strtol's reading stops at the comma).
+    int32_t number = ReadInteger(item, 10);
     if (number < 1) {
-      if (item[0] == '\0') {
+      if (length == 0) {
         format->reconfigured[k] = -1;
-        trace::If(trace::kInfo, trace::tag::kInformation, "Attribute number '%d' has not been reconfigured.", k + 1);
+        trace::If(trace::kInfo, trace::tag::kInformation, "Attribute number '%d' has not been reconfigured.",
+                  static_cast<int>(k + 1));
         continue;
       }
       number = -1;  // a name
     }
     int slot = model::SlotOfId(number);
-    if (slot < 0) slot = model::FindUserByName(format, item);
+    if (slot < 0) slot = model::FindUserByName(format, item, length);
     if (slot < 0) {
       slot = model::FreeUserSlot(format);
       trace::If(trace::kInfo, trace::tag::kInformation, "GFUA call from SetFmtReconfigIDs returned %d", slot);
       if (slot < 0) return hvcnERR_TOO_MANY_USER_ATTRIBUTES;
       hvcnAttribute& record = format->attributes[slot];
       record.id = number;
-      size_t n = std::strlen(item);
-      if (n > kReconfiguredNameLength) n = kReconfiguredNameLength;
-      std::memcpy(record.name, item, n);
-      record.name[n] = '\0';
+      CopyBounded(record.name, sizeof record.name, std::string_view(item, std::min(length, kReconfiguredNameLength)));
     }
     format->reconfigured[k] = slot;
   }

@@ -2,7 +2,9 @@
 // separators, up to ten of them.
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/frame.h"
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/strings.h"
 #include "core/trace.h"
@@ -40,17 +42,6 @@ constexpr SectionName kSectionNames[] = {
     {"NONCANON", 8, hvcnTOKEN_NONCANON},
 };
 
-bool EqualNoCase(const char* a, const char* b, size_t length) noexcept {
-  for (size_t i = 0; i < length; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-bool IsWhiteSpace(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 int32_t Fail(hvcnFormat* format, uint16_t detail) noexcept {
   RecordDetail(format, detail);
@@ -73,8 +64,7 @@ int SlotOfAttributeToken(hvcnFormat* format, int32_t id, const char* name, size_
   trace::If(trace::kInfo, trace::tag::kInformation, "GFUA call from ParseFormatString returned %d", slot);
   if (slot < 0) return -1;
   hvcnAttribute& record = format->attributes[slot];
-  std::memcpy(record.name, name, length);
-  record.name[length] = '\0';
+  CopyBounded(record.name, sizeof record.name, std::string_view(name, length));
   record.id = id;
   return slot;
 }
@@ -84,116 +74,128 @@ int SlotOfAttributeToken(hvcnFormat* format, int32_t id, const char* name, size_
 int32_t ClassifyTokenName(const char* name, size_t length) noexcept {
   if (length >= 3 && length <= 8)
     for (const auto& section : kSectionNames)
-      if (section.length == length && EqualNoCase(name, section.text, length)) return section.id;
+      if (section.length == length && ascii::EqualNoCase(name, section.text, length)) return section.id;
   if (length == 0) return 0;
   bool allDigits = true;
-  int64_t value = 0;
   for (const char* p = name; p < name + length; Step(p)) {
     unsigned char c = static_cast<unsigned char>(*p);
     if (c < 0x20 || c > 0x7F) {
       trace::If(trace::kInfo, trace::tag::kInformation, "GTID: Invalid character in token 0x%x", c);
       return 0;
     }
-    if (c < '0' || c > '9') allDigits = false;
-    else if (value <= INT32_MAX) value = value * 10 + (c - '0');
+    allDigits = allDigits && ascii::IsDigit(*p);
   }
-  if (!allDigits) return -1;
-  return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
+  return allDigits ? ReadDigits(name, name + length, 10) : -1;
 }
 
+namespace {
+
+// The trailing separator after a token's ")" at p: "%%" (a literal '%'),
+// the next token directly (adjacent), the end of the string, or one
+// character below 0x80. Moves p past it; false for a character at or above
+// 0x80.
+bool ReadTrailingSeparator(const char** at, uint8_t* trail) noexcept {
+  const char* p = *at;
+  if (p[0] == '%' && p[1] == '%') {
+    *trail = '%';
+    *at = p + 2;
+  } else if (p[0] == '%') {
+    *trail = kSepAdjacent;
+  } else if (p[0] == '\0') {
+    *trail = kSepNone;
+  } else if (static_cast<unsigned char>(p[0]) >= 0x80) {
+    return false;
+  } else {
+    *trail = static_cast<uint8_t>(*p);
+    *at = p + 1;
+  }
+  return true;
+}
+
+// Gives a read token its ID, its slot and the separators its kind implies:
+// EFA parentheses, the slash before the other kinds, and the X400 token's
+// rules about what may follow it.
+int32_t ClassifyToken(hvcnFormat* format, hvcnToken* token, int32_t positionId, size_t length) noexcept {
+  int32_t id = ClassifyTokenName(token->name, length);
+  if (id == -1) id = positionId;
+  token->id = id;
+  const uint8_t slash = static_cast<uint8_t>(format->slashChar);
+  switch (id) {
+    case hvcnTOKEN_EFA:
+      if (token->leadSep <= kSepAdjacent || token->trailSep <= kSepAdjacent) {
+        token->leadSep = '(';
+        token->trailSep = ')';
+      }
+      token->slot = hvcnSLOT_SECTION;
+      return hvcnSUCCESS;
+    case hvcnTOKEN_X400:
+      if (token->leadSep == kSepAdjacent) token->leadSep = slash;
+      token->slot = hvcnSLOT_SECTION;
+      if (token->trailSep == slash) return Fail(format, kDetailSlashAfterX400);
+      if (!(format->flags & hvcnFMT_COMPLEX) && token->trailSep == kSepAdjacent) return Fail(format, kDetailX400NotLast);
+      return hvcnSUCCESS;
+    case hvcnTOKEN_NONCANON:
+    case hvcnTOKEN_CANON:
+      if (token->leadSep == kSepAdjacent) token->leadSep = slash;
+      token->slot = hvcnSLOT_SECTION;
+      return hvcnSUCCESS;
+    case 0:
+      return hvcnERR_BAD_TOKEN_NAME;
+    default: {
+      if (token->leadSep == kSepAdjacent) token->leadSep = slash;
+      const int slot = SlotOfAttributeToken(format, id, token->name, length);
+      if (slot < 0) return hvcnERR_TOO_MANY_USER_ATTRIBUTES;
+      token->slot = static_cast<uint32_t>(slot);
+      return hvcnSUCCESS;
+    }
+  }
+}
+
+}  // namespace
+
+// A format string is a run of tokens "%(NAME)", each optionally led by
+// "%%" (a literal '%' separator) and followed by one separator character;
+// a character outside the tokens is allowed only with a white-space
+// character after it, and both are skipped.
 int32_t ParseFormatTokens(const char* text, hvcnFormat* format, hvcnToken* tokens) noexcept {
   uint8_t pending = kSepNone;  // the separator the next token starts with
   hvcnToken* current = nullptr;
   int count = 0;
-  int32_t nextPositionId = kFirstPositionId;
   const char* p = text;
   for (;;) {
-    char c = *p;
+    const char c = *p;
     if (c == '\0') break;
     Step(p);
     if (c != '%') {
-      // A character outside the tokens is skipped only with the white-space
-      // character after it.
-      if (IsWhiteSpace(*p)) {
-        ++p;
-        continue;
-      }
-      return Fail(format, kDetailUnexpectedCharacter);
+      if (!ascii::IsSpace(*p)) return Fail(format, kDetailUnexpectedCharacter);
+      ++p;
+      continue;
     }
     if (!current) {
       if (count == hvcnTOKEN_COUNT) return hvcnERR_TOO_MANY_TOKENS;
       current = &tokens[count];
     }
     if (*p == '%') {
-      // "%%" writes a literal '%' separator before the token.
       if (pending != kSepNone) return Fail(format, kDetailSingleSeparator);
       pending = '%';
       current->leadSep = '%';
       continue;
     }
     if (*p != '(') return Fail(format, kDetailAfterPercent);
-    ++p;
-    const char* name = p;
+    const char* name = ++p;
     while (*p && *p != ')') Step(p);
     if (*p == '\0') return Fail(format, kDetailNoClosingParenthesis);
-    size_t length = static_cast<size_t>(p - name);
+    const size_t length = static_cast<size_t>(p - name);
     if (length > kMaxTokenName) return hvcnERR_TOKEN_NAME_TOO_LONG;
     current->name = name;
     ++p;
     current->leadSep = pending;
-
     uint8_t trail;
-    if (p[0] == '%' && p[1] == '%') {
-      trail = '%';
-      p += 2;
-    } else if (p[0] == '%') {
-      trail = kSepAdjacent;
-    } else if (p[0] == '\0') {
-      trail = kSepNone;
-    } else if (static_cast<unsigned char>(p[0]) >= 0x80) {
-      return Fail(format, kDetailUnexpectedCharacter);
-    } else {
-      trail = static_cast<uint8_t>(*p++);
-    }
+    if (!ReadTrailingSeparator(&p, &trail)) return Fail(format, kDetailUnexpectedCharacter);
     current->trailSep = trail;
-
-    int32_t id = ClassifyTokenName(name, length);
-    if (id == -1) id = nextPositionId;
-    current->id = id;
-    const uint8_t slash = static_cast<uint8_t>(format->slashChar);
-    switch (id) {
-      case hvcnTOKEN_EFA:
-        if (current->leadSep <= kSepAdjacent || current->trailSep <= kSepAdjacent) {
-          current->leadSep = '(';
-          current->trailSep = ')';
-        }
-        current->slot = hvcnSLOT_SECTION;
-        break;
-      case hvcnTOKEN_X400:
-        if (current->leadSep == kSepAdjacent) current->leadSep = slash;
-        current->slot = hvcnSLOT_SECTION;
-        if (current->trailSep == slash) return Fail(format, kDetailSlashAfterX400);
-        if (!(format->flags & hvcnFMT_COMPLEX) && current->trailSep == kSepAdjacent)
-          return Fail(format, kDetailX400NotLast);
-        break;
-      case hvcnTOKEN_NONCANON:
-      case hvcnTOKEN_CANON:
-        if (current->leadSep == kSepAdjacent) current->leadSep = slash;
-        current->slot = hvcnSLOT_SECTION;
-        break;
-      case 0:
-        return hvcnERR_BAD_TOKEN_NAME;
-      default: {
-        if (current->leadSep == kSepAdjacent) current->leadSep = slash;
-        int slot = SlotOfAttributeToken(format, id, name, length);
-        if (slot < 0) return hvcnERR_TOO_MANY_USER_ATTRIBUTES;
-        current->slot = static_cast<uint32_t>(slot);
-        break;
-      }
-    }
+    if (int32_t status = ClassifyToken(format, current, kFirstPositionId + count, length)) return status;
     pending = trail;  // as found, before the EFA's parentheses
     ++count;
-    ++nextPositionId;
     current = nullptr;
   }
   if (count == 0) {

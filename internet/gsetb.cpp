@@ -2,29 +2,34 @@
 // but separators, or the type of the first domain-defined attribute (group 1
 // field 16, or its teletex twin in group 3) reads "RFC-822"; and the third
 // field of group 5, user attribute 167, holds the internet address.
+#include "api/hvcn.h"
+#include "core/ascii.h"
+#include "internal_form/layouts.h"
 #include "internet/internet_name.h"
 
 namespace hvcn {
 namespace {
 
-constexpr char kFieldEnd = '\x1D';  // GS
-constexpr char kGroupEnd = '\x17';  // ETB
+constexpr char kFieldEnd = hvcnCHAR_GS;
+constexpr char kGroupEnd = hvcnCHAR_ETB;
 
-constexpr int kAddressGroup = 5;      // the group after the fourth ETB
-constexpr int kDomainTypeField = 15;  // 16th field: type of the first domain-defined attribute
-constexpr int kAddressFieldGs = 2;    // GS before the third field of group 5
+// Where the type 2 layout puts the first domain-defined type (and, two
+// groups later, its twin) and the internet address.
+constexpr internal_form::GsEtbPosition kDomainType = internal_form::GsEtbPositionOf(model::kDdaPairs[0].type);
+constexpr internal_form::GsEtbPosition kDomainTypeTwin = internal_form::GsEtbPositionOf(model::OtherTwinOf(model::kDdaPairs[0].type));
+constexpr internal_form::GsEtbPosition kAddress = [] {
+  for (const internal_form::GsEtbUserField& user : internal_form::kGsEtbUserFields)
+    if (user.number == internal_form::kInternetAddressUser) return user.position;
+  return internal_form::GsEtbPosition{0, 0};
+}();
+static_assert(kDomainType.field == kDomainTypeTwin.field && kAddress.group == internal_form::kGsEtbGroupCount);
 
-// Do the seven bytes at p read "RFC-822" in any ASCII letter case? Stops at
-// the first difference, so it never reads past a terminator.
-bool IsRfc822Keyword(const char* p) noexcept {
-  constexpr char kKeyword[] = "rfc-822";
-  for (int i = 0; kKeyword[i] != '\0'; ++i) {
-    char c = p[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kKeyword[i]) return false;
-  }
-  return true;
-}
+constexpr int kAddressGroup = kAddress.group;            // the group after the fourth ETB
+constexpr int kDomainTypeField = kDomainType.field - 1;  // GS separators before the type's field
+constexpr int kAddressFieldGs = kAddress.field - 1;      // GS separators before the address field
+
+// Do the seven bytes at p read "RFC-822" in any ASCII letter case?
+bool IsRfc822Keyword(const char* p) noexcept { return ascii::StartsWithNoCase(p, "RFC-822"); }
 
 }  // namespace
 
@@ -46,7 +51,8 @@ uint32_t IsGsEtbInternetName(const char* name) noexcept {
       }
     } else if (c == kFieldEnd) {
       ++field;
-    } else if ((group == 1 || group == 3) && field == kDomainTypeField && IsRfc822Keyword(p)) {
+    } else if ((group == kDomainType.group || group == kDomainTypeTwin.group) && field == kDomainTypeField &&
+               IsRfc822Keyword(p)) {
       found = true;
     } else {
       other = true;

@@ -115,15 +115,17 @@ struct CommentEnd {
   int depth;        // levels left open when unterminated
 };
 
-// The comment at p, nesting counted rather than recursed into. opened[j - 1]
-// receives the last position where level j was opened.
+// The comment at p, nesting counted (in a counter as wide as the text can be
+// long) rather than recursed into. opened[j - 1] receives the last position
+// where level j was opened, for the first kTrackedOpenLevels levels.
 CommentEnd ScanComment(const char* p, const char** opened) noexcept {
-  int depth = 0;
+  size_t depth = 0;
   for (;;) {
     const char c = *p;
     if (c == '(') {
-      if (depth == kMaxCommentNesting) return {CommentScan::kTooDeep, p, depth};
-      opened[depth++] = p++;
+      if (depth < kTrackedOpenLevels) opened[depth] = p;
+      ++depth;
+      ++p;
     } else if (c == ')') {
       ++p;
       if (--depth == 0) return {CommentScan::kClosed, p, 0};
@@ -131,8 +133,10 @@ CommentEnd ScanComment(const char* p, const char** opened) noexcept {
       ++p;
     } else if (IsQuotedPair(p)) {
       p += 2;
+    } else if (depth > kTrackedOpenLevels) {
+      return {CommentScan::kTooDeep, p, kTrackedOpenLevels};
     } else {
-      return {CommentScan::kUnterminated, p, depth};
+      return {CommentScan::kUnterminated, p, static_cast<int>(depth)};
     }
   }
 }
@@ -146,20 +150,21 @@ CommentEnd ScanComment(const char* p, const char** opened) noexcept {
 // a comment that closes exactly when the first scan's level later falls
 // below the level at that '('; it never does once the scan has passed the
 // last opening of that level. With those last openings kept (at most
-// kMaxCommentNesting of them) and the first scan's level followed along,
+// kTrackedOpenLevels of them) and the first scan's level followed along,
 // each later '(' is decided without a scan to the end: many "(" or "\(" in a
 // row stay linear.
 class CommentSkipper {
  public:
   // kClosed with *end after the comment; kUnterminated when the '(' at p
-  // opens no comment; kTooDeep when the comment nests too deeply.
+  // opens no comment; kTooDeep when it opens none and leaves more levels
+  // open than are followed.
   CommentScan Skip(const char* p, const char** end) noexcept {
     if (open_) {
       Follow(p);
       if (level_ >= 1 && level_ <= openLevels_ && p >= lastOpened_[level_ - 1])
         return CommentScan::kUnterminated;
     }
-    const char* opened[kMaxCommentNesting];
+    const char* opened[kTrackedOpenLevels];
     CommentEnd comment = ScanComment(p, opened);
     if (comment.result == CommentScan::kUnterminated && !open_) {
       open_ = true;
@@ -191,9 +196,9 @@ class CommentSkipper {
 
   bool open_ = false;
   int openLevels_ = 0;
-  const char* lastOpened_[kMaxCommentNesting];
+  const char* lastOpened_[kTrackedOpenLevels];
   const char* follower_ = nullptr;
-  int level_ = 0;
+  ptrdiff_t level_ = 0;  // may pass the followed levels on its way
 };
 
 // Quoted strings and domain literals of one pass. A scan that gives up at a

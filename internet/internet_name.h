@@ -7,9 +7,12 @@
 
 namespace hvcn {
 
-// Comments nest; a comment that opens more levels than this is refused, and
-// with it the whole name, so that no text can make the scan costly.
-inline constexpr int kMaxCommentNesting = 64;
+// Comments nest without limit. A comment that never closes is no comment:
+// its "(" and the "(" met after it are items, which the mailbox grammar
+// never accepts. The normaliser decides each such "(" in constant time for
+// up to this many levels left open; an unterminated comment that leaves
+// more open fails the normalisation (the name is no mailbox either way).
+inline constexpr int kTrackedOpenLevels = 64;
 
 // Writes input to output item by item: quoted strings, domain literals and
 // atoms whole, any other special as one character, blanks, tabs and comments
@@ -17,7 +20,8 @@ inline constexpr int kMaxCommentNesting = 64;
 // in '@', '.' or '<' or the second is '@', '.' or '>'. Output needs room for
 // twice the input's length plus the NUL; it is always terminated. False for
 // a byte that belongs to no item (a control character other than tab, 0x7F,
-// 0x80 and above) or a comment nested deeper than kMaxCommentNesting.
+// 0x80 and above) or an unterminated comment that leaves more than
+// kTrackedOpenLevels levels open.
 bool NormaliseInternetName(const char* input, char* output, bool withBlanks) noexcept;
 
 // True when the whole of a normalised text without blanks is a mailbox:

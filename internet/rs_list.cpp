@@ -1,11 +1,13 @@
 #include "internet/rs_list.h"
 
+#include <array>
 #include <cstring>
 
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/catalogue.h"
+#include "model/slots.h"
 
 namespace hvcn::internet {
 namespace {
@@ -15,21 +17,34 @@ constexpr char kStandardMarker[] = "@X400-ATTR@";
 // What the marker takes from the space left: its 11 bytes, RS and NUL.
 constexpr uint32_t kMarkerRoom = 13;
 
-// The slots a section token covers: a base range and its teletex twins,
-// which 7-bit-only formats leave out.
-struct SlotRange {
-  int first, last;
-};
-struct SectionSlots {
+// The slots a section token covers: the base slots of some groups, in slot
+// order, then their teletex twins, which 7-bit-only formats leave out.
+struct Section {
   int32_t tokenId;
-  SlotRange base;
-  SlotRange twins;
+  std::array<model::Slot, model::kStandardSlots> base;
+  size_t baseCount;
+  std::array<model::Slot, model::kStandardSlots> twins;
+  size_t twinCount;
 };
-constexpr SectionSlots kSectionSlots[] = {
-    {hvcnTOKEN_EFA, {15, 22}, {34, 41}},      // the DDA pairs
-    {hvcnTOKEN_X400, {4, 22}, {29, 41}},      // organisational units to DDA pairs
-    {hvcnTOKEN_NONCANON, {0, 3}, {25, 28}},   // personal name
-    {hvcnTOKEN_CANON, {0, 3}, {25, 28}},
+
+template <typename... Groups>
+constexpr Section MakeSection(int32_t tokenId, Groups... groups) noexcept {
+  Section section{tokenId, {}, 0, {}, 0};
+  for (const model::SlotRow& row : model::kSlotRows) {
+    if (model::IsTeletexVariant(row.slot) || ((row.group != groups) && ...)) continue;
+    section.base[section.baseCount++] = row.slot;
+    const int twin = model::OtherTwinOf(row.slot);
+    if (twin >= 0) section.twins[section.twinCount++] = static_cast<model::Slot>(twin);
+  }
+  return section;
+}
+
+using model::Group;
+constexpr Section kSections[] = {
+    MakeSection(hvcnTOKEN_EFA, Group::DdaType, Group::DdaValue),
+    MakeSection(hvcnTOKEN_X400, Group::OrgUnit, Group::Address, Group::DdaType, Group::DdaValue),
+    MakeSection(hvcnTOKEN_NONCANON, Group::Personal),
+    MakeSection(hvcnTOKEN_CANON, Group::Personal),
 };
 
 class ListWriter {
@@ -53,9 +68,9 @@ class ListWriter {
     return true;
   }
 
-  bool AddRange(SlotRange range) noexcept {
-    for (int slot = range.first; slot <= range.last; ++slot)
-      if (!Add(slot)) return false;
+  bool AddAll(const model::Slot* slots, size_t count) noexcept {
+    for (size_t i = 0; i < count; ++i)
+      if (!Add(slots[i])) return false;
     return true;
   }
 
@@ -80,9 +95,11 @@ class ListWriter {
         if (!Add(static_cast<int>(token.slot))) return hvcnERR_BUFFER_TOO_SMALL;
         continue;
       }
-      for (const auto& section : kSectionSlots) {
+      for (const Section& section : kSections) {
         if (section.tokenId != token.id) continue;
-        if (!AddRange(section.base) || (!sevenBit && !AddRange(section.twins))) return hvcnERR_BUFFER_TOO_SMALL;
+        if (!AddAll(section.base.data(), section.baseCount) ||
+            (!sevenBit && !AddAll(section.twins.data(), section.twinCount)))
+          return hvcnERR_BUFFER_TOO_SMALL;
       }
     }
     if (out_ != start_) {
@@ -112,20 +129,3 @@ int32_t BuildRSList(const hvcnFormat* format, char* buffer, uint32_t size) noexc
 
 }  // namespace hvcn::internet
 
-using hvcn::ApiFrame;
-
-extern "C" HVCN_API int32_t HVCN_CALL hvcnGetRSList(hvcnFormat* format, char* buffer, uint32_t size) noexcept {
-  ApiFrame frame("hvcnGetRSList", ApiFrame::ReturnLine::WithName, "hvcnGetRSList(%Fp, %Fp, %u)",
-                 static_cast<const void*>(format), static_cast<const void*>(buffer), size);
-  if (!format || !buffer || size == 0) {
-    ApiFrame::Fault("Format ptr NULL or supplied buffer NULL or zero length");
-    return frame.Abort(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(format);
-  if (!(format->flags & hvcnFMT_READY)) return frame.Abort(hvcnERR_FORMAT_NOT_READY);
-  if (hvcn::trace::On(hvcn::trace::kData)) hvcn::trace::DumpFormat(format);
-  int32_t status = hvcn::internet::BuildRSList(format, buffer, size);
-  if (status == hvcnSUCCESS && hvcn::trace::On(hvcn::trace::kData))
-    hvcn::trace::DumpText(buffer, std::strlen(buffer), "RS list of attributes");
-  return frame.Finish(status);
-}

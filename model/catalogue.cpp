@@ -3,9 +3,11 @@
 #include <array>
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/strings.h"
 #include "core/text_format.h"
 #include "core/trace.h"
+#include "model/tag_names.h"
 
 namespace hvcn::model {
 namespace {
@@ -37,17 +39,12 @@ constexpr std::array<hvcnAttribute, kStandardSlots> kCatalogueAbsent = [] {
   return catalogue;
 }();
 
-static_assert(kCatalogue[0].id == hvcnATT_SURNAME && kCatalogue[0].name[0] == '1');
-static_assert(kCatalogue[43].id == hvcnATT_E163_NUMBER);
-static_assert(kCatalogue[73].id == hvcnATT_EXT_PD_COMPONENTS_TX);
-
-char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+static_assert(kCatalogue[kSurname].id == hvcnATT_SURNAME && kCatalogue[kSurname].name[0] == '1');
+static_assert(kCatalogue[kE163Number].id == hvcnATT_E163_NUMBER);
+static_assert(kCatalogue[kExtPdComponentsTx].id == hvcnATT_EXT_PD_COMPONENTS_TX);
 
 bool NameEquals(const hvcnAttribute& record, const char* name, size_t length) noexcept {
-  if (NameLength(record) != length) return false;
-  for (size_t i = 0; i < length; ++i)
-    if (Lower(record.name[i]) != Lower(name[i])) return false;
-  return true;
+  return NameLength(record) == length && ascii::EqualNoCase(record.name, name, length);
 }
 
 }  // namespace
@@ -148,11 +145,44 @@ int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* o
     if (marks) marks[slot] = true;
     return static_cast<int>(n + 1);
   }
-  char name[sizeof record.name];
-  std::memcpy(name, record.name, n);
-  name[n] = '\0';
-  trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", name);
+  trace::If(trace::kError, trace::tag::kError, "Insufficient space to add attribute '%s'", NameText(record).text);
   return -1;
+}
+
+int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept {
+  const int slot = SlotOfId(id);
+  if (slot < 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  const SlotRow& row = RowOf(slot);
+  hvcnAttributeInfo out{};
+  out.id = id;
+  out.maxLength = row.maximum;
+  switch (row.check) {
+    case Check::None: out.valueClass = hvcnCHECK_NONE; break;
+    case Check::Printable: out.valueClass = hvcnCLASS_PRINTABLE; break;
+    case Check::Numeric: out.valueClass = hvcnCLASS_NUMERIC; break;
+    case Check::StringAscii: out.flags |= hvcnAINFO_ASCII_ONLY; [[fallthrough]];
+    case Check::String: out.valueClass = hvcnCLASS_STRING; break;
+    case Check::TeletexOrPrintable: out.valueClass = hvcnCLASS_TELETEX_OR_PRINTABLE; break;
+    case Check::Country: out.valueClass = hvcnCHECK_COUNTRY; break;
+    case Check::TerminalType: out.valueClass = hvcnCHECK_TERMINAL_TYPE; break;
+    case Check::PrintableList: out.valueClass = hvcnCHECK_POSTAL_LINES; break;
+  }
+  // A variant names its base as twin; ff, its own variant, names itself.
+  int twin = VariantOf(slot) == slot ? -1 : VariantOf(slot);
+  if (IsTeletexVariant(slot)) {
+    out.flags |= hvcnAINFO_TELETEX;
+    twin = BaseOf(slot) >= 0 ? BaseOf(slot) : slot;
+  }
+  out.twinId = twin >= 0 ? RowOf(twin).id : 0;
+  CopyText(out.name, sizeof out.name, row.name);
+  // Every domain-defined type is written with the one DDA prefix tag.
+  const TagNames tags;
+  const int tag = row.group == Group::DdaType && !IsTeletexVariant(slot) ? tags->ddaIndex : row.tag;
+  CopyText(out.tag, sizeof out.tag, tags->Name(tag));
+  CopyText(out.label, sizeof out.label, row.label);
+  CopyText(out.shortLabel, sizeof out.shortLabel, row.shortLabel);
+  *info = out;
+  return hvcnSUCCESS;
 }
 
 }  // namespace hvcn::model

@@ -7,8 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <string_view>
+
 #include "api/hvcn.h"
-#include "model/tables.h"
+#include "core/copy.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 
@@ -49,5 +52,18 @@ int AppendAttributeName(const hvcnFormat* format, int slot, bool* marks, char* o
 
 // The length of a record's name (at most 27 bytes, even unterminated).
 size_t NameLength(const hvcnAttribute& record) noexcept;
+
+// A record's name, which may fill its field without a NUL.
+inline std::string_view NameOf(const hvcnAttribute& record) noexcept { return {record.name, NameLength(record)}; }
+
+// A record's name as a terminated text, for trace lines.
+struct NameText {
+  char text[sizeof(hvcnAttribute::name) + 1];
+  explicit NameText(const hvcnAttribute& record) noexcept { CopyBounded(text, sizeof text, NameOf(record)); }
+};
+
+// Fills the description of a standard attribute ID; hvcnERR_UNKNOWN_ATTRIBUTE
+// (nothing written) for any other number.
+int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept;
 
 }  // namespace hvcn::model

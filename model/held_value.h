@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "api/hvcn.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 

@@ -1,12 +1,12 @@
 #include "model/validate.h"
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
 
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::model {
 namespace {
@@ -114,142 +114,53 @@ bool TooLong(int64_t length, int32_t maximum, bool signedCompare) noexcept {
 }
 
 // ---------------------------------------------------------------------------
-// Checks by ID
-
-enum class Check : uint8_t {
-  Printable,
-  Numeric,
-  String,
-  StringAscii,  // String, and a non-ASCII value is refused
-  TeletexOrPrintable,
-  Country,
-  TerminalType,
-  PrintableList,
-};
-
-struct IdRule {
-  int32_t first, last;  // attribute IDs, or class numbers 5000-5003
-  Check check;
-  int32_t defaultMaximum;  // -1: the caller's maximum, unchanged
-};
-
-constexpr IdRule kIdRules[] = {
-    {5000, 5000, Check::Printable, -1},
-    {5001, 5001, Check::Numeric, -1},
-    {5002, 5002, Check::String, -1},
-    {5003, 5003, Check::TeletexOrPrintable, -1},
-    {1, 1, Check::Printable, 40},           // surname
-    {27, 27, Check::Printable, 40},         // E.163 subaddress
-    {2, 2, Check::Printable, 16},           // given name
-    {11, 12, Check::Printable, 16},         // ADMD, PRMD
-    {30, 30, Check::Printable, 16},         // PDS name
-    {32, 32, Check::Printable, 16},         // postal code
-    {3, 3, Check::Printable, 5},            // initials
-    {4, 4, Check::Printable, 3},            // generation qualifier
-    {31, 31, Check::Printable, 3},          // PD country
-    {5, 8, Check::Printable, 32},           // organisational units
-    {9, 9, Check::Printable, 64},           // organisation
-    {24, 24, Check::Printable, 64},         // common name
-    {10, 10, Check::Country, 0},            // country
-    {13, 13, Check::Numeric, 15},           // X.121 address
-    {14, 14, Check::Numeric, 32},           // numeric user identifier
-    {15, 15, Check::Printable, 24},         // terminal identifier
-    {16, 16, Check::Printable, 8},          // DDA types
-    {18, 18, Check::Printable, 8},
-    {20, 20, Check::Printable, 8},
-    {22, 22, Check::Printable, 8},
-    {17, 17, Check::StringAscii, 128},      // DDA values
-    {19, 19, Check::StringAscii, 128},
-    {21, 21, Check::StringAscii, 128},
-    {23, 23, Check::StringAscii, 128},
-    {25, 25, Check::String, 128},           // ff
-    {61, 61, Check::String, 128},           // DDA value twins
-    {63, 63, Check::String, 128},
-    {65, 65, Check::String, 128},
-    {67, 67, Check::String, 128},
-    {26, 26, Check::Printable, 15},         // E.163 number
-    {29, 29, Check::TerminalType, 0},       // terminal type
-    {33, 40, Check::Printable, 30},         // postal attributes
-    {42, 44, Check::Printable, 30},
-    {41, 41, Check::PrintableList, 0},      // unformatted postal address
-    {51, 51, Check::TeletexOrPrintable, 40},
-    {52, 52, Check::TeletexOrPrintable, 16},
-    {53, 53, Check::TeletexOrPrintable, 5},
-    {54, 54, Check::TeletexOrPrintable, 3},
-    {55, 58, Check::TeletexOrPrintable, 32},
-    {59, 59, Check::TeletexOrPrintable, 64},
-    {68, 68, Check::TeletexOrPrintable, 64},
-    {60, 60, Check::TeletexOrPrintable, 8},
-    {62, 62, Check::TeletexOrPrintable, 8},
-    {64, 64, Check::TeletexOrPrintable, 8},
-    {66, 66, Check::TeletexOrPrintable, 8},
-    {70, 73, Check::TeletexOrPrintable, 30},
-    {75, 78, Check::TeletexOrPrintable, 30},
-    {80, 82, Check::TeletexOrPrintable, 30},
-    {74, 74, Check::TeletexOrPrintable, 185},
-};
+// Checks by ID and by slot: the catalogue rows hold each attribute's check
+// and maximum.
 
 constexpr size_t kMaxPrintableList = 186;
 constexpr int32_t kMaxPrintableLine = 30;
 constexpr char kLineSeparator = '\x18';  // CAN
 
-// ---------------------------------------------------------------------------
-// Storing by slot
-
-constexpr int8_t kDirect = -2;  // stored in the slot without a twin decision
-constexpr int8_t kNoTwin = -1;
-
-struct SlotRule {
+// The class numbers hvcnValidateAttribute takes in place of an ID: the
+// caller's maximum is used unchanged.
+struct ClassNumber {
+  int32_t number;
   Check check;
-  int16_t maximum;
-  int8_t twin;  // the teletex slot, kDirect or kNoTwin
+};
+constexpr ClassNumber kClassNumbers[] = {
+    {hvcnCLASS_PRINTABLE, Check::Printable},
+    {hvcnCLASS_NUMERIC, Check::Numeric},
+    {hvcnCLASS_STRING, Check::String},
+    {hvcnCLASS_TELETEX_OR_PRINTABLE, Check::TeletexOrPrintable},
 };
 
-constexpr std::array<SlotRule, 43> kSlotRules = {{
-    {Check::TeletexOrPrintable, 40, 25},      // 0  s
-    {Check::TeletexOrPrintable, 16, 26},      // 1  g
-    {Check::TeletexOrPrintable, 5, 27},       // 2  i
-    {Check::TeletexOrPrintable, 3, 28},       // 3  q
-    {Check::TeletexOrPrintable, 32, 29},      // 4  o1
-    {Check::TeletexOrPrintable, 32, 30},      // 5  o2
-    {Check::TeletexOrPrintable, 32, 31},      // 6  o3
-    {Check::TeletexOrPrintable, 32, 32},      // 7  o4
-    {Check::TeletexOrPrintable, 64, 33},      // 8  o
-    {Check::Country, 0, kDirect},             // 9  c
-    {Check::TeletexOrPrintable, 16, kNoTwin}, // 10 a
-    {Check::TeletexOrPrintable, 16, kNoTwin}, // 11 p
-    {Check::Numeric, 15, kDirect},            // 12 x.121
-    {Check::Numeric, 32, kDirect},            // 13 n-id
-    {Check::TeletexOrPrintable, 24, kNoTwin}, // 14 t
-    {Check::TeletexOrPrintable, 8, 34},       // 15 DDA type 1
-    {Check::String, 128, 35},                 // 16 DDA value 1
-    {Check::TeletexOrPrintable, 8, 36},       // 17 DDA type 2
-    {Check::String, 128, 37},                 // 18 DDA value 2
-    {Check::TeletexOrPrintable, 8, 38},       // 19 DDA type 3
-    {Check::String, 128, 39},                 // 20 DDA value 3
-    {Check::TeletexOrPrintable, 8, 40},       // 21 DDA type 4
-    {Check::String, 128, 41},                 // 22 DDA value 4
-    {Check::TeletexOrPrintable, 64, 42},      // 23 cn
-    {Check::String, 128, 24},                 // 24 ff, its own twin
-    {Check::TeletexOrPrintable, 40, 25},      // 25 s-tx
-    {Check::TeletexOrPrintable, 16, 26},      // 26 g-tx
-    {Check::TeletexOrPrintable, 5, 27},       // 27 i-tx
-    {Check::TeletexOrPrintable, 3, 28},       // 28 q-tx
-    {Check::TeletexOrPrintable, 32, 29},      // 29 o1-tx
-    {Check::TeletexOrPrintable, 32, 30},      // 30 o2-tx
-    {Check::TeletexOrPrintable, 32, 31},      // 31 o3-tx
-    {Check::TeletexOrPrintable, 32, 32},      // 32 o4-tx
-    {Check::TeletexOrPrintable, 64, 33},      // 33 o-tx
-    {Check::TeletexOrPrintable, 8, 34},       // 34 DDA type 1 twin
-    {Check::String, 128, 35},                 // 35 DDA value 1 twin
-    {Check::TeletexOrPrintable, 8, 36},       // 36
-    {Check::String, 128, 37},                 // 37
-    {Check::TeletexOrPrintable, 8, 38},       // 38
-    {Check::String, 128, 39},                 // 39
-    {Check::TeletexOrPrintable, 8, 40},       // 40
-    {Check::String, 128, 41},                 // 41
-    {Check::TeletexOrPrintable, 64, 42},      // 42 cn-tx
-}};
+// What SetAttributeValue does with a value for one of the slots of the
+// X.400 address (the postal and extension attributes and the user
+// attributes are stored unchecked).
+struct StoreRule {
+  Check check;
+  int32_t maximum;
+  int twin;     // the teletex slot (the slot itself for a twin), or -1
+  bool direct;  // stored in the slot without a twin decision
+};
+
+// A base attribute that is Printable by ID takes teletex text into its
+// twin when stored, so the setter checks it as Teletex-or-printable; a
+// domain-defined value refused as non-ASCII by ID moves to its twin the
+// same way. Numeric values and countries can never need teletex: they are
+// stored directly.
+constexpr StoreRule StoreRuleOf(int slot) noexcept {
+  const SlotRow& row = RowOf(slot);
+  Check check = row.check;
+  if (check == Check::Printable) check = Check::TeletexOrPrintable;
+  if (check == Check::StringAscii) check = Check::String;
+  const bool direct = check == Check::Country || check == Check::Numeric;
+  return {check, row.maximum, direct ? -1 : TwinOf(slot), direct};
+}
+
+constexpr bool IsCheckedOnStore(int slot) noexcept {
+  return IsStandardSlot(slot) && RowOf(slot).group != Group::Postal;
+}
 
 // Runs a check; *flag reports non-ASCII (String) or needs-teletex.
 int32_t RunCheck(Check check, const char* value, int32_t maximum, int32_t* flag) noexcept {
@@ -271,11 +182,13 @@ int32_t RunCheck(Check check, const char* value, int32_t maximum, int32_t* flag)
       return ValidateCountry(value);
     case Check::TerminalType: {
       int32_t result = CheckClass(ValueClass::Numeric, value, 3, flag);
-      if (result > 0 || std::atoi(value) >= 257) return hvcnERR_BAD_TERMINAL_TYPE;
+      if (result > 0 || ReadInteger(value, 10) >= 257) return hvcnERR_BAD_TERMINAL_TYPE;
       return result;
     }
     case Check::PrintableList:
       return ValidatePrintableList(value);
+    case Check::None:
+      break;
   }
   return hvcnERR_UNKNOWN_ATTRIBUTE;
 }
@@ -307,7 +220,7 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
     trace::If(trace::kInfo, trace::tag::kInformation, "%s", rejection);
     return hvcnERR_BAD_VALUE;
   }
-  Store(format, kTwinOfSlot[static_cast<size_t>(slot)], offset, checkResult);
+  Store(format, TwinOf(slot), offset, checkResult);
   return hvcnSUCCESS;
 }
 
@@ -432,27 +345,30 @@ int32_t ValidatePrintableList(const char* value) noexcept {
 }
 
 int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
-  for (const IdRule& rule : kIdRules) {
-    if (id < rule.first || id > rule.last) continue;
-    int32_t limit = rule.defaultMaximum < 0 ? maximum : (maximum != 0 ? maximum : rule.defaultMaximum);
-    int32_t flag = 0;
-    int32_t result = RunCheck(rule.check, value, limit, &flag);
+  int32_t flag = 0;
+  for (const ClassNumber& number : kClassNumbers) {
+    if (number.number != id) continue;
+    const int32_t result = RunCheck(number.check, value, maximum, &flag);
     return result > 0 ? result : hvcnSUCCESS;
   }
-  return hvcnERR_UNKNOWN_ATTRIBUTE;
+  const int slot = SlotOfId(id);
+  if (slot < 0 || RowOf(slot).check == Check::None) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  const SlotRow& row = RowOf(slot);
+  const int32_t result = RunCheck(row.check, value, maximum != 0 ? maximum : row.maximum, &flag);
+  return result > 0 ? result : hvcnSUCCESS;
 }
 
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
-  if (slot >= 0 && static_cast<size_t>(slot) < kSlotRules.size()) {
-    const SlotRule& rule = kSlotRules[static_cast<size_t>(slot)];
+  if (IsCheckedOnStore(slot)) {
+    const StoreRule rule = StoreRuleOf(slot);
     int32_t flag = 0;
     int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
     if (result > 0) return result;
-    if (rule.twin == kDirect || (!flag && !PreferTeletex(format))) {
+    if (rule.direct || (!flag && !PreferTeletex(format))) {
       Store(format, slot, offset, result);
       return hvcnSUCCESS;
     }
-    if (rule.twin == kNoTwin) {
+    if (rule.twin < 0) {
       trace::If(trace::kInfo, trace::tag::kInformation,
                 "Rejecting attribute since there is no TX version for %d", slot);
       return hvcnERR_BAD_VALUE;
@@ -470,11 +386,19 @@ int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset
   return hvcnSUCCESS;
 }
 
+int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {
+  const char saved = *end;
+  *end = '\0';
+  const int32_t status = SetAttributeValue(format, start, static_cast<uint32_t>(start - format->nameBuffer), slot);
+  *end = saved;
+  return status;
+}
+
 int32_t SetInitials(hvcnFormat* format, const char* value, uint32_t offset, bool dotRequired) noexcept {
   int32_t dotted = 0;
   int32_t needsTeletex = 0;
   int32_t result = ValidateInitials(value, &dotted, &needsTeletex);
-  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, 2,
+  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, kInitials,
                          "Rejecting initials since configured for 7-bit only.");
 }
 
@@ -483,7 +407,7 @@ int32_t SetGenerationQualifier(hvcnFormat* format, const char* value, uint32_t o
   int32_t dotted = 0;
   int32_t needsTeletex = 0;
   int32_t result = ValidateGenerationQualifier(value, &dotted, &needsTeletex);
-  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, 3,
+  return SetPersonalPart(format, offset, dotRequired, result, dotted, needsTeletex, kGeneration,
                          "Rejecting GQ since configured for 7-bit only.");
 }
 

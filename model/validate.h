@@ -39,6 +39,10 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept;
 // Checks a value (NUL-terminated, inside nameBuffer at `offset`) and stores
 // it in the slot or in its teletex twin.
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept;
+
+// Stores the value [start, end) of nameBuffer through SetAttributeValue,
+// ending it with a NUL for the time of the check.
+int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept;
 int32_t SetInitials(hvcnFormat* format, const char* value, uint32_t offset, bool dotRequired) noexcept;
 int32_t SetGenerationQualifier(hvcnFormat* format, const char* value, uint32_t offset,
                                bool dotRequired) noexcept;

@@ -1,7 +1,9 @@
 // hvcnFormatName: the held name as one line of text, laid out by the output
 // tokens, with the separator rules between the texts of the tokens.
 #include <cstring>
+#include <string_view>
 
+#include "core/copy.h"
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
@@ -82,14 +84,21 @@ void FillEscapeList(hvcnFormat* f) noexcept {
 
 // Whether the held name carries a foreign address in its DDA pairs.
 bool ForeignAddressPresent(const hvcnFormat* f) noexcept {
-  const uint32_t type = f->attributes[15].valueLength;
+  const model::DdaPair first = model::kDdaPairs[0];
+  const uint32_t type = f->attributes[first.type].valueLength;
   if (type == hvcnVALUE_FOREIGN) return true;
   if (type == hvcnVALUE_ABSENT || type == 0) {
-    const uint32_t value = f->attributes[16].valueLength;
+    const uint32_t value = f->attributes[first.value].valueLength;
     return value != hvcnVALUE_ABSENT && value != 0;
   }
-  const auto text = model::ValueOf(f, 15).text;
+  const auto text = model::ValueOf(f, first.type).text;
   return IsForeignAddressType(text.data(), text.size());
+}
+
+// Marks a slot and (unless excluded) its teletex twin as owned by a token.
+void MarkWithTwin(Writer& w, int slot, bool twins) noexcept {
+  w.marks[slot] = true;
+  if (twins) w.marks[model::OtherTwinOf(slot)] = true;
 }
 
 void RestoreWildcards(char* text) noexcept {
@@ -111,134 +120,109 @@ int Render(const hvcnFormat* f, const hvcnToken& token, bool foreign, Writer& w,
   }
 }
 
+// The separators between the texts of the output tokens. A token's leading
+// separator goes before its text, unless it begins the name or the token
+// before left the same character pending; a token that writes nothing takes
+// its separator back. After a text comes the trailing separator (with a
+// blank), or a blank, or nothing when the next token leads with the same
+// character.
+class Separators {
+ public:
+  Separators(const hvcnFormat* f, Writer& w, char** contentEnd) noexcept : f_(f), w_(w), contentEnd_(contentEnd) {}
+
+  // Before a token's text; false when there is no room.
+  bool Lead(const hvcnToken& token) noexcept {
+    leadStart_ = w_.pos;
+    leadWritten_ = false;
+    const bool write = begun_ && pending_ != token.leadSep && token.leadSep > kSepAdjacent;
+    begun_ = true;
+    if (!write) return true;
+    if (!w_.Put(static_cast<char>(token.leadSep))) return false;
+    leadWritten_ = seen_ = true;
+    return true;
+  }
+
+  // After a token that wrote nothing.
+  void TakeBack() noexcept {
+    if (!leadWritten_) return;
+    w_.left += static_cast<uint32_t>(w_.pos - leadStart_);
+    w_.pos = leadStart_;
+    pending_ = kSepNone;
+  }
+
+  // After a token's text, with the token that follows (none for the last);
+  // false when there is no room.
+  bool Trail(const hvcnToken& token, const hvcnToken* next) noexcept {
+    const bool openEnded = (token.tokenFlags & hvcnTOK_OPEN_ENDED) != 0;
+    if (!next) {
+      // The last token closes with its separator only after separators
+      // were written before it, and only when the name did not end inside it.
+      if (token.trailSep <= kSepAdjacent || openEnded || !seen_) return true;
+      return PutContent(static_cast<char>(token.trailSep));
+    }
+    // A typed name that ended inside the token goes on after a blank.
+    if (f_->nameType == -1 && openEnded) return w_.Put(' ');
+    pending_ = token.trailSep;
+    if (pending_ == next->leadSep) {
+      pending_ = kSepNone;  // the next token writes it, when it has text
+      return true;
+    }
+    if (pending_ <= kSepAdjacent) {
+      pending_ = kSepNone;
+      return w_.Put(' ');
+    }
+    return PutContent(static_cast<char>(pending_)) && w_.Put(' ');
+  }
+
+ private:
+  // A separator that belongs to the text when the name ends after it.
+  bool PutContent(char c) noexcept {
+    if (!w_.Put(c)) return false;
+    *contentEnd_ = w_.pos;
+    return true;
+  }
+
+  const hvcnFormat* f_;
+  Writer& w_;
+  char** contentEnd_;
+  uint8_t pending_ = kSepNone;  // the trailing separator the next token may take over
+  bool begun_ = false;          // a token was met
+  bool seen_ = false;           // a leading separator was written
+  char* leadStart_ = nullptr;
+  bool leadWritten_ = false;
+};
+
 // The output tokens in turn, with the separators between their texts.
 // Returns the status; *contentEnd is where the result ends.
 int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** contentEnd) noexcept {
   hvcnToken work[2];
   ResetWork(&work[0]);
   ResetWork(&work[1]);
+  Separators separators(f, w, contentEnd);
   int32_t status = hvcnSUCCESS;
-  uint8_t pending = kSepNone;
-  bool begun = false;
-  bool separatorSeen = false;
   const hvcnToken* current = NextOutputToken(f, 0, &work[0]);
-  for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
-    if (!current || current->id == 0) break;
+  for (int i = 0; i < hvcnTOKEN_COUNT && current && current->id != 0; ++i) {
     hvcnToken* spare = current == &work[0] ? &work[1] : &work[0];
     const hvcnToken* next = (current->tokenFlags & hvcnTOK_LAST) ? nullptr : NextOutputToken(f, i + 1, spare);
-
-    char* separatorStart = w.pos;
-    bool separatorWritten = false;
-    if (begun && pending != current->leadSep && current->leadSep > kSepAdjacent) {
-      if (!w.Put(static_cast<char>(current->leadSep))) {
-        status = hvcnERR_BUFFER_TOO_SMALL;
-        break;
-      }
-      separatorWritten = separatorSeen = true;
-    }
-    begun = true;
+    if (!separators.Lead(*current)) return hvcnERR_BUFFER_TOO_SMALL;
     char* textStart = w.pos;
     status = Render(f, *current, foreign, w, status);
     if (w.pos == textStart) {
-      if (separatorWritten) {  // a token that writes nothing leaves no separator
-        w.left += static_cast<uint32_t>(w.pos - separatorStart);
-        w.pos = separatorStart;
-        pending = kSepNone;
-      }
-      if (status != hvcnSUCCESS) break;
-      current = next;
-      continue;
-    }
-    *contentEnd = w.pos;
-    if (status != hvcnSUCCESS) break;
-
-    const bool openEnded = (current->tokenFlags & hvcnTOK_OPEN_ENDED) != 0;
-    if (!next) {
-      if (current->trailSep > kSepAdjacent && !openEnded && separatorSeen) {
-        if (!w.Put(static_cast<char>(current->trailSep))) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-        *contentEnd = w.pos;
-      }
-    } else if (f->nameType == -1 && openEnded) {
-      if (!w.Put(' ')) {
-        status = hvcnERR_BUFFER_TOO_SMALL;
-        break;
-      }
+      separators.TakeBack();
     } else {
-      pending = current->trailSep;
-      if (pending == next->leadSep) {
-        pending = kSepNone;  // the next token writes it, when it has text
-      } else if (pending <= kSepAdjacent) {
-        pending = kSepNone;
-        if (!w.Put(' ')) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-      } else {
-        if (!w.Put(static_cast<char>(pending))) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-        *contentEnd = w.pos;
-        if (!w.Put(' ')) {
-          status = hvcnERR_BUFFER_TOO_SMALL;
-          break;
-        }
-      }
+      *contentEnd = w.pos;
+      if (status == hvcnSUCCESS && !separators.Trail(*current, next)) return hvcnERR_BUFFER_TOO_SMALL;
     }
+    if (status != hvcnSUCCESS) return status;
     current = next;
   }
   return status;
 }
 
-}  // namespace
-
-}  // namespace hvcn::output
-
-using hvcn::ApiFrame;
-
-extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* f, char* name, uint32_t size,
-                                                     uint16_t flags) noexcept {
-  using namespace hvcn::output;
-  namespace trace = hvcn::trace;
-  ApiFrame frame("hvcnFormatName", ApiFrame::ReturnLine::WithName, "hvcnFormatName(%Fp, %Fp, %u, 0x%x)",
-                 static_cast<const void*>(f), static_cast<const void*>(name), size, flags);
-  if (!f) {
-    ApiFrame::Fault("Format pointer is NULL");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(f);
-  if (!name || size == 0) {
-    ApiFrame::Fault("Name buffer is NULL or zero length.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-
-  // A typed name comes back exactly as it was typed.
-  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) {
-    const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
-    const size_t length = end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer)
-                              : sizeof f->nameBuffer - 1;
-    if (length < size) {
-      trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
-      std::memcpy(name, f->nameBuffer, length);
-      name[length] = '\0';
-      return frame.Finish(hvcnSUCCESS);
-    }
-    trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
-    return frame.Finish(hvcnERR_BUFFER_TOO_SMALL);
-  }
-
-  const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
-  if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
-  char escapes[sizeof f->escapeList];
-  std::memcpy(escapes, f->escapeList, sizeof escapes);
-  escapes[sizeof escapes - 1] = '\0';
-
-  Writer w{name, size, {}, escaping ? escapes : "", escaping};
-  // Tokens of the personal name, and a foreign address with its token,
-  // keep their attributes out of the X.400 part.
+// Tokens of the personal name, and a foreign address with its token, keep
+// their attributes out of the X.400 part. True when a foreign address is
+// held and an EFA token writes it.
+bool MarkOwnedSlots(const hvcnFormat* f, Writer& w) noexcept {
   bool foreign = false;
   hvcnToken work;
   for (int k = 0; k < hvcnTOKEN_COUNT; ++k) {
@@ -247,20 +231,50 @@ extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* f, char* name, 
     if (token->id == hvcnTOKEN_EFA) {
       if (!foreign) foreign = ForeignAddressPresent(f);
       if (foreign) {
-        for (int s = 15; s <= 22; ++s) w.marks[s] = true;
-        for (int s = 34; s <= 41; ++s) w.marks[s] = true;
+        for (const model::DdaPair& pair : model::kDdaPairs) {
+          MarkWithTwin(w, pair.type, true);
+          MarkWithTwin(w, pair.value, true);
+        }
       }
     } else if (token->id == hvcnTOKEN_CANON || token->id == hvcnTOKEN_NONCANON) {
-      for (int s = 0; s <= 3; ++s) w.marks[s] = true;
-      if (!(f->flags & hvcnFMT_7BIT_ONLY))
-        for (int s = 25; s <= 28; ++s) w.marks[s] = true;
+      for (const model::Slot slot : model::kPersonalSlots) MarkWithTwin(w, slot, !(f->flags & hvcnFMT_7BIT_ONLY));
     }
   }
+  return foreign;
+}
 
+// A typed name comes back exactly as it was typed.
+int32_t CopyTypedName(const hvcnFormat* f, char* name, uint32_t size) noexcept {
+  const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
+  const size_t length =
+      end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer) : sizeof f->nameBuffer - 1;
+  if (length >= size) {
+    trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
+    return hvcnERR_BUFFER_TOO_SMALL;
+  }
+  trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
+  CopyBounded(name, size, std::string_view(f->nameBuffer, length));
+  return hvcnSUCCESS;
+}
+
+}  // namespace
+
+int32_t FormatName(hvcnFormat* f, char* name, uint32_t size, uint16_t flags) noexcept {
+  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) return CopyTypedName(f, name, size);
+
+  const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
+  if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
+  char escapes[sizeof f->escapeList];
+  CopyBounded(escapes, sizeof escapes, std::string_view(f->escapeList, strnlen(f->escapeList, sizeof escapes)));
+
+  Writer w{name, size, {}, escaping ? escapes : "", escaping};
+  const bool foreign = MarkOwnedSlots(f, w);
   char* contentEnd = name;
   const int32_t status = WriteTokens(f, w, foreign, &contentEnd);
   *contentEnd = '\0';
   if (f->nameType != -1) RestoreWildcards(name);
   if (status == hvcnSUCCESS) trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", name);
-  return frame.Finish(status);
+  return status;
 }
+
+}  // namespace hvcn::output

@@ -7,7 +7,7 @@
 
 #include "api/hvcn.h"
 #include "model/held_value.h"
-#include "model/tables.h"
+#include "model/slots.h"
 
 namespace hvcn::output {
 
@@ -33,14 +33,17 @@ struct Writer {
 // part asks it for every tag in turn.
 inline int SelectValueSlot(const hvcnFormat* f, int slot) noexcept {
   if (slot < 0 || slot >= model::kSlotCount) return -1;
-  if (slot < 4 && !(f->flags & hvcnFMT_NO_RECONFIG)) {
-    const int32_t r = f->reconfigured[slot];
+  const int part = model::PersonalPartOf(slot);
+  if (part >= 0 && !(f->flags & hvcnFMT_NO_RECONFIG)) {
+    const int32_t r = f->reconfigured[part];
     if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
   }
-  if (slot < 25 && !(f->flags & hvcnFMT_7BIT_ONLY)) {
-    const int twin = model::kTwinOfSlot[static_cast<size_t>(slot)];
-    const uint32_t length = f->attributes[twin].valueLength;
-    if (twin != slot && length != hvcnVALUE_ABSENT && length != 0) return twin;
+  if (!(f->flags & hvcnFMT_7BIT_ONLY)) {
+    const int twin = model::OtherTwinOf(slot);
+    if (twin >= 0) {
+      const uint32_t length = f->attributes[twin].valueLength;
+      if (length != hvcnVALUE_ABSENT && length != 0) return twin;
+    }
   }
   return f->attributes[slot].valueLength != hvcnVALUE_ABSENT ? slot : -1;
 }
@@ -52,6 +55,10 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
 
 // "RFC-822" (length 7) or "QVMEXT" (length 6 or 7), letter case ignored.
 bool IsForeignAddressType(const char* text, size_t length) noexcept;
+
+// Writes the held name as text under the output format: hvcnFormatName
+// after its argument checks.
+int32_t FormatName(hvcnFormat* format, char* name, uint32_t size, uint16_t flags) noexcept;
 
 // The renderers: 0, or 1 when the text did not fit. Each leaves a NUL at
 // its final output position.

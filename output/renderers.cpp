@@ -1,7 +1,9 @@
 // The token renderers: the text of one output token from the held values.
+#include <array>
 #include <cstring>
 #include <string_view>
 
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/held_value.h"
@@ -18,17 +20,25 @@ using model::ValueOf;
 // every byte of the largest value and a period after each.
 constexpr size_t kScratch = 2 * sizeof(hvcnFormat::nameBuffer) + 1;
 
-// The order in which the X.400 part writes the catalogue slots.
-constexpr int kX400Order[] = {
-    4,  5,  6,  7,                           // organisational units 1-4
-    8,  9,  10, 11,                          // organisation, country, ADMD, PRMD
-    15, 16, 17, 18, 19, 20, 21, 22,          // DDA type and value pairs 1-4
-    0,  1,  2,  3,                           // surname, given name, initials, qualifier
-    12, 13, 14,                              // X.121, numeric user id, terminal id
-    23, 24,                                  // common name, ff
-    25, 26, 27, 28, 29, 30, 31, 32, 33,      // teletex twins ...
-    34, 35, 36, 37, 38, 39, 40, 41, 42,
-};
+// The order in which the X.400 part writes the catalogue slots: the rows'
+// X.400 column.
+constexpr size_t kX400Count = [] {
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows) n += row.x400 != model::kNotInX400;
+  return n;
+}();
+constexpr std::array<model::Slot, kX400Count> kX400Order = [] {
+  std::array<model::Slot, kX400Count> order{};
+  for (auto& slot : order) slot = model::kNoSlot;
+  for (const model::SlotRow& row : model::kSlotRows)
+    if (row.x400 != model::kNotInX400) order[row.x400] = row.slot;
+  return order;
+}();
+static_assert(kX400Count == model::kTagCount && [] {
+  for (const model::Slot slot : kX400Order)
+    if (slot == model::kNoSlot) return false;
+  return true;
+}());
 
 // Foreign-address type keywords, with the longest type each may stand for.
 struct Keyword {
@@ -41,8 +51,11 @@ constexpr Keyword kForeignKeywords[] = {
     {"QVMEXT", 6, 7},
 };
 
-bool IsDdaType(int slot) noexcept {
-  return (slot >= 15 && slot <= 21 && slot % 2 == 1) || (slot >= 34 && slot <= 40 && slot % 2 == 0);
+bool IsDdaType(int slot) noexcept { return model::RowOf(slot).group == model::Group::DdaType; }
+
+// A base slot of a group (not a teletex twin).
+bool IsBase(int slot, model::Group group) noexcept {
+  return model::RowOf(slot).group == group && !model::IsTeletexVariant(slot);
 }
 
 bool Decoded(const hvcnFormat* f) noexcept { return f->nameType != -1; }
@@ -86,8 +99,8 @@ std::string_view WithPeriods(std::string_view value, bool eachCharacter, char* s
 
 // The text a personal part is written with.
 std::string_view PersonalText(const hvcnFormat* f, int part, std::string_view value, char* scratch) noexcept {
-  if (!Decoded(f) || (part != 2 && part != 3)) return value;
-  return WithPeriods(value, part == 2, scratch);
+  if (!Decoded(f) || (part != model::kInitials && part != model::kGeneration)) return value;
+  return WithPeriods(value, part == model::kInitials, scratch);
 }
 
 }  // namespace
@@ -129,16 +142,9 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
 }
 
 bool IsForeignAddressType(const char* text, size_t length) noexcept {
-  for (const Keyword& keyword : kForeignKeywords) {
-    if (length < keyword.length || length > keyword.longest) continue;
-    bool equal = true;
-    for (size_t i = 0; i < keyword.length && equal; ++i) {
-      char c = text[i];
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-      equal = c == keyword.text[i];
-    }
-    if (equal) return true;
-  }
+  for (const Keyword& keyword : kForeignKeywords)
+    if (length >= keyword.length && length <= keyword.longest && ascii::EqualNoCase(text, keyword.text, keyword.length))
+      return true;
   return false;
 }
 
@@ -156,13 +162,13 @@ int FormatAttributeToken(const hvcnFormat* f, const hvcnToken& token, Writer& w)
 int FormatCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
   char scratch[kScratch];
   bool surnameWritten = false;
-  for (int part = 0; part < 4; ++part) {
+  for (const model::Slot part : model::kPersonalSlots) {
     const int slot = SelectValueSlot(f, part);
     if (slot < 0) continue;
     w.marks[slot] = true;
     const std::string_view value = ValueOf(f, slot).text;
     bool ok = true;
-    if (part == 0) {
+    if (part == model::kSurname) {
       ok = WriteValue(w, value, w.escapes);
       surnameWritten = true;
     } else if (!value.empty()) {
@@ -182,10 +188,10 @@ int FormatCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
 }
 
 int FormatNonCanonicalName(const hvcnFormat* f, Writer& w) noexcept {
-  constexpr int kOrder[] = {1, 2, 0, 3};  // given name, initials, surname, qualifier
+  constexpr model::Slot kOrder[] = {model::kGivenName, model::kInitials, model::kSurname, model::kGeneration};
   char scratch[kScratch];
   bool somethingWritten = false;
-  for (int part : kOrder) {
+  for (const model::Slot part : kOrder) {
     const int slot = SelectValueSlot(f, part);
     if (slot < 0) continue;
     w.marks[slot] = true;
@@ -211,9 +217,9 @@ int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w)
   // Only the closing character is escaped here, so that the address never
   // ends early.
   const char list[2] = {static_cast<char>(token.trailSep > 1 ? token.trailSep : 0), '\0'};
-  for (int k = 1; k <= 4; ++k) {
-    const int typeSlot = 13 + 2 * k;
-    const int value = SelectValueSlot(f, typeSlot + 1);
+  for (const model::DdaPair& pair : model::kDdaPairs) {
+    const int typeSlot = pair.type;
+    const int value = SelectValueSlot(f, pair.value);
     if (value < 0 || ValueOf(f, value).empty()) break;
     if (SelectValueSlot(f, typeSlot) >= 0) {
       const uint32_t length = f->attributes[typeSlot].valueLength;
@@ -232,77 +238,123 @@ int FormatForeignAddress(const hvcnFormat* f, const hvcnToken& token, Writer& w)
   return 0;
 }
 
-int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept {
-  const char slash = f->slashChar;
-  char* committed = w.pos;
-  uint32_t committedLeft = w.left;
-  bool ouRun = false;
-  auto fail = [&]() noexcept {
-    w.pos = committed;
-    w.left = committedLeft;
-    Terminate(w);
-    return 1;
-  };
-  // After the last unit, the separator it left becomes the slash.
-  auto endOuRun = [&]() noexcept {
-    if (ouRun) w.pos[-1] = slash;
-    ouRun = false;
-  };
-  const size_t count = std::size(kX400Order);
-  for (size_t i = 0; i < count; ++i) {
-    const int x = kX400Order[i];
-    if (x >= f->x400Mask || (x < 4 && !Flag(f, hvcnFMT_X400_PERSONAL)) ||
-        (x >= 13 && x <= 22 && Flag(f, hvcnFMT_NO_FOREIGN)))
-      continue;
-    const int s = SelectValueSlot(f, x);
-    if (s < 0 || w.marks[s]) {
-      if (IsDdaType(x)) ++i;
-      continue;
-    }
-    const HeldValue held = ValueOf(f, s);
-    if (IsDdaType(x)) {
-      if (f->attributes[s].valueLength == 0) {
-        ++i;
+namespace {
+
+// The X.400 part: items "tag=value" joined by the slash character, in the
+// X.400 order; the organisational units open it as a comma-joined list
+// without tags (unless the format tags them); a domain-defined pair is the
+// DDA tag, the type, "=" and the value. The text ends after the last
+// complete item, the committed end: a separator written after it goes, and
+// so does an item that does not fit.
+class X400Writer {
+ public:
+  X400Writer(const hvcnFormat* f, Writer& w) noexcept
+      : f_(f), w_(w), slash_(f->slashChar), committed_(w.pos), committedLeft_(w.left) {}
+
+  int Write() noexcept {
+    for (size_t i = 0; i < kX400Order.size(); ++i) {
+      const int x = kX400Order[i];
+      if (LeftOut(x)) continue;
+      const int s = SelectValueSlot(f_, x);
+      const bool dda = IsDdaType(x);
+      if (s < 0 || w_.marks[s] || (dda && f_->attributes[s].valueLength == 0)) {
+        if (dda) ++i;  // the pair's value goes with its type
         continue;
       }
-      endOuRun();
-      // The item name: the DDA tag followed by the type.
-      char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
-      const size_t prefix = std::strlen(model::TagName(model::DdaPrefixIndex()));
-      std::memcpy(name, model::TagName(model::DdaPrefixIndex()), prefix);
-      std::memcpy(name + prefix, held.text.data(), held.text.size());
-      if (!WriteValue(w, {name, prefix + held.text.size()}, w.escapes) || !w.Put('=')) return fail();
-      const int valueSlot = i + 1 < count ? SelectValueSlot(f, kX400Order[++i]) : -1;
-      if (valueSlot < 0) {
-        committed = w.pos;
-        committedLeft = w.left;
-        if (!w.Put(slash)) return fail();
-        continue;
-      }
-      if (!WriteValue(w, ValueOf(f, valueSlot).text, w.escapes)) return fail();
-    } else if (x >= 4 && x <= 7 && !Flag(f, hvcnFMT_OU_TAGS)) {
-      if (held.empty()) continue;
-      ouRun = true;
-      if (!WriteValue(w, held.text, w.escapes)) return fail();
-    } else {
-      if (held.empty()) continue;
-      endOuRun();
-      const char* tag = model::TagName(x);
-      const size_t tagLength = std::strlen(tag);
-      if (w.left <= tagLength) return fail();
-      std::memcpy(w.pos, tag, tagLength);
-      w.pos += tagLength;
-      w.left -= static_cast<uint32_t>(tagLength);
-      if (!w.Put('=') || !WriteValue(w, held.text, w.escapes)) return fail();
+      Item item;
+      if (dda) item = DdaPair(s, &i);
+      else if (IsBase(x, model::Group::OrgUnit) && !Flag(f_, hvcnFMT_OU_TAGS)) item = Unit(s);
+      else item = Tagged(x, s);
+      if (item == Item::kFailed) return Fail();
+      if (item != Item::kWritten) continue;
+      Commit();
+      if (!w_.Put(unitRun_ && x != model::kOrgUnitSlots.back() ? f_->commaChar : slash_)) return Fail();
     }
-    committed = w.pos;
-    committedLeft = w.left;
-    if (!w.Put(ouRun && x != 7 ? f->commaChar : slash)) return fail();
+    Rewind();
+    return 0;
   }
-  w.pos = committed;
-  w.left = committedLeft;
-  Terminate(w);
-  return 0;
-}
+
+ private:
+  enum class Item { kSkipped, kWritten, kClosed, kFailed };  // kClosed: committed, separator written
+
+  // Slots the format's mask and flags keep out of the X.400 part.
+  bool LeftOut(int x) const noexcept {
+    return x >= f_->x400Mask || (IsBase(x, model::Group::Personal) && !Flag(f_, hvcnFMT_X400_PERSONAL)) ||
+           ((model::RowOf(x).flags & model::kSkippedWithoutForeign) && Flag(f_, hvcnFMT_NO_FOREIGN));
+  }
+
+  // A domain-defined pair from its type's slot s; *i moves to its value.
+  Item DdaPair(int s, size_t* i) noexcept {
+    EndUnitRun();
+    const HeldValue type = ValueOf(f_, s);
+    char name[model::kTagNameSize + sizeof(hvcnFormat::nameBuffer)];
+    const size_t prefix = tags_->ddaLength;
+    std::memcpy(name, tags_->DdaPrefix(), prefix);
+    std::memcpy(name + prefix, type.text.data(), type.text.size());
+    if (!WriteValue(w_, {name, prefix + type.text.size()}, w_.escapes) || !w_.Put('=')) return Item::kFailed;
+    const int valueSlot = *i + 1 < kX400Order.size() ? SelectValueSlot(f_, kX400Order[++*i]) : -1;
+    if (valueSlot < 0) {
+      Commit();
+      return w_.Put(slash_) ? Item::kClosed : Item::kFailed;
+    }
+    return WriteValue(w_, ValueOf(f_, valueSlot).text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // An organisational unit of the untagged list.
+  Item Unit(int s) noexcept {
+    const HeldValue unit = ValueOf(f_, s);
+    if (unit.empty()) return Item::kSkipped;
+    unitRun_ = true;
+    return WriteValue(w_, unit.text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // "tag=value" for slot x, its value from slot s.
+  Item Tagged(int x, int s) noexcept {
+    const HeldValue held = ValueOf(f_, s);
+    if (held.empty()) return Item::kSkipped;
+    EndUnitRun();
+    const int tag = model::TagOf(x);
+    const size_t tagLength = tags_->Length(tag);
+    if (w_.left <= tagLength) return Item::kFailed;  // tags are never escaped
+    std::memcpy(w_.pos, tags_->Name(tag), tagLength);
+    w_.pos += tagLength;
+    w_.left -= static_cast<uint32_t>(tagLength);
+    return w_.Put('=') && WriteValue(w_, held.text, w_.escapes) ? Item::kWritten : Item::kFailed;
+  }
+
+  // After the last unit, the separator it left becomes the slash.
+  void EndUnitRun() noexcept {
+    if (unitRun_) w_.pos[-1] = slash_;
+    unitRun_ = false;
+  }
+
+  void Commit() noexcept {
+    committed_ = w_.pos;
+    committedLeft_ = w_.left;
+  }
+
+  void Rewind() noexcept {
+    w_.pos = committed_;
+    w_.left = committedLeft_;
+    Terminate(w_);
+  }
+
+  int Fail() noexcept {
+    Rewind();
+    return 1;
+  }
+
+  const hvcnFormat* f_;
+  Writer& w_;
+  const model::TagNames tags_;  // the tag names, as they stand for the whole part
+  const char slash_;
+  char* committed_;
+  uint32_t committedLeft_;
+  bool unitRun_ = false;  // the last item was an untagged organisational unit
+};
+
+}  // namespace
+
+int FormatX400Part(const hvcnFormat* f, Writer& w) noexcept { return X400Writer(f, w).Write(); }
 
 }  // namespace hvcn::output

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
+#include "model/validate.h"
 
 namespace hvcn::parse {
 
@@ -16,6 +17,13 @@ inline constexpr uint32_t kPersonalNameBits = 0x7FF0;      // untried readings
 inline constexpr uint32_t kX400AsTagBit = 0x10000;          // first component as a tag
 inline constexpr uint32_t kAttributeBits = 0x300000;        // attribute token group
 inline constexpr uint32_t kAttributeTrimmedBit = 0x200000;  // reading without trailing blanks
+
+// hvcnParseName after its argument checks: a fresh parse (or, with
+// hvcnPARSE_REINTERPRET, another pass over the held name), the section
+// parsers, the reconfigured list and the internal output. *wrote tells
+// whether buffer was written to.
+int32_t ParseName(const char* name, hvcnFormat* format, int32_t internalType, char* buffer, uint32_t bufferSize,
+                  uint32_t* context, uint32_t flags, bool* wrote) noexcept;
 
 // Cuts the held name into the texts of the tokens.
 int32_t SplitNameByFormat(hvcnFormat* format) noexcept;
@@ -46,8 +54,5 @@ TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
 // The same without the trailing-blank walk (trimmed is the end).
 TokenText RawTextOf(hvcnFormat* format, const hvcnToken* token) noexcept;
 
-// Stores the value [start, end) of nameBuffer in a slot through the value
-// checks, ending it with a NUL for the time of the check.
-int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept;
 
 }  // namespace hvcn::parse

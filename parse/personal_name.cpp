@@ -3,11 +3,13 @@
 // run the rows of their reading table through one interpreter; the context
 // word carries the readings not yet tried from one call to the next.
 #include <cstring>
+#include <string_view>
 
+#include "core/copy.h"
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 #include "model/validate.h"
 #include "parse/parse.h"
 #include "parse/readings.h"
@@ -23,8 +25,12 @@ constexpr uint16_t kDetailTooManyParts = 2008;
 // Any status other than success that the loop reads as "not tried yet".
 constexpr int32_t kPending = -1;
 
-constexpr int kPartSlot[kPartCount] = {0, 1, 2, 3};
-constexpr int kPartTwin[kPartCount] = {25, 26, 27, 28};
+// The slot of each part, and of its teletex twin.
+constexpr auto kPartSlot = model::kPersonalSlots;
+static_assert(kPartSlot.size() == kPartCount && kPartSlot[kSurname] == model::kSurname &&
+              kPartSlot[kGivenName] == model::kGivenName && kPartSlot[kInitials] == model::kInitials &&
+              kPartSlot[kQualifier] == model::kGeneration);
+constexpr int TwinOfPart(int part) noexcept { return model::OtherTwinOf(kPartSlot[static_cast<size_t>(part)]); }
 
 // The name's words, cut in a copy of the token's text.
 struct Words {
@@ -49,25 +55,34 @@ constexpr ReadingTable kNonCanonical = {kNonCanonicalReadings, std::size(kNonCan
                                         kNonCanonicalFirst, std::size(kNonCanonicalFirst)};
 
 // Saved offsets and lengths of the personal-name slots and their twins.
-struct SavedSlots {
-  uint32_t offset[8];
-  uint32_t length[8];
+struct SavedValue {
+  uint32_t offset, length;
 };
-constexpr int kSavedSlots[8] = {0, 1, 2, 3, 25, 26, 27, 28};
+struct SavedSlots {
+  SavedValue part[kPartCount];
+  SavedValue twin[kPartCount];
+};
+
+SavedValue SaveValue(const hvcnAttribute& record) noexcept { return {record.valueOffset, record.valueLength}; }
+
+void RestoreValue(hvcnAttribute& record, SavedValue saved) noexcept {
+  record.valueOffset = saved.offset;
+  record.valueLength = saved.length;
+}
 
 SavedSlots Save(const hvcnFormat* f) noexcept {
-  SavedSlots s{};
-  for (int i = 0; i < 8; ++i) {
-    s.offset[i] = f->attributes[kSavedSlots[i]].valueOffset;
-    s.length[i] = f->attributes[kSavedSlots[i]].valueLength;
+  SavedSlots s;
+  for (int p = 0; p < kPartCount; ++p) {
+    s.part[p] = SaveValue(f->attributes[kPartSlot[static_cast<size_t>(p)]]);
+    s.twin[p] = SaveValue(f->attributes[TwinOfPart(p)]);
   }
   return s;
 }
 
 void Restore(hvcnFormat* f, const SavedSlots& s) noexcept {
-  for (int i = 0; i < 8; ++i) {
-    f->attributes[kSavedSlots[i]].valueOffset = s.offset[i];
-    f->attributes[kSavedSlots[i]].valueLength = s.length[i];
+  for (int p = 0; p < kPartCount; ++p) {
+    RestoreValue(f->attributes[kPartSlot[static_cast<size_t>(p)]], s.part[p]);
+    RestoreValue(f->attributes[TwinOfPart(p)], s.twin[p]);
   }
 }
 
@@ -76,7 +91,7 @@ void MarkPart(hvcnFormat* f, Part part, bool empty, uint32_t offset) noexcept {
   hvcnAttribute& record = f->attributes[kPartSlot[part]];
   record.valueOffset = offset;
   record.valueLength = empty ? 0 : hvcnVALUE_ABSENT;
-  f->attributes[kPartTwin[part]].valueLength = hvcnVALUE_ABSENT;
+  f->attributes[TwinOfPart(part)].valueLength = hvcnVALUE_ABSENT;
 }
 
 void MarkAll(hvcnFormat* f, Other other, bool complete, uint32_t offset, bool withSurname) noexcept {
@@ -195,8 +210,14 @@ bool Probe(hvcnFormat* f, Words& w, const Reading* reading, bool complete) noexc
   return false;
 }
 
-void SetContext(uint32_t* context, uint32_t value) noexcept {
-  if (value != kContextUnchanged) *context = value;
+// The context word after the first reading: every other reading of the
+// word count, unless the rule keeps the word as it was.
+void SetContext(const ReadingTable& table, const FirstRule& rule, uint16_t chosen, uint32_t* context) noexcept {
+  if (rule.keepsContext) return;
+  uint32_t others = 0;
+  for (size_t i = 0; i < table.readingCount; ++i)
+    if (table.readings[i].words == rule.words) others |= table.readings[i].bit;
+  *context = others & ~uint32_t{chosen};
 }
 
 int32_t FirstReading(hvcnFormat* f, Words& w, const ReadingTable& table, bool complete, uint32_t* context) noexcept {
@@ -206,15 +227,15 @@ int32_t FirstReading(hvcnFormat* f, Words& w, const ReadingTable& table, bool co
   if (!rule) return hvcnERR_NAME_DOES_NOT_FIT;
   const Reading* probed = rule->probed ? FindReading(table, w.count, rule->probed, false) : nullptr;
   if (Probe(f, w, probed, complete)) {
-    SetContext(context, rule->probedContext);
+    SetContext(table, *rule, rule->probed, context);
     return ApplyReading(f, w, *probed, complete);
   }
   const Reading* again = rule->probedAgain ? FindReading(table, w.count, rule->probedAgain, false) : nullptr;
   if (Probe(f, w, again, complete)) {
-    SetContext(context, rule->againContext);
+    SetContext(table, *rule, rule->probedAgain, context);
     return ApplyReading(f, w, *again, complete);
   }
-  SetContext(context, rule->fallbackContext);
+  SetContext(table, *rule, rule->fallback, context);
   const Reading* fallback = FindReading(table, w.count, rule->fallback, rule->fallbackVariant);
   return fallback ? ApplyReading(f, w, *fallback, complete) : hvcnERR_NAME_DOES_NOT_FIT;
 }
@@ -255,8 +276,7 @@ int32_t Finish(hvcnFormat* f, const SavedSlots& saved, uint32_t entryContext, in
 void CopyText(Words& w, hvcnFormat* f, const hvcnToken* token) noexcept {
   const TokenText text = RawTextOf(f, token);
   const size_t length = static_cast<size_t>(text.end - text.begin);
-  std::memcpy(w.copy, text.begin, length);
-  w.copy[length] = '\0';
+  CopyBounded(w.copy, sizeof w.copy, std::string_view(text.begin, length));
   w.baseOffset = static_cast<uint32_t>(text.begin - f->nameBuffer);
 }
 

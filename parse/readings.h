@@ -44,20 +44,16 @@ struct Reading {
 // How the first reading of a word count is chosen: when the probe word's
 // second byte is '.' and storing it as initials succeeds, the probed
 // reading; else, optionally, a second probe; else the fallback reading.
+// The context word then holds every other reading of the word count,
+// except where the rule keeps the word as it was.
 struct FirstRule {
   uint8_t words;
   uint16_t probed;        // reading bit, 0 for none
   uint16_t probedAgain;   // second probe's reading bit, 0 for none
   uint16_t fallback;      // reading bit
   bool fallbackVariant;   // the fallback is the special first-only row
-  uint32_t probedContext; // the context word after the probed reading
-  uint32_t fallbackContext;
-  uint32_t againContext;
+  bool keepsContext;      // the context word stays as it was
 };
-
-// A first reading that leaves the context word as it was (the only reading
-// of its word count).
-inline constexpr uint32_t kContextUnchanged = 0xFFFFFFFF;
 
 // Shortcuts for the tables.
 constexpr Store S(Part part, uint8_t first, uint8_t last = 0, Dot dot = kDotNone) {
@@ -91,11 +87,11 @@ inline constexpr Reading kCanonicalReadings[] = {
 };
 
 inline constexpr FirstRule kCanonicalFirst[] = {
-    // words probed  again   fallback variant probedCtx fallbackCtx againCtx
-    {1, 0x0010, 0, 0x0040, false, 0x0060, 0x0030, 0},
-    {2, 0x0040, 0, 0x0080, false, 0x00B0, 0x0070, 0},
-    {3, 0, 0, 0x0040, false, 0, 0x0030, 0},
-    {4, 0, 0, 0x0010, false, 0, 0x0000, 0},
+    // words probed  again   fallback variant keeps
+    {1, 0x0010, 0, 0x0040, false, false},
+    {2, 0x0040, 0, 0x0080, false, false},
+    {3, 0, 0, 0x0040, false, false},
+    {4, 0, 0, 0x0010, false, false},
 };
 
 // ---------------------------------------------------------------------------
@@ -155,14 +151,43 @@ inline constexpr Reading kNonCanonicalReadings[] = {
 };
 
 inline constexpr FirstRule kNonCanonicalFirst[] = {
-    // words probed  again   fallback variant probedCtx fallbackCtx againCtx
-    {1, 0x0010, 0, 0x0020, true, 0x00E0, 0x00D0, 0},
-    {2, 0x0080, 0x0800, 0x0010, false, 0x0F70, 0x0FE0, 0x07F0},
-    {3, 0, 0, 0x4000, false, 0, 0x3FF0, 0},
-    {4, 0, 0, 0x4000, false, 0, 0x3FF0, 0},
-    {5, 0, 0, 0x0400, false, 0, 0x03F0, 0},
-    {6, 0, 0, 0x0080, false, 0, 0x0070, 0},
-    {7, 0, 0, 0x0010, false, 0, kContextUnchanged, 0},
+    // words probed  again   fallback variant keeps
+    {1, 0x0010, 0, 0x0020, true, false},
+    {2, 0x0080, 0x0800, 0x0010, false, false},
+    {3, 0, 0, 0x4000, false, false},
+    {4, 0, 0, 0x4000, false, false},
+    {5, 0, 0, 0x0400, false, false},
+    {6, 0, 0, 0x0080, false, false},
+    {7, 0, 0, 0x0010, false, true},
 };
+
+// ---------------------------------------------------------------------------
+// What follows from the tables.
+
+// The nameShape code of a reading is its bit and a word-count digit (the
+// canonical parser counts from 10: 1 word is 0xA), with 0x8000 marking
+// readings of its own; the one-word fallback of the first call has no bit
+// of its own and shows that of "w1 as surname".
+template <size_t N>
+constexpr bool CodesFollowTheBits(const Reading (&readings)[N], int firstDigit) noexcept {
+  for (const Reading& r : readings) {
+    if ((r.code & 0xF) != firstDigit + r.words - 1) return false;
+    if (r.bit != 0 && (r.code & 0x7FF0) != r.bit) return false;
+  }
+  return true;
+}
+static_assert(CodesFollowTheBits(kCanonicalReadings, 0xA));
+static_assert(CodesFollowTheBits(kNonCanonicalReadings, 0x1));
+
+// Every reading of a word count has its own bit.
+template <size_t N>
+constexpr bool BitsAreDistinct(const Reading (&readings)[N]) noexcept {
+  for (size_t i = 0; i < N; ++i)
+    for (size_t j = i + 1; j < N; ++j)
+      if (readings[i].words == readings[j].words && readings[i].bit != 0 && readings[i].bit == readings[j].bit)
+        return false;
+  return true;
+}
+static_assert(BitsAreDistinct(kCanonicalReadings) && BitsAreDistinct(kNonCanonicalReadings));
 
 }  // namespace hvcn::parse

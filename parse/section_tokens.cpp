@@ -5,6 +5,7 @@
 #include "core/frame.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
+#include "model/slots.h"
 #include "parse/parse.h"
 
 namespace hvcn::parse {
@@ -13,10 +14,13 @@ namespace {
 // A piece ends at the first character boundary this many bytes after its
 // start: a piece, with its escapes, fits a domain-defined value.
 constexpr ptrdiff_t kPieceSize = 124;
-constexpr int kPieces = 4;
-constexpr int kFirstTypeSlot = 15;
-constexpr int kFirstTypeTwin = 34;
 constexpr uint16_t kDetailForeignAndDda = 2009;
+
+// The pieces go to the domain-defined attribute pairs in order, each
+// marked foreign in its type.
+constexpr auto kPieces = model::kDdaPairs;
+constexpr int kFirstType = kPieces[0].type;
+constexpr int kFirstTypeTwin = model::OtherTwinOf(kFirstType);
 
 }  // namespace
 
@@ -26,7 +30,7 @@ int32_t ParseForeignAddress(hvcnFormat* f, hvcnToken* token, bool complete) noex
   char* const end = text.trimmed;
   char* p = text.begin;
   if (token->leadSep > 1 && p < end && *p == static_cast<char>(token->leadSep)) ++p;
-  if (f->attributes[kFirstTypeSlot].valueLength != hvcnVALUE_ABSENT ||
+  if (f->attributes[kFirstType].valueLength != hvcnVALUE_ABSENT ||
       f->attributes[kFirstTypeTwin].valueLength != hvcnVALUE_ABSENT) {
     RecordDetail(f, kDetailForeignAndDda);
     return hvcnERR_DUPLICATE_ATTRIBUTE;
@@ -54,14 +58,14 @@ int32_t ParseForeignAddress(hvcnFormat* f, hvcnToken* token, bool complete) noex
       if (*p == close) closed = true;
     } while (!closed && p < end && p - start < kPieceSize);
     if (p == start) continue;
-    if (pieces == kPieces) {
+    if (pieces == static_cast<int>(kPieces.size())) {
       trace::If(trace::kError, trace::tag::kError, "Found DDA number 5 at %s", start);
       return hvcnERR_TOO_MANY_DDAS;
     }
-    const int typeSlot = kFirstTypeSlot + 2 * pieces;
-    f->attributes[typeSlot].valueOffset = static_cast<uint32_t>(start - f->nameBuffer);
-    f->attributes[typeSlot].valueLength = hvcnVALUE_FOREIGN;
-    if (int32_t status = StoreValue(f, start, p, typeSlot + 1)) return status;
+    const model::DdaPair& pair = kPieces[static_cast<size_t>(pieces)];
+    f->attributes[pair.type].valueOffset = static_cast<uint32_t>(start - f->nameBuffer);
+    f->attributes[pair.type].valueLength = hvcnVALUE_FOREIGN;
+    if (int32_t status = model::StoreValue(f, start, p, pair.value)) return status;
     ++pieces;
   }
   if (!closed) {
@@ -91,7 +95,7 @@ int32_t ParseAttributeToken(hvcnFormat* f, hvcnToken* token, bool complete, uint
   } else {
     *context &= ~kAttributeBits;
   }
-  return StoreValue(f, text.begin, valueEnd, static_cast<int>(token->slot));
+  return model::StoreValue(f, text.begin, valueEnd, static_cast<int>(token->slot));
 }
 
 }  // namespace hvcn::parse

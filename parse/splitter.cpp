@@ -2,6 +2,7 @@
 // where its text starts and how long it is.
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "model/validate.h"
@@ -11,8 +12,6 @@ namespace hvcn::parse {
 namespace {
 
 constexpr uint8_t kSepAdjacent = 1;
-
-bool IsWhiteSpace(char c) noexcept { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsLast(const hvcnToken& token) noexcept { return (token.tokenFlags & hvcnTOK_LAST) != 0; }
 
@@ -25,74 +24,95 @@ const char* FindUnescapedCharOf(const char* text, const char* set) noexcept {
   return ScanUnescaped(text, stops);
 }
 
-int32_t SplitNameByFormat(hvcnFormat* format) noexcept {
-  hvcnToken* tokens = format->tokens;
-  const bool complex = (format->flags & hvcnFMT_COMPLEX) != 0;
-  // With complex formats a token ends at any later token's separator.
-  char terminators[hvcnTOKEN_COUNT + 1] = {};
-  int terminatorCount = 0;
-  for (auto& token : format->tokens) {
-    token.tokenFlags &= hvcnTOK_LAST;
-    token.valueOffset = 0;
-    token.valueLength = hvcnVALUE_ABSENT;
-    if (complex && token.leadSep != 0) terminators[terminatorCount++] = static_cast<char>(token.leadSep);
+namespace {
+
+// The splitter's state: the tokens, where the text is, and (with complex
+// formats, where a token ends at any later token's separator) the leading
+// separators of the tokens in order.
+class Splitter {
+ public:
+  explicit Splitter(hvcnFormat* format) noexcept
+      : f_(format), tokens_(format->tokens), complex_((format->flags & hvcnFMT_COMPLEX) != 0) {}
+
+  int32_t Split() noexcept {
+    ResetTokens();
+    const char* p = f_->nameBuffer;
+    if (tokens_[0].leadSep != 0 && *p == static_cast<char>(tokens_[0].leadSep)) ++p;
+    if (*p == '\0') return hvcnSUCCESS;
+    for (int k = 0;;) {
+      hvcnToken& token = tokens_[k];
+      const char* end = TokenEnd(k, p);
+      token.valueOffset = static_cast<uint32_t>(p - f_->nameBuffer);
+      token.valueLength = static_cast<uint32_t>(end - p);
+      const char stop = *end;
+      if (stop == '\0') {
+        if (!(f_->flags & hvcnFMT_NAME_COMPLETE)) token.tokenFlags |= hvcnTOK_OPEN_ENDED;
+        return hvcnSUCCESS;
+      }
+      if (IsLast(token) || k + 1 >= hvcnTOKEN_COUNT) return hvcnSUCCESS;
+      const char* previous = p;
+      p = end + 1;
+      if (ascii::IsSpace(*p)) ++p;
+      if (*p == '\0') return hvcnSUCCESS;
+      if (!NextToken(stop, previous, &k, &p)) return hvcnERR_NAME_DOES_NOT_FIT;
+      if (*p == '\0') return hvcnSUCCESS;
+    }
   }
 
-  char* const start = format->nameBuffer;
-  const char* p = start;
-  int k = 0;
-  if (tokens[0].leadSep != 0 && *p == static_cast<char>(tokens[0].leadSep)) ++p;
-  if (*p == '\0') return hvcnSUCCESS;
-
-  for (;;) {
-    hvcnToken& token = tokens[k];
-    const char* end;
-    if (token.trailSep == kSepAdjacent) {
-      if (complex) {
-        end = FindUnescapedCharOf(p, terminators + (k < terminatorCount ? k : terminatorCount));
-      } else if (!IsLast(token) && k + 1 < hvcnTOKEN_COUNT) {
-        const char set[3] = {static_cast<char>(tokens[k + 1].leadSep), format->slashChar, '\0'};
-        end = FindUnescapedCharOf(p, set[0] ? set : set + 1);
-      } else {
-        end = p + std::strlen(p);
-      }
-    } else {
-      end = FindUnescapedChar(p, static_cast<char>(token.trailSep));
+ private:
+  // Every token without text; the terminators of a complex format.
+  void ResetTokens() noexcept {
+    for (auto& token : f_->tokens) {
+      token.tokenFlags &= hvcnTOK_LAST;
+      token.valueOffset = 0;
+      token.valueLength = hvcnVALUE_ABSENT;
+      if (complex_ && token.leadSep != 0) terminators_[terminatorCount_++] = static_cast<char>(token.leadSep);
     }
-    token.valueOffset = static_cast<uint32_t>(p - start);
-    token.valueLength = static_cast<uint32_t>(end - p);
-    const char stop = *end;
-    if (stop == '\0') {
-      if (!(format->flags & hvcnFMT_NAME_COMPLETE)) token.tokenFlags |= hvcnTOK_OPEN_ENDED;
-      return hvcnSUCCESS;
-    }
-    if (IsLast(token) || k + 1 >= hvcnTOKEN_COUNT) return hvcnSUCCESS;
+  }
 
-    const char* previous = p;
-    p = end + 1;
-    if (IsWhiteSpace(*p)) ++p;
-    if (*p == '\0') return hvcnSUCCESS;
+  // Where the text of token k, starting at p, ends: at its trailing
+  // separator, or (when it has none of its own) at the next token's leading
+  // separator or the slash, at any later token's separator in a complex
+  // format, or at the end of the name.
+  const char* TokenEnd(int k, const char* p) const noexcept {
+    const hvcnToken& token = tokens_[k];
+    if (token.trailSep != kSepAdjacent) return FindUnescapedChar(p, static_cast<char>(token.trailSep));
+    if (complex_) return FindUnescapedCharOf(p, terminators_ + (k < terminatorCount_ ? k : terminatorCount_));
+    if (IsLast(token) || k + 1 >= hvcnTOKEN_COUNT) return p + std::strlen(p);
+    const char set[3] = {static_cast<char>(tokens_[k + 1].leadSep), f_->slashChar, '\0'};
+    return FindUnescapedCharOf(p, set[0] ? set : set + 1);
+  }
 
-    // The next token whose leading separator is here; tokens passed over
-    // get an empty text.
+  // Moves *k to the next token whose leading separator is the one that
+  // stopped the text (stop) or stands at *p (then passed); the tokens passed
+  // over get an empty text. False when none is left.
+  bool NextToken(char stop, const char* previous, int* k, const char** p) noexcept {
     for (;;) {
-      ++k;
-      hvcnToken& next = tokens[k];
+      hvcnToken& next = tokens_[++*k];
       const char lead = static_cast<char>(next.leadSep);
-      if (lead != '\0' && stop == lead) break;
-      if (lead != '\0' && *p == lead) {
-        ++p;
-        break;
+      if (lead != '\0' && stop == lead) return true;
+      if (lead != '\0' && **p == lead) {
+        ++*p;
+        return true;
       }
       next.valueLength = 0;
-      if (IsLast(next) || k + 1 >= hvcnTOKEN_COUNT) {
+      if (IsLast(next) || *k + 1 >= hvcnTOKEN_COUNT) {
         trace::If(trace::kError, trace::tag::kError, "Name does not fit format from '%s'", previous);
-        return hvcnERR_NAME_DOES_NOT_FIT;
+        return false;
       }
     }
-    if (*p == '\0') return hvcnSUCCESS;
   }
-}
+
+  hvcnFormat* f_;
+  hvcnToken* tokens_;
+  const bool complex_;
+  char terminators_[hvcnTOKEN_COUNT + 1] = {};
+  int terminatorCount_ = 0;
+};
+
+}  // namespace
+
+int32_t SplitNameByFormat(hvcnFormat* format) noexcept { return Splitter(format).Split(); }
 
 TokenText RawTextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
   constexpr uint32_t kLimit = sizeof format->nameBuffer - 1;
@@ -110,12 +130,5 @@ TokenText TextOf(hvcnFormat* format, const hvcnToken* token) noexcept {
   return {begin, end, trimmed};
 }
 
-int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {
-  const char saved = *end;
-  *end = '\0';
-  int32_t status = model::SetAttributeValue(format, start, static_cast<uint32_t>(start - format->nameBuffer), slot);
-  *end = saved;
-  return status;
-}
 
 }  // namespace hvcn::parse

@@ -1,55 +1,47 @@
 // The X.400 part: tag=value components separated by the slash character,
 // the first of which may be a comma-separated list of organisational units
 // written without tags ("Sales,Dev/o=Org/c=US").
+#include <array>
+#include <string_view>
 #include <cstring>
 
+#include "core/copy.h"
+#include "core/ascii.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "model/tables.h"
+#include "model/slots.h"
 #include "model/tag_names.h"
 #include "parse/parse.h"
 
 namespace hvcn::parse {
 namespace {
 
-// Other names for tags, tried when no tag of the table matches.
+// Other names for tags, tried in slot order when no tag of the table
+// matches: the catalogue rows' aliases.
 struct Alias {
   const char* tag;
   int slot;
 };
-constexpr Alias kAliases[] = {
-    {"e", 0},      // surname
-    {"f", 1},      // given name
-    {"g", 3},      // generation qualifier (never reached: "g" is the given name)
-    {"l", 9},      // country
-    {"an", 23},    // common name
-    {"e-tx", 25},  // surname, teletex
-    {"f-tx", 26},  // given name, teletex
-};
+constexpr size_t kAliasCount = [] {
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows) n += row.alias[0] != '\0';
+  return n;
+}();
+constexpr std::array<Alias, kAliasCount> kAliases = [] {
+  std::array<Alias, kAliasCount> aliases{};
+  size_t n = 0;
+  for (const model::SlotRow& row : model::kSlotRows)
+    if (row.alias[0] != '\0') aliases[n++] = {row.alias, row.slot};
+  return aliases;
+}();
 
 constexpr size_t kTagBuffer = 40;  // a tag of up to 39 bytes, escapes removed
-constexpr int kFirstOuSlot = 4;
-constexpr int kLastOuSlot = 7;
-constexpr int kFirstDdaSlot = 15;
-constexpr int kDdaPairs = 4;
-
-char Lower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const char* a, size_t length, const char* b) noexcept {
-  if (std::strlen(b) != length) return false;
-  for (size_t i = 0; i < length; ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
 
 // A NUL-terminated copy of [p, end) for trace lines.
 struct Shown {
   char text[trace::kLineSize / 2];
   Shown(const char* p, const char* end) noexcept {
-    size_t n = static_cast<size_t>(end - p);
-    if (n > sizeof text - 1) n = sizeof text - 1;
-    std::memcpy(text, p, n);
-    text[n] = '\0';
+    CopyBounded(text, sizeof text, std::string_view(p, static_cast<size_t>(end - p)));
   }
 };
 
@@ -120,19 +112,19 @@ class X400Reader {
     int slot = -1;
     char* ddaType = nullptr;
     bool isDda = false;
-    const int index = model::MatchTag(start, tagLength, &isDda);
+    const int index = tags_->Match(start, tagLength, &isDda);
     if (isDda) {
-      if (nextDda_ >= kFirstDdaSlot + 2 * kDdaPairs) {
+      if (nextDda_ >= model::kDdaPairs.size()) {
         trace::WriteLine(trace::tag::kError, "More than four DDAs specified in address");
         return hvcnERR_TOO_MANY_DDAS;
       }
-      ddaType = start + model::DdaPrefixLength();
+      ddaType = start + tags_->ddaLength;
     } else if (index >= 0) {
       slot = model::kTagSlot[static_cast<size_t>(index)];
     }
     if (slot < 0 && !ddaType) {
       for (const Alias& alias : kAliases)
-        if (EqualNoCase(start, tagLength, alias.tag)) {
+        if (ascii::EqualNoCase(std::string_view(start, tagLength), alias.tag)) {
           slot = alias.slot;
           break;
         }
@@ -143,14 +135,14 @@ class X400Reader {
       return hvcnERR_UNKNOWN_TAG;
     }
     if (ddaType) {
-      slot = nextDda_ + 1;
-      if (int32_t status = StoreValue(f_, ddaType, equals, nextDda_)) return status;
-      nextDda_ += 2;
+      const model::DdaPair& pair = model::kDdaPairs[nextDda_++];
+      slot = pair.value;
+      if (int32_t status = model::StoreValue(f_, ddaType, equals, pair.type)) return status;
     }
     char* value = equals + 1;
     if (value >= end_) return hvcnSUCCESS;  // nothing stored for an empty last value
     char* valueEnd = ScanUnescaped(value, end_, {slash_});
-    if (int32_t status = StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
+    if (int32_t status = model::StoreValue(f_, value, TrailingBlanks(value, valueEnd), slot)) return status;
     *at = valueEnd < end_ ? valueEnd + 1 : end_;
     return kContinue;
   }
@@ -158,9 +150,9 @@ class X400Reader {
   // The organisational units of the first component: o1 to o4.
   int32_t OrganisationalUnits(char** at) noexcept {
     char* p = *at;
-    for (int slot = kFirstOuSlot;;) {
+    for (size_t unit = 0;;) {
       char* unitEnd = ScanUnescaped(p, end_, {comma_, slash_});
-      if (int32_t status = StoreValue(f_, p, TrailingBlanks(p, unitEnd), slot)) return status;
+      if (int32_t status = model::StoreValue(f_, p, TrailingBlanks(p, unitEnd), model::kOrgUnitSlots[unit])) return status;
       if (unitEnd >= end_) {
         *at = end_;
         return hvcnSUCCESS;
@@ -171,7 +163,7 @@ class X400Reader {
       }
       p = unitEnd + 1;
       while (p < end_ && *p == ' ') ++p;
-      if (++slot > kLastOuSlot) return hvcnERR_TOO_MANY_OUS;
+      if (++unit == model::kOrgUnitSlots.size()) return hvcnERR_TOO_MANY_OUS;
       if (p >= end_) return complete_ ? hvcnERR_BAD_X400 : hvcnSUCCESS;
     }
   }
@@ -187,11 +179,12 @@ class X400Reader {
   }
 
   hvcnFormat* f_;
+  const model::TagNames tags_;  // the tag names, as they stand for the whole part
   bool complete_;
   char slash_;
   char comma_;
   char* end_ = nullptr;
-  int nextDda_ = kFirstDdaSlot;
+  size_t nextDda_ = 0;  // the next domain-defined attribute pair
 };
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "format/format.h"
-#include "internal/internal.h"
+#include "internal_form/internal_form.h"
 #include "support/formats.h"
 #include "support/trace_capture.h"
 
@@ -37,16 +37,16 @@ TEST(StoredValues, TypedValuesLoseEscapesAndDotsWhenWritten) {
   Hold(f.get(), 15, 0, hvcnVALUE_FOREIGN);
   Hold(f.get(), 74, 20, 3);  // x.y in the user attribute Dept
   char out[128];
-  ASSERT_EQ(internal::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
+  ASSERT_EQ(internal_form::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
   EXPECT_STREQ(out, "1\x1d" "a.b\x1e" "3\x1dJR\x1e" "4\x1dJr\x1e" "16\x1dRFC-822\x1e" "24\x1dSm\x1fth\x1e" "Dept\x1dx.y");
   // Slots standing in for initials and qualifier lose their dots too.
   f->reconfigured[3] = 74;
-  ASSERT_EQ(internal::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
+  ASSERT_EQ(internal_form::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
   EXPECT_STREQ(out, "1\x1d" "a.b\x1e" "3\x1dJR\x1e" "4\x1dJr\x1e" "16\x1dRFC-822\x1e" "24\x1dSm\x1fth\x1e" "Dept\x1dxy");
   // A decoded name keeps its bytes.
   f->nameType = 3;
   f->reconfigured[3] = -1;
-  ASSERT_EQ(internal::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
+  ASSERT_EQ(internal_form::EncodeGsRs(f.get(), out, sizeof out, 0), hvcnSUCCESS);
   EXPECT_STREQ(out, "1\x1d" "a\\.b\x1e" "3\x1dJ.R.\x1e" "4\x1dJr.\x1e" "16\x1dRFC-822\x1e" "24\x1dSm*th\x1e" "Dept\x1dx.y");
 }
 
@@ -94,16 +94,16 @@ TEST(InternalTrace, FaultsAreWrittenAtAnyLevel) {
 TEST(InternalTrace, DecoderAndEncoderMessages) {
   auto f = test::ReadyFormat("%(1)%(CANON)%(Dept)");
   test::TraceCapture capture(0x0020 | 0x0040 | 0x0100);
-  internal::DecodeInternalName(f.get(), 1, std::string(25, '\x1d').append("beyond").c_str());
-  internal::DecodeInternalName(f.get(), 2, "\x17\x17\x1d\x1d\x1d\x1d\x1d\x1d\x1d\x1d\x1djunk-data-here");
-  internal::DecodeInternalName(f.get(), 2, "\x17\x17\x17\x17" "a\x1d" "b\x1d" "c\x17" "d");
-  internal::DecodeInternalName(f.get(), 2, std::string(23, '\x1d').append("extra\x17x").c_str());
-  internal::DecodeInternalName(f.get(), 2, std::string(9, '\x1d').append("GBRX").c_str());
-  internal::DecodeInternalName(f.get(), 9, "x");
-  internal::DecodeInternalName(f.get(), 3, "51\x1dM\xc3\xbcller");
+  internal_form::DecodeInternalName(f.get(), 1, std::string(25, '\x1d').append("beyond").c_str());
+  internal_form::DecodeInternalName(f.get(), 2, "\x17\x17\x1d\x1d\x1d\x1d\x1d\x1d\x1d\x1d\x1djunk-data-here");
+  internal_form::DecodeInternalName(f.get(), 2, "\x17\x17\x17\x17" "a\x1d" "b\x1d" "c\x17" "d");
+  internal_form::DecodeInternalName(f.get(), 2, std::string(23, '\x1d').append("extra\x17x").c_str());
+  internal_form::DecodeInternalName(f.get(), 2, std::string(9, '\x1d').append("GBRX").c_str());
+  internal_form::DecodeInternalName(f.get(), 9, "x");
+  internal_form::DecodeInternalName(f.get(), 3, "51\x1dM\xc3\xbcller");
   f->flags |= hvcnFMT_7BIT_ONLY;
   char out[64];
-  internal::EncodeGsRs(f.get(), out, sizeof out, 0);
+  internal_form::EncodeGsRs(f.get(), out, sizeof out, 0);
   const std::vector<std::string> expected = {
       "INFORMATION__ Ignoring data beyond the attribute 25",
       "ERROR________ Ignoring invalid data in address group 3",
@@ -126,14 +126,14 @@ TEST(InternalTrace, DecoderAndEncoderMessages) {
 
 TEST(InternalTrace, LookupMessages) {
   auto f = test::ReadyFormat("%(1)%(CANON)%(Dept)");
-  ASSERT_EQ(internal::DecodeInternalName(f.get(), 3, "1\x1dSmith"), hvcnSUCCESS);
+  ASSERT_EQ(internal_form::DecodeInternalName(f.get(), 3, "1\x1dSmith"), hvcnSUCCESS);
   test::TraceCapture capture(0x0020 | 0x0100);
   char buffer[32] = "";
-  EXPECT_EQ(internal::GetAttributeValueCore(f.get(), 1, buffer, sizeof buffer), hvcnSUCCESS);
-  EXPECT_EQ(internal::GetAttributeValueCore(f.get(), 500, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(internal::GetAttributeValueCore(f.get(), -96, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(internal::GetAttributeValueCore(f.get(), -98, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(internal::GetAttributeValueCore(f.get(), -100, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(internal_form::GetAttributeValueCore(f.get(), 1, buffer, sizeof buffer), hvcnSUCCESS);
+  EXPECT_EQ(internal_form::GetAttributeValueCore(f.get(), 500, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(internal_form::GetAttributeValueCore(f.get(), -96, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(internal_form::GetAttributeValueCore(f.get(), -98, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(internal_form::GetAttributeValueCore(f.get(), -100, buffer, sizeof buffer), hvcnERR_BAD_PARAMETER);
   const std::vector<std::string> expected = {
       "DATA_________ Attribute value is 'Smith'",
       "ERROR________ Attribute 500 is not listed",
@@ -163,14 +163,14 @@ TEST(InternalBounds, RandomTextsStayInBounds) {
     std::memcpy(exact.get(), text.c_str(), length + 1);
     const int32_t type = 1 + round % 3;
     if (round % 50 == 0) f = test::ReadyFormat("%(1)%(CANON)%(Dept)");  // fresh user records
-    int32_t status = internal::DecodeInternalName(f.get(), type, exact.get());
+    int32_t status = internal_form::DecodeInternalName(f.get(), type, exact.get());
     ASSERT_NE(std::find(statuses.begin(), statuses.end(), status), statuses.end()) << status;
     for (int32_t out = 1; out <= 3; ++out) {
       const auto size = static_cast<uint32_t>(1 + random() % 1500);
       std::unique_ptr<char[]> buffer(new char[size]);
-      int32_t written = out == 1   ? internal::EncodeGs(f.get(), buffer.get(), size)
-                        : out == 2 ? internal::EncodeGsEtb(f.get(), buffer.get(), size)
-                                   : internal::EncodeGsRs(f.get(), buffer.get(), size, 0);
+      int32_t written = out == 1   ? internal_form::EncodeGs(f.get(), buffer.get(), size)
+                        : out == 2 ? internal_form::EncodeGsEtb(f.get(), buffer.get(), size)
+                                   : internal_form::EncodeGsRs(f.get(), buffer.get(), size, 0);
       ASSERT_TRUE(written == hvcnSUCCESS || written == hvcnERR_BUFFER_TOO_SMALL);
       ASSERT_NE(std::memchr(buffer.get(), '\0', size), nullptr);
     }

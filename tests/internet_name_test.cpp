@@ -124,15 +124,16 @@ TEST(InternetNormalise, AgreesWithThePlainReadingOnRandomTexts) {
   }
 }
 
-TEST(InternetNormalise, CommentsNestAtMostTheLimit) {
-  const auto nested = [](int depth) { return std::string(depth, '(') + std::string(depth, ')'); };
-  EXPECT_EQ(Normalise("a" + nested(kMaxCommentNesting) + "b", true), "a b");
-  EXPECT_EQ(Normalise("a" + nested(kMaxCommentNesting + 1) + "b", true), std::nullopt);
-  // Too deep before it could be found unterminated.
-  EXPECT_EQ(Normalise(std::string(1000000, '('), false), std::nullopt);
-  // Unterminated but never too deep: every "(" stays.
-  const std::string open = std::string(kMaxCommentNesting, '(') + "x";
+TEST(InternetNormalise, CommentsNestWithoutLimit) {
+  const auto nested = [](size_t depth) { return std::string(depth, '(') + std::string(depth, ')'); };
+  EXPECT_EQ(Normalise("a" + nested(kTrackedOpenLevels + 1) + "b", true), "a b");
+  EXPECT_EQ(Normalise("a" + nested(4000000) + "b", false), "ab");
+  // An unterminated comment keeps its "(" for as many open levels as are
+  // followed; beyond them the name fails, as no mailbox holds such a "(".
+  const std::string open = std::string(kTrackedOpenLevels, '(') + "x";
   EXPECT_EQ(Normalise(open, false), open);
+  EXPECT_EQ(Normalise("(" + open, false), std::nullopt);
+  EXPECT_EQ(Normalise(std::string(1000000, '('), false), std::nullopt);
 }
 
 }  // namespace

@@ -293,13 +293,13 @@ TEST(FormatInfoTrace, TagNamesOfTenCharactersAreCutToNine) {
   auto f = test::ReadyFormat("%(CANON)");
   hvcnTagNameInfo info = {hvcnATT_COMMON_NAME, "abcdefghij"};
   EXPECT_EQ(format::SetFormatInfo(f.get(), &info, hvcnINFO_TAG_NAME), hvcnSUCCESS);
-  EXPECT_STREQ(model::TagName(23), "abcdefghi");
+  EXPECT_STREQ(model::TagNames()->Name(model::kCommonName), "abcdefghi");
   hvcnTagNameInfo dda = {hvcnATT_DDAT1, "ddattr."};
   EXPECT_EQ(format::SetFormatInfo(f.get(), &dda, hvcnINFO_TAG_NAME), hvcnSUCCESS);
-  EXPECT_EQ(model::DdaPrefixLength(), 7u);
-  model::SetTagName(23, "cn");
-  model::SetTagName(15, "dd.");
-  EXPECT_EQ(model::DdaPrefixLength(), 3u);
+  EXPECT_EQ(model::TagNames()->ddaLength, 7u);
+  model::SetTagName(model::kCommonName, "cn");
+  model::SetTagName(model::kDdaTagIndex, "dd.");
+  EXPECT_EQ(model::TagNames()->ddaLength, 3u);
 }
 
 TEST(FormatParserTrace, UserRecordsAndInvalidNames) {

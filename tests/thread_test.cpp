@@ -1,6 +1,6 @@
 // Threads: several threads, each with its own format, run every export over
 // the golden corpus at full speed, while another thread keeps setting the
-// process-wide wildcard (to its own value). Each run must give the digest a
+// process-wide wildcard and X.400 tag names (to their own values). Each run must give the digest a
 // lone thread gets; under ThreadSanitizer (the tsan preset) no data race may
 // be reported. The test runs twice: with tracing off, and with every trace
 // level on (HVCN_TEST_TRACED=1 and a TNUAL.INI that says so), where every
@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -56,15 +57,17 @@ TEST(Threads, FormatsOnDifferentThreadsGiveTheDigestsOfALoneThread) {
       for (int r = 0; r < runs; ++r) digests[static_cast<size_t>(i)].push_back(loads[static_cast<size_t>(i)]->Run(formats[static_cast<size_t>(i)].get()));
     });
   }
-  // The wildcard is process-wide: setting it (to the character it has)
-  // while the others read it must not race.
+  // The wildcard and the X.400 tag names are process-wide: setting them (to
+  // what they are) while the others read them must not race.
   std::thread setter([&] {
     auto f = std::make_unique<hvcnFormat>();
     start();
     ASSERT_EQ(hvcnParseFormatString("%(CANON)", f.get()), hvcnSUCCESS);
     const char star = '*';
-    while (!done.load()) {
+    const hvcnTagNameInfo tags[] = {{hvcnATT_SURNAME, "s"}, {hvcnATT_DDAT1, "dd."}, {hvcnATT_ORGANIZATION, "o"}};
+    for (unsigned n = 0; !done.load(); ++n) {
       EXPECT_EQ(hvcnSetFormatInfo(f.get(), &star, hvcnINFO_WILDCARD_CHAR), hvcnSUCCESS);
+      EXPECT_EQ(hvcnSetFormatInfo(f.get(), &tags[n % std::size(tags)], hvcnINFO_TAG_NAME), hvcnSUCCESS);
       std::this_thread::yield();
     }
   });

@@ -15,11 +15,16 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <new>
-#include <cstring>
+#include <string_view>
+#include <system_error>
 
+#include "core/ascii.h"
+#include "core/copy.h"
 #include "core/platform/os.h"
 #include "resources/string_table.h"
 
@@ -41,26 +46,12 @@ const StringTable* TableOf(Module module) noexcept {
   return module ? static_cast<const LoadedModule*>(module)->table : nullptr;
 }
 
-char AsciiLower(char c) noexcept {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualNoCase(const char* a, size_t an, const char* b, size_t bn) noexcept {
-  if (an != bn) return false;
-  for (size_t i = 0; i < an; ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
+  return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b, bn));
 }
 
 bool EqualNoCase(const char* a, size_t an, const char* b) noexcept {
-  return EqualNoCase(a, an, b, std::strlen(b));
-}
-
-void CopyCut(char* out, size_t size, const char* text, size_t length) noexcept {
-  if (size == 0) return;
-  if (length > size - 1) length = size - 1;
-  std::memcpy(out, text, length);
-  out[length] = '\0';
+  return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b));
 }
 
 bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
@@ -209,16 +200,14 @@ ValueKind FindRegistryValue(const RegistryKey& key, const char* name, char* text
       if (!QuotedString(&p, end, scratch, sizeof scratch, &textLength)) return ValueKind::None;
       // As RegQueryValueExA: a value that does not fit cannot be read.
       if (text && textLength + 1 > size) return ValueKind::None;
-      if (text) CopyCut(text, size, scratch, textLength);
+      if (text) CopyBounded(text, size, std::string_view(scratch, textLength));
       return ValueKind::String;
     }
     if (static_cast<size_t>(end - p) > 6 && EqualNoCase(p, 6, "dword:")) {
-      char digits[16];
-      CopyCut(digits, sizeof digits, p + 6, static_cast<size_t>(end - p - 6));
-      char* stop = nullptr;
-      unsigned long v = std::strtoul(digits, &stop, 16);
-      if (stop == digits) return ValueKind::None;
-      if (dword) *dword = static_cast<uint32_t>(v);
+      uint32_t v = 0;
+      const auto [stop, error] = std::from_chars(p + 6, end, v, 16);
+      if (stop == p + 6 || error != std::errc()) return ValueKind::None;
+      if (dword) *dword = v;
       return ValueKind::Dword;
     }
     return ValueKind::None;
@@ -337,7 +326,7 @@ bool ModuleFileName(Module module, char* buffer, size_t size) noexcept {
     buffer[n] = '\0';
     return true;
   }
-  CopyCut(buffer, size, info.dli_fname, std::strlen(info.dli_fname));
+  CopyBounded(buffer, size, std::string_view(info.dli_fname));
   return true;
 }
 
@@ -378,7 +367,7 @@ int LoadString(Module module, unsigned id, char* buffer, int size) noexcept {
   }
   if (lo == table->count || table->entries[lo].id != id) return 0;
   const char* text = table->entries[lo].text;
-  CopyCut(buffer, static_cast<size_t>(size), text, std::strlen(text));
+  CopyBounded(buffer, static_cast<size_t>(size), std::string_view(text));
   return static_cast<int>(std::strlen(buffer));
 }
 
@@ -392,7 +381,7 @@ void GetProfileString(const char* file, const char* section, const char* key,
   size_t dirLength = std::strlen(dir);
   size_t fileLength = std::strlen(file);
   if (dirLength + 1 + fileLength + 1 > sizeof path) {
-    CopyCut(buffer, size, fallback, std::strlen(fallback));
+    CopyBounded(buffer, size, std::string_view(fallback));
     return;
   }
   std::memcpy(path, dir, dirLength);
@@ -425,10 +414,10 @@ void GetProfileString(const char* file, const char* section, const char* key,
       ++vb;
       --ve;
     }
-    CopyCut(buffer, size, vb, static_cast<size_t>(ve - vb));
+    CopyBounded(buffer, size, std::string_view(vb, static_cast<size_t>(ve - vb)));
     return;
   }
-  CopyCut(buffer, size, fallback, std::strlen(fallback));
+  CopyBounded(buffer, size, std::string_view(fallback));
 }
 
 bool RegistryOpen(RegistryKey& key, RegistryRoot root, const char* path) noexcept {
@@ -466,7 +455,7 @@ bool LocaleAbbreviation(uint32_t locale, char* buffer, size_t size) noexcept {
   if (!buffer || size == 0) return false;
   const LocaleRow* row = locale == kUserDefaultLocale ? UserLocale() : LocaleById(locale);
   if (!row || size < 4) return false;
-  CopyCut(buffer, size, row->abbreviation, 3);
+  CopyBounded(buffer, size, std::string_view(row->abbreviation, 3));
   return true;
 }
 

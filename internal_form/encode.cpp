@@ -3,25 +3,31 @@
 
 #include "core/platform/chars.h"
 #include "core/trace.h"
-#include "internal/internal.h"
-#include "internal/layouts.h"
+#include "internal_form/internal_form.h"
+#include "internal_form/layouts.h"
 #include "model/catalogue.h"
 #include "model/held_value.h"
+#include "model/slots.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 namespace {
 
-// Slots whose typed values are stored without their dots.
+// Initials and generation qualifier, their twins and the slots standing in
+// for them: typed values are stored without their dots.
+constexpr int kDotted[] = {model::kInitials, model::kGeneration};
+
 bool DropsDots(const hvcnFormat* format, int slot) noexcept {
-  return slot == 2 || slot == 3 || slot == 27 || slot == 28 || slot == format->reconfigured[2] ||
-         slot == format->reconfigured[3];
+  for (const int part : kDotted)
+    if (slot == part || slot == model::OtherTwinOf(part) || slot == format->reconfigured[model::PersonalPartOf(part)])
+      return true;
+  return false;
 }
 
 bool SevenBitOnly(const hvcnFormat* format) noexcept { return (format->flags & hvcnFMT_7BIT_ONLY) != 0; }
 
 // The slot of a type 2 field, or -1 (placeholder, missing user attribute).
 int SlotOfField(const hvcnFormat* format, const GsEtbField& field) noexcept {
-  if (field.kind == GsEtbField::Attribute) return model::SlotOfId(field.number);
+  if (field.kind == GsEtbField::Slot) return field.number;
   if (field.kind == GsEtbField::User) return model::FindUserById(format, field.number);
   return -1;
 }
@@ -123,12 +129,8 @@ int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t 
     const model::HeldValue value = model::ValueOf(format, slot);
     if (!value.present || (value.empty() && (flags & hvcnTIF_SKIP_EMPTY))) continue;
     const size_t nameLength = model::NameLength(record);
-    if (sevenBit && slot < model::kStandardSlots &&
-        (record.id == hvcnATT_FF || (record.id >= hvcnATT_SURNAME_TX && record.id <= hvcnATT_EXT_PD_COMPONENTS_TX))) {
-      char name[sizeof record.name];
-      std::memcpy(name, record.name, nameLength);
-      name[nameLength] = '\0';
-      trace::If(trace::kInfo, trace::tag::kInformation, "Skipping defined TX attribute %s", name);
+    if (sevenBit && model::IsTeletexVariant(slot)) {
+      trace::If(trace::kInfo, trace::tag::kInformation, "Skipping defined TX attribute %s", model::NameText(record).text);
       continue;
     }
     if (remaining < nameLength + value.text.size() + 2) {
@@ -154,4 +156,4 @@ int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t 
   return hvcnSUCCESS;
 }
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form

@@ -4,28 +4,20 @@
 #include <cstring>
 
 #include "core/frame.h"
+#include "core/numbers.h"
 #include "core/platform/chars.h"
 #include "core/trace.h"
 #include "format/format.h"
-#include "internal/internal.h"
-#include "internal/layouts.h"
+#include "internal_form/internal_form.h"
+#include "internal_form/layouts.h"
 #include "model/catalogue.h"
 #include "model/validate.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 namespace {
 
 constexpr size_t kMaxInternalText = sizeof(hvcnFormat::nameBuffer) - 1;
 constexpr size_t kDumpBytes = 10;
-
-// Stores the value [start, end) of nameBuffer in a slot.
-int32_t StoreField(hvcnFormat* format, char* start, char* end, int slot) noexcept {
-  const char saved = *end;
-  *end = '\0';
-  int32_t status = model::SetAttributeValue(format, start, static_cast<uint32_t>(start - format->nameBuffer), slot);
-  *end = saved;
-  return status;
-}
 
 // The first byte at or after p that is one of the separators, or the NUL.
 char* FindSeparator(char* p, char a, char b) noexcept {
@@ -44,11 +36,12 @@ int32_t DecodeGs(hvcnFormat* format) noexcept {
   char* p = format->nameBuffer;
   for (int k = 0; k < static_cast<int>(kGsFields.size()); ++k) {
     char* end = FindSeparator(p, hvcnCHAR_GS, hvcnCHAR_GS);
-    if (int32_t status = StoreField(format, p, end, kGsFields[static_cast<size_t>(k)].slot)) return status;
+    if (int32_t status = model::StoreValue(format, p, end, kGsFields[static_cast<size_t>(k)].slot)) return status;
     if (*end == '\0') return hvcnSUCCESS;
     p = end + 1;
   }
-  trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring data beyond the attribute %d", 25);
+  trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring data beyond the attribute %d",
+            static_cast<int>(kGsFields.size()));
   return hvcnSUCCESS;
 }
 
@@ -69,11 +62,11 @@ int32_t DecodeGsEtb(hvcnFormat* format) noexcept {
         end = FindSeparator(p, hvcnCHAR_GS, hvcnCHAR_GS);
       }
     } else {
-      int slot = field.kind == GsEtbField::Attribute ? model::SlotOfId(field.number) : -1;
+      int slot = field.kind == GsEtbField::Slot ? field.number : -1;
       if (field.kind == GsEtbField::User) {
         if (int32_t status = model::GetUserAttribute(format, nullptr, field.number, &slot)) return status;
       }
-      if (int32_t status = StoreField(format, p, end, slot))
+      if (int32_t status = model::StoreValue(format, p, end, slot))
         trace::If(trace::kInfo, trace::tag::kInformation, "SetAttribute failed for nIndex=%d. (nResult=%d)", slot,
                   status);
     }
@@ -90,7 +83,8 @@ int32_t DecodeGsEtb(hvcnFormat* format) noexcept {
     }
     // An ETB ends the group.
     if (group + 1 == kGsEtbGroups.size()) {
-      trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring information beyond address group %d.", 5);
+      trace::If(trace::kInfo, trace::tag::kInformation, "Ignoring information beyond address group %d.",
+                static_cast<int>(kGsEtbGroupCount));
       return hvcnSUCCESS;
     }
     ++group;
@@ -103,20 +97,15 @@ int32_t DecodeGsEtb(hvcnFormat* format) noexcept {
 // number, else a user attribute by number or by name.
 int32_t ItemSlot(hvcnFormat* format, char* name, char* end, int* slot) noexcept {
   if (name == end) return hvcnERR_INTERNAL_DATA;
-  bool digits = true;
-  int64_t number = 0;
-  for (const char* p = name; p < end; ++p) {
-    if (*p < '0' || *p > '9') {
-      digits = false;
-      break;
-    }
-    if (number <= INT32_MAX) number = number * 10 + (*p - '0');
-  }
+  // A name of digits only is a number (saturating at INT32_MAX).
+  const char* digitsEnd = name;
+  const int32_t number = ReadDigits(name, end, 10, &digitsEnd);
+  const bool digits = digitsEnd == end;
   const char saved = *end;
   *end = '\0';
   int32_t status = hvcnSUCCESS;
   if (digits && number > 0) {
-    const auto id = static_cast<int32_t>(number > INT32_MAX ? INT32_MAX : number);
+    const int32_t id = number;
     *slot = model::SlotOfId(id);
     if (*slot < 0) status = model::GetUserAttribute(format, nullptr, id, slot);
   } else {
@@ -153,7 +142,7 @@ int32_t DecodeGsRs(hvcnFormat* format) noexcept {
       }
       Step(end);
     }
-    if (int32_t status = StoreField(format, value, end, slot)) return status;
+    if (int32_t status = model::StoreValue(format, value, end, slot)) return status;
     if (*end == '\0') break;
     p = end + 1;
   }
@@ -185,4 +174,4 @@ int32_t DecodeInternalName(hvcnFormat* format, int32_t type, const char* text) n
   return status;
 }
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form

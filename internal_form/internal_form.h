@@ -10,7 +10,7 @@
 
 #include "api/hvcn.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 
 // Writes one held value into out: as stored for a decoded name; without
 // escapes (and for initials and qualifiers without dots) for a typed one.
@@ -36,4 +36,4 @@ int32_t TranslateInternal(hvcnFormat* format, int32_t sourceType, const char* so
 // -99..-90: the attribute of that token position) into buffer.
 int32_t GetAttributeValueCore(hvcnFormat* format, int32_t id, char* buffer, uint16_t size) noexcept;
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form

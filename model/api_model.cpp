@@ -1,6 +1,8 @@
-// Exports of the value checks.
+// Exports of the address model: what the library knows of each attribute,
+// and the value checks.
 #include "api/hvcn.h"
 #include "core/frame.h"
+#include "model/catalogue.h"
 #include "model/validate.h"
 
 namespace {
@@ -17,6 +19,18 @@ using hvcn::model::CheckClass;
 using hvcn::model::ValueClass;
 
 extern "C" {
+
+HVCN_API int32_t HVCN_CALL hvcnGetAttributeInfo(int32_t attributeId, hvcnAttributeInfo* info,
+                                                uint32_t size) noexcept {
+  ApiFrame frame("hvcnGetAttributeInfo", ApiFrame::ReturnLine::WithName, "hvcnGetAttributeInfo(%d, %Fp, %u)",
+                 attributeId, static_cast<const void*>(info), size);
+  if (!info) {
+    ApiFrame::Fault("Attribute information pointer is NULL");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  if (size < sizeof(hvcnAttributeInfo)) return frame.Finish(hvcnERR_BUFFER_TOO_SMALL);
+  return frame.Finish(hvcn::model::DescribeAttribute(attributeId, info));
+}
 
 HVCN_API int32_t HVCN_CALL hvcnValidateAttribute(const char* value, int32_t maxLength,
                                                  int32_t attributeId) noexcept {

@@ -1,14 +1,14 @@
-// Translation between internal types, attribute lookup, and their exports.
+// Translation between internal types, and attribute lookup.
 #include <cstring>
 
 #include "core/frame.h"
 #include "core/strings.h"
 #include "core/trace.h"
-#include "internal/internal.h"
+#include "internal_form/internal_form.h"
 #include "model/catalogue.h"
 #include "model/held_value.h"
 
-namespace hvcn::internal {
+namespace hvcn::internal_form {
 namespace {
 
 int32_t Encode(hvcnFormat* format, int32_t type, char* out, uint32_t size, uint32_t flags) noexcept {
@@ -92,66 +92,10 @@ int32_t GetAttributeValueCore(hvcnFormat* format, int32_t id, char* buffer, uint
   const model::HeldValue value = model::ValueOf(format, slot);
   if (!value.present) return hvcnERR_NO_VALUE;
   if (!value.empty() && size <= value.text.size()) return hvcnERR_BUFFER_TOO_SMALL;
-  std::memcpy(buffer, value.text.data(), value.text.size());
-  buffer[value.text.size()] = '\0';
+  CopyBounded(buffer, size, value.text);
   trace::If(trace::kData, trace::tag::kData, "Attribute value is '%s'", buffer);
   return hvcnSUCCESS;
 }
 
-}  // namespace hvcn::internal
+}  // namespace hvcn::internal_form
 
-using hvcn::ApiFrame;
-
-extern "C" {
-
-HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormat(hvcnFormat* format, int32_t sourceType, const char* source,
-                                                       int32_t destinationType, char* destination, uint32_t size,
-                                                       uint32_t flags) noexcept {
-  ApiFrame frame("hvcnTranslateInternalFormat", ApiFrame::ReturnLine::WithName,
-                 "hvcnTranslateInternalFormat(%Fp, %d, \"%s\", %d, %Fp, %u, 0x%x)", static_cast<const void*>(format),
-                 sourceType, source, destinationType, static_cast<const void*>(destination), size, flags & 0xFFFF);
-  if (!format) {
-    ApiFrame::Fault("Format pointer is NULL.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(format);
-  if (destinationType != 0 && (!destination || size == 0)) {
-    ApiFrame::Fault("Destination buffer is NULL or zero length and output was requested");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  const bool nothingToDecode = !source || sourceType == 0 || (flags & hvcnTIF_HELD_NAME);
-  if (nothingToDecode && !(format->flags & hvcnFMT_NAME_HELD)) {
-    ApiFrame::Fault("No name has been parsed. No data are available.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  bool wrote = false;
-  int32_t status =
-      hvcn::internal::TranslateInternal(format, sourceType, source, destinationType, destination, size, flags, &wrote);
-  if (status == hvcnSUCCESS && destination && wrote && hvcn::trace::On(hvcn::trace::kData))
-    hvcn::trace::DumpText(destination, std::strlen(destination), "Internal string");
-  if (hvcn::trace::On(hvcn::trace::kApi)) {
-    // Only what the call wrote, and never past the size.
-    char shown[hvcn::trace::kLineSize / 2] = "<NULL>";
-    if (destination && wrote) {
-      size_t n = 0;
-      while (n < size && n < sizeof shown - 1 && destination[n]) ++n;
-      std::memcpy(shown, destination, n);
-      shown[n] = '\0';
-    } else if (destination) {
-      shown[0] = '\0';
-    }
-    hvcn::trace::Line(hvcn::trace::tag::kApiReturn, "pDest=\"%s\"", shown);
-  }
-  return frame.Finish(status);
-}
-
-HVCN_API int32_t HVCN_CALL hvcnGetAttributeValue(hvcnFormat* format, int32_t attributeId, char* buffer,
-                                                 uint16_t size) noexcept {
-  ApiFrame frame("hvcnGetAttributeValue", ApiFrame::ReturnLine::WithName, "hvcnGetAttributeValue(%Fp, %Fp, %d, %d)",
-                 static_cast<const void*>(format), static_cast<const void*>(buffer), attributeId, size);
-  if (!format || !buffer || size == 0) return frame.Finish(hvcnERR_BAD_PARAMETER);
-  if (!(format->flags & hvcnFMT_READY)) return frame.Finish(hvcnERR_FORMAT_NOT_READY);
-  return frame.Finish(hvcn::internal::GetAttributeValueCore(format, attributeId, buffer, size));
-}
-
-}  // extern "C"
