@@ -422,6 +422,8 @@ typedef struct hvcnToken {
  *   hvcnAttribute (40 bytes on both): valueOffset 0, valueLength 4, id 8,
  *   name 12.
  *   hvcnTagNameInfo (8 / 16 bytes): attributeId 0, name 4 / 8.
+ *   hvcnAttributeInfo (88 bytes on both): id 0, valueClass 4, maxLength 8,
+ *   twinId 12, flags 16, name 20, tag 52, label 64, shortLabel 80.
  */
 typedef struct hvcnFormat {
   char formatString[257];                     /* the input format string  */

@@ -53,19 +53,33 @@ constexpr bool k32 = sizeof(void*) == 4;
   X(id, 8, 8, 4, 4)              \
   X(name, 12, 12, 28, 28)
 
+#define HVCN_ATTRIBUTE_INFO_FIELDS(X) \
+  X(id, 0, 0, 4, 4)                   \
+  X(valueClass, 4, 4, 4, 4)           \
+  X(maxLength, 8, 8, 4, 4)            \
+  X(twinId, 12, 12, 4, 4)             \
+  X(flags, 16, 16, 4, 4)              \
+  X(name, 20, 20, 32, 32)             \
+  X(tag, 52, 52, 12, 12)              \
+  X(label, 64, 64, 16, 16)            \
+  X(shortLabel, 80, 80, 8, 8)
+
 #define HVCN_CHECK_FIELD(type, field, o32, o64, s32, s64)                                     \
   static_assert(offsetof(type, field) == (k32 ? (o32) : (o64)), #type "." #field " offset"); \
   static_assert(sizeof(type::field) == (k32 ? (s32) : (s64)), #type "." #field " size");
 #define HVCN_CHECK_FORMAT(...) HVCN_CHECK_FIELD(hvcnFormat, __VA_ARGS__)
 #define HVCN_CHECK_TOKEN(...) HVCN_CHECK_FIELD(hvcnToken, __VA_ARGS__)
 #define HVCN_CHECK_ATTRIBUTE(...) HVCN_CHECK_FIELD(hvcnAttribute, __VA_ARGS__)
+#define HVCN_CHECK_ATTRIBUTE_INFO(...) HVCN_CHECK_FIELD(hvcnAttributeInfo, __VA_ARGS__)
 HVCN_FORMAT_FIELDS(HVCN_CHECK_FORMAT)
 HVCN_TOKEN_FIELDS(HVCN_CHECK_TOKEN)
 HVCN_ATTRIBUTE_FIELDS(HVCN_CHECK_ATTRIBUTE)
+HVCN_ATTRIBUTE_INFO_FIELDS(HVCN_CHECK_ATTRIBUTE_INFO)
 static_assert(sizeof(hvcnFormat) == (k32 ? hvcnFORMAT_SIZE_WIN32 : 7488));
 static_assert(sizeof(hvcnToken) == (k32 ? 28 : 32));
 static_assert(sizeof(hvcnAttribute) == 40);
 static_assert(sizeof(hvcnTagNameInfo) == (k32 ? 8 : 16));
+static_assert(sizeof(hvcnAttributeInfo) == 88);
 static_assert(offsetof(hvcnTagNameInfo, name) == (k32 ? 4 : 8));
 
 // Documented offsets for the run-time check, by field name.
@@ -171,9 +185,9 @@ TEST(FormatLayout, TheLibraryWritesEachFieldAtItsDocumentedOffset) {
   EXPECT_TRUE(failed.GuardsIntact());
 }
 
-// Exports that write a text stop at its end, whatever room the caller
-// declares: a size near 2^32 with a small real buffer writes what an
-// exactly fitting size writes, byte for byte, guards included. On a 32-bit
+// Exports that write a text or a record stop at its end, whatever room the
+// caller declares: a size near 2^32 with a small real buffer writes what a
+// fitting size writes, byte for byte, guards included. On a 32-bit
 // target 0xFFFFFFFF puts buffer + size just before the buffer, and
 // 2^32 - address puts it at address 0.
 // (hvcnGetErrorText is not among them: it terminates at size - 1, so its
@@ -187,6 +201,10 @@ TEST(BufferSizes, AHugeSizeWritesWhatAFittingSizeWrites) {
       {"hvcnFormatName reformat",
        [](hvcnFormat* f, char* b, uint32_t n) { return hvcnFormatName(f, b, n, hvcnFN_REFORMAT | hvcnFN_ESCAPE); }},
       {"hvcnGetRSList", [](hvcnFormat* f, char* b, uint32_t n) { return hvcnGetRSList(f, b, n); }},
+      {"hvcnGetAttributeInfo",
+       [](hvcnFormat*, char* b, uint32_t n) {
+         return hvcnGetAttributeInfo(hvcnATT_SURNAME, reinterpret_cast<hvcnAttributeInfo*>(b), n);
+       }},
       {"hvcnTranslateInternalFormat held 1",
        [](hvcnFormat* f, char* b, uint32_t n) {
          return hvcnTranslateInternalFormat(f, 0, nullptr, 1, b, n, hvcnTIF_ALWAYS_ENCODE);
