@@ -420,6 +420,38 @@ typedef struct hvcnToken {
  * hvcnParseFormatString before anything else; after that only errorDetail
  * is for the caller to read. Callers of the 32-bit Windows DLL allocate
  * hvcnFORMAT_SIZE_WIN32 (7444) bytes; elsewhere allocate sizeof(hvcnFormat).
+ *
+ * Byte offsets of the fields. The 32-bit column holds for every 32-bit
+ * target (the 32-bit Windows DLL, i386 Linux), the 64-bit one for 64-bit
+ * Windows and Linux; only the pointer in hvcnToken differs.
+ *
+ *   field              32-bit  64-bit   bytes (32 / 64)
+ *   formatString            0       0     257
+ *   nameBuffer            257     257    1025
+ *   nameType             1284    1284       4
+ *   tokens               1288    1288     280 / 320  (10 hvcnToken)
+ *   outputTokenIds       1568    1608      40
+ *   attributes           1608    1648    5520  (138 hvcnAttribute)
+ *   reconfigured         7128    7168      16
+ *   x400Mask             7144    7184       4
+ *   errorDetail          7148    7188     256
+ *   flags                7404    7444       2
+ *   slashChar            7406    7446       1
+ *   commaChar            7407    7447       1
+ *   wildcardChar         7408    7448       4
+ *   escapeList           7412    7452      16
+ *   nameShape            7428    7468       4
+ *   reserved             7432    7472      12
+ *   sizeof(hvcnFormat)   7444    7488
+ *
+ *   hvcnToken (28 / 32 bytes): name 0, valueOffset 4 / 8, valueLength
+ *   8 / 12, leadSep 12 / 16, trailSep 13 / 17, id 16 / 20, slot 20 / 24,
+ *   tokenFlags 24 / 28.
+ *   hvcnAttribute (40 bytes on both): valueOffset 0, valueLength 4, id 8,
+ *   name 12.
+ *   hvcnTagNameInfo (8 / 16 bytes): attributeId 0, name 4 / 8.
+ *   hvcnAttributeInfo (88 bytes on both): id 0, valueClass 4, maxLength 8,
+ *   twinId 12, flags 16, name 20, tag 52, label 64, shortLabel 80.
  */
 typedef struct hvcnFormat {
   char formatString[257];                     /* the input format string  */

@@ -20,6 +20,30 @@ if(HVCN_BUILD_TOOLS)
   install(TARGETS hvcn_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# Windows: beside hvcn.dll also the Microsoft-format import library, the
+# module definition and the header, so that the DLL's folder is all a
+# Windows developer needs; and README-Windows.txt at the top.
+if(WIN32)
+  install(FILES ${HVCN_MSVC_IMPORT_LIBRARY} ${HVCN_DEF_FILE} ${PROJECT_SOURCE_DIR}/api/hvcn.h
+          DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(HVCN_WINDOWS_NAME "32-bit Windows (x86)")
+    set(HVCN_WINDOWS_CALLING [[
+  - 32-bit Windows: every function is __stdcall (the header's HVCN_CALL)
+    and is exported under its plain name. hvcn.lib binds the decorated
+    names a compiler refers to (_hvcnVersion@12) to those plain names.
+    Allocate 7444 bytes (hvcnFORMAT_SIZE_WIN32) for an hvcnFormat.]])
+  else()
+    set(HVCN_WINDOWS_NAME "64-bit Windows (x64)")
+    set(HVCN_WINDOWS_CALLING [[
+  - 64-bit Windows has one calling convention. Allocate
+    sizeof(hvcnFormat) bytes (7488) for an hvcnFormat.]])
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/README-Windows.txt.in ${PROJECT_BINARY_DIR}/README-Windows.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${PROJECT_BINARY_DIR}/README-Windows.txt DESTINATION .)
+endif()
+
 # A relocatable pkg-config file and a CMake package.
 include(CMakePackageConfigHelpers)
 file(RELATIVE_PATH HVCN_PC_TO_PREFIX "/root/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/root")

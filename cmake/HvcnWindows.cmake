@@ -11,6 +11,13 @@
 # export table holds the plain names, and the import library libhvcn.dll.a is
 # made by dlltool --kill-at from the same .def, so that a program compiled
 # with the header (which refers to hvcnVersion@12) imports "hvcnVersion".
+#
+# Beside it, hvcn.lib is the import library in Microsoft's own (short import)
+# format, for programs linked with Microsoft's linker; mingw-w64's ld reads
+# it too. llvm-dlltool writes it from the same .def. On 32-bit Windows with
+# -k every entry has the name type "undecorate": a caller's reference to
+# _hvcnVersion@12 (the header's __stdcall) binds to the plain export
+# "hvcnVersion", the leading underscore and the @12 dropped by the linker.
 
 set(HVCN_EXPORT_LIST ${PROJECT_BINARY_DIR}/hvcn_exports.txt)
 set(HVCN_EXPORT_TOOL ${PROJECT_SOURCE_DIR}/tools/win_exports.py)
@@ -40,6 +47,27 @@ function(hvcn_windows_exports target)
     COMMENT "Writing hvcn.def from the export list"
     VERBATIM)
   target_sources(${target} PRIVATE ${_def})
+
+  # hvcn.lib, in lib/ of the build tree (installed beside hvcn.dll).
+  find_program(HVCN_LLVM_DLLTOOL NAMES llvm-dlltool llvm-dlltool-16 llvm-dlltool-15 llvm-dlltool-14
+               NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT HVCN_LLVM_DLLTOOL)
+    message(FATAL_ERROR "llvm-dlltool not found (Debian package llvm): it writes hvcn.lib")
+  endif()
+  if(_arch STREQUAL x86)
+    set(_machine -m i386 -k)
+  else()
+    set(_machine -m i386:x86-64)
+  endif()
+  set(HVCN_MSVC_IMPORT_LIBRARY ${HVCN_OUTPUT_LIB}/hvcn.lib PARENT_SCOPE)
+  add_custom_command(
+    OUTPUT ${HVCN_OUTPUT_LIB}/hvcn.lib
+    COMMAND ${HVCN_LLVM_DLLTOOL} ${_machine} -d ${_def} -D hvcn.dll -l ${HVCN_OUTPUT_LIB}/hvcn.lib
+    DEPENDS ${_def}
+    COMMENT "Writing hvcn.lib, the import library in the Microsoft format"
+    VERBATIM)
+  add_custom_target(hvcn_msvc_import_library ALL DEPENDS ${HVCN_OUTPUT_LIB}/hvcn.lib)
+  set(HVCN_DEF_FILE ${_def} PARENT_SCOPE)
 
   if(_arch STREQUAL x86)
     if(NOT CMAKE_DLLTOOL)

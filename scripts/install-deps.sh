@@ -4,8 +4,12 @@
 #   scripts/install-deps.sh test      build + GoogleTest sources, clang with
 #                                     libFuzzer, Google Benchmark, valgrind
 #   scripts/install-deps.sh windows   build + GoogleTest sources, the mingw-w64
-#                                     cross compilers and Wine (64-bit) to run
-#                                     the Windows tests
+#                                     cross compilers, llvm (llvm-dlltool writes
+#                                     hvcn.lib) and Wine (64-bit) to run the
+#                                     Windows tests
+#   scripts/install-deps.sh i686      build + GoogleTest sources, g++-multilib
+#                                     (-m32 with the i386 C library and loader)
+#                                     and qemu-user (qemu-i386 runs the tests)
 #   scripts/install-deps.sh python    build + Debian's venv, pip, pytest and
 #                                     python-nameparser (the Python package's
 #                                     tests and benchmark)
@@ -16,9 +20,10 @@ packages="g++ cmake ninja-build python3"
 case "$job" in
   build) ;;
   test) packages="$packages googletest clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
-  windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64" ;;
+  windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 llvm wine wine64" ;;
+  i686) packages="$packages googletest g++-multilib qemu-user" ;;
   python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser" ;;
-  *) echo "usage: $0 build|test|windows|python" >&2; exit 2 ;;
+  *) echo "usage: $0 build|test|windows|i686|python" >&2; exit 2 ;;
 esac
 
 missing=""

@@ -2,19 +2,26 @@
 # The whole test suite, each preset configured, built and tested:
 #   default        g++, RelWithDebInfo
 #   asan           clang with AddressSanitizer and UBSan
-#   mingw-i686     the 32-bit Windows DLL; its export table is checked
+#   linux-i686     g++ -m32; the test programs run under qemu-i386
+#   mingw-i686     the 32-bit Windows DLL; its export table and the package
+#                  are checked
 #   mingw-x86_64   the 64-bit Windows DLL; the test programs run under Wine
-# then the Python package's tests over the default build, and the robustness
-# runs.
+# then the two Windows ZIPs are written by their package workflows, the
+# Python package's tests over the default build, and the robustness runs.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
 scripts/install-deps.sh windows
-for preset in default asan mingw-i686 mingw-x86_64; do
+scripts/install-deps.sh i686
+for preset in default asan linux-i686 mingw-i686 mingw-x86_64; do
   echo "=== $preset"
   cmake --preset "$preset"
   cmake --build --preset "$preset"
   ctest --preset "$preset"
+done
+for preset in mingw-i686-package mingw-x86_64-package; do
+  echo "=== $preset"
+  cmake --workflow --preset "$preset"
 done
 # --- Python package ----------------------------------------------------------
 # `pip install ./python` into a fresh virtual environment of Debian's Python

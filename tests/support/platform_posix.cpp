@@ -43,6 +43,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   env.insert(env.end(), environment.begin(), environment.end());
 
   std::vector<char*> args;
+#ifdef HVCN_TEST_EMULATOR
+  // A build for another processor: the child runs under the same emulator
+  // as the test program (the host kernel cannot start it by itself).
+  static const char* const kEmulator[] = {HVCN_TEST_EMULATOR};
+  for (const char* word : kEmulator) args.push_back(const_cast<char*>(word));
+#endif
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   std::vector<char*> envp;
