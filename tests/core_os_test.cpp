@@ -76,6 +76,26 @@ TEST(OperatingSystem, RegistryValuesOfEachKindAndRoot) {
   EXPECT_FALSE(os::RegistryOpen(missing, os::RegistryRoot::CurrentUser, "Software\\hvcn-tests\\Missing"));
 }
 
+// The rows of regressions.txt of the kind os: a registry string that does
+// not fit is refused, a module path that does not fit comes back cut.
+TEST(OperatingSystem, Regressions) {
+  const test::RowHandler os = [](const test::GoldenCase& c) -> std::vector<std::string> {
+    char text[256];
+    const uint32_t size = static_cast<uint32_t>(test::Int(c[2]));
+    if (c[0] == "module") {
+      return {os::ModuleFileName(os::OwnModule(), text, size) ? std::to_string(std::strlen(text)) : "unread"};
+    }
+    test::ScopedRegistry registry(kValues);
+    os::RegistryKey user;
+    EXPECT_TRUE(os::RegistryOpen(user, os::RegistryRoot::CurrentUser, kKey));
+    const bool read = os::RegistryReadString(user, c[1].c_str(), text, size);
+    os::RegistryClose(user);
+    return {read ? "read" : "refused"};
+  };
+  const test::RowHandler other = [](const test::GoldenCase&) { return std::vector<std::string>(); };
+  test::RunRegressions([&](const std::string& kind) { return kind == "os" ? &os : &other; });
+}
+
 TEST(OperatingSystem, TheRegistryScenarioIsGoneAfterwards) {
   { test::ScopedRegistry registry(kValues); }
   os::RegistryKey key;
