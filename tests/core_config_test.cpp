@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "core/resource_library.h"
@@ -16,12 +15,6 @@
 
 namespace hvcn {
 namespace {
-
-#if defined(_WIN32)
-constexpr const char* kLibrarySuffix = ".dll";
-#else
-constexpr const char* kLibrarySuffix = ".so";
-#endif
 
 // The resource libraries stay loaded for the whole run (static storage, so
 // the leak checker sees them as reachable).
@@ -160,24 +153,6 @@ TEST(ResourceLibrary, UiLanguageGoldenCases) {
   });
 }
 
-#if !defined(_WIN32)
-TEST(ResourceLibrary, LcAllAndLcMessagesComeBeforeLang) {
-  test::ScopedEnv registry("HVCN_REGISTRY", nullptr);
-  test::ScopedEnv lang("LANG", "it_IT.UTF-8");
-  char abbreviation[128];
-  {
-    test::ScopedEnv messages("LC_MESSAGES", "de_DE.UTF-8");
-    test::ScopedEnv all("LC_ALL", "fr_FR.UTF-8");
-    GetUiLanguageAbbreviation(abbreviation, true);
-    EXPECT_STREQ(abbreviation, "FRA");
-  }
-  test::ScopedEnv all("LC_ALL", nullptr);
-  test::ScopedEnv messages("LC_MESSAGES", "de_DE.UTF-8");
-  GetUiLanguageAbbreviation(abbreviation, true);
-  EXPECT_STREQ(abbreviation, "DEU");
-}
-#endif
-
 const std::string kItalianOffice = Registry("C:\\Program Files\\Office16\\", "16.0", "00000410", "-");
 
 TEST(ResourceLibrary, FileNamesAndTheOrderTheyAreTriedIn) {
@@ -208,30 +183,6 @@ TEST(ResourceLibrary, FileNamesAndTheOrderTheyAreTriedIn) {
     EXPECT_EQ(LoadResourceLibrary(name, directory.c_str()), nullptr);
     EXPECT_STREQ(name, "unchanged");
     EXPECT_STREQ(ResourceSelectionReport(), report);
-  }
-}
-
-TEST(ResourceLibrary, TheFirstNameThatLoadsWins) {
-  // Copies of the Italian library under the names of each attempt.
-  const std::string built = std::string(HVCN_TEST_LIB_DIR) + "/tarnresIT" + kLibrarySuffix;
-  const std::pair<std::vector<std::string>, std::string> kCases[] = {
-      {{"tarnresIT", "tarnres", "tarnresITA"}, "tarnresIT.dll"},
-      {{"tarnres", "tarnresITA"}, "tarnres.dll"},
-      {{"tarnresITA"}, "tarnresITA.dll"},
-  };
-  Scenario scenario("en_US.UTF-8", kItalianOffice);
-  for (const auto& [present, loaded] : kCases) {
-    test::TempDir dir;
-    for (const auto& file : present) std::filesystem::copy_file(built, dir.path() / (file + kLibrarySuffix));
-    char name[256] = {};
-    os::Module module = LoadResourceLibrary(name, (dir.path() / "").string().c_str());
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(name, loaded);
-    EXPECT_EQ(std::string(ResourceSelectionReport()).rfind("Resource DLL Loaded: " + loaded + " Instance: ", 0), 0u);
-    char text[64];
-    EXPECT_TRUE(LoadLocalString(module, 3100, text, sizeof text));
-    EXPECT_STREQ(text, "NameParsing");
-    os::UnloadLibrary(module);
   }
 }
 

@@ -1,9 +1,10 @@
 // The library allocates no memory after it has been loaded. This program
-// replaces malloc, calloc, realloc, the aligned allocators and operator new
-// with counting versions (forwarding to glibc's own), prepares the golden
-// corpus, and then counts every allocation while the workload calls every
-// export over it: the count must be 0. It first proves that the counter
-// sees allocations made through each of the replaced functions.
+// replaces malloc, calloc, realloc and the aligned allocators (which every
+// operator new of the C++ library calls) with counting versions forwarding
+// to glibc's own, prepares the golden corpus, and then counts every
+// allocation while the workload calls every export over it: the count must
+// be 0. It first proves that the counter sees allocations made through each
+// of the replaced functions and operator new.
 //
 // Built without sanitizers only (they replace the allocator themselves);
 // runs with tracing off, and with every trace level on (a TNUAL.INI that
@@ -43,12 +44,6 @@ void Count(const char* function) noexcept {
   }
 }
 
-void* Allocate(size_t n, const char* function) {
-  Count(function);
-  if (void* p = __libc_malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-
 }  // namespace
 
 extern "C" {
@@ -82,35 +77,6 @@ int posix_memalign(void** out, size_t alignment, size_t n) {
 }
 }  // extern "C"
 
-void* operator new(size_t n) { return Allocate(n, "operator new"); }
-void* operator new[](size_t n) { return Allocate(n, "operator new[]"); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept {
-  Count("operator new(nothrow)");
-  return __libc_malloc(n ? n : 1);
-}
-void* operator new[](size_t n, const std::nothrow_t&) noexcept {
-  Count("operator new[](nothrow)");
-  return __libc_malloc(n ? n : 1);
-}
-void* operator new(size_t n, std::align_val_t a) {
-  Count("operator new(align)");
-  if (void* p = __libc_memalign(static_cast<size_t>(a), n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n, std::align_val_t a) {
-  Count("operator new[](align)");
-  if (void* p = __libc_memalign(static_cast<size_t>(a), n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-
 namespace {
 
 // Calls through volatile pointers, so the compiler cannot drop them.
@@ -118,6 +84,7 @@ void* (*volatile g_malloc)(size_t) = malloc;
 void* (*volatile g_calloc)(size_t, size_t) = calloc;
 void* (*volatile g_realloc)(void*, size_t) = realloc;
 int (*volatile g_posixMemalign)(void**, size_t, size_t) = posix_memalign;
+void* (*volatile g_new)(size_t) = static_cast<void* (*)(size_t)>(::operator new);
 
 bool CounterSeesAllocations() {
   g_count.store(0);
@@ -127,8 +94,7 @@ bool CounterSeesAllocations() {
   a = g_realloc(a, 64);
   void* c = nullptr;
   if (g_posixMemalign(&c, 64, 32) != 0) c = nullptr;
-  int* d = new int(7);
-  delete d;
+  ::operator delete(g_new(4));
   g_armed.store(false);
   free(a);
   free(b);
