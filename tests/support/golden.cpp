@@ -67,8 +67,12 @@ std::vector<GoldenCase> ReadGolden(const std::string& name) {
 
 namespace {
 
-void RunRow(const GoldenCase& c, size_t minFields, size_t maxFields, const RowHandler& handler) {
+thread_local const GoldenCase* t_row = nullptr;
+
+void RunRow(const GoldenCase& c, size_t minFields, size_t maxFields, const RowHandler& handler,
+            const RowSink& sink = {}) {
   SCOPED_TRACE(c.Where());
+  t_row = &c;
   if (c.fields.size() < minFields || c.fields.size() > maxFields) {
     ADD_FAILURE() << c.Where() << ": " << c.fields.size() << " fields, not " << minFields << " to " << maxFields;
     return;
@@ -77,9 +81,12 @@ void RunRow(const GoldenCase& c, size_t minFields, size_t maxFields, const RowHa
   try {
     actual = handler(c);
   } catch (const std::exception& e) {
+    t_row = nullptr;
     ADD_FAILURE() << c.Where() << ": the row does not parse (" << e.what() << ")";
     return;
   }
+  t_row = nullptr;
+  if (sink) return sink(c, actual);
   if (actual.size() > c.fields.size()) {
     ADD_FAILURE() << c.Where() << ": the row has fewer fields than results";
     return;
@@ -90,10 +97,17 @@ void RunRow(const GoldenCase& c, size_t minFields, size_t maxFields, const RowHa
 
 }  // namespace
 
+const GoldenCase* CurrentRow() { return t_row; }
+
 void RunGolden(const std::string& name, size_t minFields, size_t maxFields, const RowHandler& handler) {
   const std::vector<GoldenCase> rows = ReadGolden(name);
   ASSERT_FALSE(rows.empty()) << name << " yields no rows";
-  for (const GoldenCase& c : rows) RunRow(c, minFields, maxFields, handler);
+  RunRows(rows, minFields, maxFields, handler);
+}
+
+void RunRows(const std::vector<GoldenCase>& rows, size_t minFields, size_t maxFields, const RowHandler& handler,
+             const RowSink& sink) {
+  for (const GoldenCase& c : rows) RunRow(c, minFields, maxFields, handler, sink);
 }
 
 void RunRegressions(const std::function<const RowHandler*(const std::string& kind)>& handlerOf) {

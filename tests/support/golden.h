@@ -41,10 +41,37 @@ std::string DataPath(const std::string& name);
 // returns). A handler throws (std::stoi does) on a row it cannot read.
 using RowHandler = std::function<std::vector<std::string>(const GoldenCase&)>;
 
+// Where a row's actual values go instead of being compared with the row's.
+using RowSink = std::function<void(const GoldenCase&, const std::vector<std::string>&)>;
+
 // Runs every row of tests/data/<name> whose field count lies in
 // [minFields, maxFields]; any other row, a row the handler cannot read and
 // a file without rows fail the test.
 void RunGolden(const std::string& name, size_t minFields, size_t maxFields, const RowHandler& handler);
+
+// The same over rows read before; with a sink, the actual values go there.
+void RunRows(const std::vector<GoldenCase>& rows, size_t minFields, size_t maxFields, const RowHandler& handler,
+             const RowSink& sink = {});
+
+// The row being run on this thread (null between rows).
+const GoldenCase* CurrentRow();
+
+// Every call of the tests into the library is made through Library, so that
+// a program can watch the calls: the heap test counts allocations inside.
+struct CallWatch {
+  void (*enter)() = nullptr;
+  void (*leave)() = nullptr;
+};
+inline CallWatch g_callWatch;
+inline thread_local uint64_t t_libraryCalls = 0;
+template <typename Call>
+auto Library(Call call) {
+  ++t_libraryCalls;
+  if (g_callWatch.enter) g_callWatch.enter();
+  const auto result = call();
+  if (g_callWatch.leave) g_callWatch.leave();
+  return result;
+}
 
 // The rows of regressions.txt: fault name, kind, then the fields of that
 // kind's golden file. Each kind's handler gets the row without the first

@@ -63,7 +63,7 @@ const std::map<std::string, size_t> kArguments = {
 
 class Interpreter {
  public:
-  explicit Interpreter(const TraceHooks& hooks) : hooks_(hooks) {}
+  Interpreter(const TraceHooks& hooks, bool quiet) : hooks_(hooks), quiet_(quiet) {}
 
   std::vector<std::string> Run(const GoldenCase& c) {
     const std::string& command = c[0];
@@ -71,6 +71,9 @@ class Interpreter {
     if (!kArguments.count(command)) throw std::invalid_argument("unknown command " + command);
     if (c.fields.size() != kArguments.at(command) + (call ? 2 : 1))
       throw std::invalid_argument(command + " takes " + std::to_string(kArguments.at(command)) + " arguments");
+    // Quiet: no tracing, and what all formats share (wildcard, tag names) stays.
+    if (quiet_ && (command == "trace" || command == "log" || (command == "set" && (c[1] == "6" || c[1] == "16"))))
+      return {};
     labels_.clear();
     Label(target_, "F");
     if (command == "log") {
@@ -142,6 +145,7 @@ class Interpreter {
   std::string Show(const std::string& what);
 
   TraceHooks hooks_;
+  bool quiet_;
   std::unique_ptr<hvcnFormat> main_ = std::make_unique<hvcnFormat>(), other_ = std::make_unique<hvcnFormat>(),
                               fresh_ = std::make_unique<hvcnFormat>();
   hvcnFormat* target_ = main_.get();
@@ -161,7 +165,8 @@ std::string Interpreter::Call(const GoldenCase& c) {
     auto call = command == "parsefs" ? hvcnParseFormatString
                 : command == "input" ? hvcnChangeInputFormat
                                      : hvcnChangeOutputFormat;
-    return S(call(In(text), f));
+    const char* in = In(text);
+    return S(Library([&] { return call(in, f); }));
   }
   if (command == "set") return Set(static_cast<uint16_t>(Int(c[1])), c[2]);
   if (command == "get") return Get(static_cast<uint16_t>(Int(c[1])), c[2]);
@@ -172,44 +177,61 @@ std::string Interpreter::Call(const GoldenCase& c) {
     uint32_t context = noContext ? 0 : static_cast<uint32_t>(Int(c[3]));
     const size_t colon = c[4].find(':');
     Guarded buffer(output ? c[4].substr(colon + 1) : "NULL");
-    const int32_t status = hvcnParseName(In(name), f, output ? Int(c[4].substr(0, colon)) : 0, Out(buffer),
-                                         buffer.size(), noContext ? nullptr : &context, ParseFlags(c[2]));
+    const int32_t type = output ? Int(c[4].substr(0, colon)) : 0;
+    const uint32_t flags = ParseFlags(c[2]);
+    const char* in = In(name);
+    char* out = Out(buffer);
+    const int32_t status = Library(
+        [&] { return hvcnParseName(in, f, type, out, buffer.size(), noContext ? nullptr : &context, flags); });
     return Join({S(status), noContext ? "-" : Hex(context), output ? buffer.Text() : ""});
   }
   if (command == "format") {
     Guarded buffer(c[2]);
     const auto flags = static_cast<uint16_t>(Letters(c[1], "RE", {hvcnFN_REFORMAT, hvcnFN_ESCAPE}));
-    return Join({S(hvcnFormatName(f, Out(buffer), buffer.size(), flags)), buffer.Text()});
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnFormatName(f, out, buffer.size(), flags); })), buffer.Text()});
   }
   if (command == "translate") {
     Exact source(c[2], true);
     Guarded buffer(c[4]);
     const uint32_t flags = Letters(c[5], "HAS", {hvcnTIF_HELD_NAME, hvcnTIF_ALWAYS_ENCODE, hvcnTIF_SKIP_EMPTY});
-    return Join({S(hvcnTranslateInternalFormat(f, Int(c[1]), In(source), Int(c[3]), Out(buffer), buffer.size(), flags)),
+    const int32_t from = Int(c[1]), to = Int(c[3]);
+    const char* in = In(source);
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnTranslateInternalFormat(f, from, in, to, out, buffer.size(), flags); })),
                  buffer.Text()});
   }
   if (command == "value") {
     Guarded buffer(c[2], c[3]);
-    return Join({S(hvcnGetAttributeValue(f, Int(c[1]), Out(buffer), static_cast<uint16_t>(buffer.size()))),
+    const int32_t id = Int(c[1]);
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnGetAttributeValue(f, id, out, static_cast<uint16_t>(buffer.size())); })),
                  buffer.Text()});
   }
   if (command == "rslist") {
     Guarded buffer(c[1]);
-    return Join({S(hvcnGetRSList(f, Out(buffer), buffer.size())), buffer.Text()});
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnGetRSList(f, out, buffer.size()); })), buffer.Text()});
   }
   if (command == "error") {
     Guarded buffer(c[2]);
-    return Join({S(hvcnGetErrorText(Int(c[1]), Out(buffer), buffer.size())), buffer.Text()});
+    const int32_t code = Int(c[1]);
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnGetErrorText(code, out, buffer.size()); })), buffer.Text()});
   }
   if (command == "version") {
     Guarded buffer(c[1]);
     uint16_t interface = 0;
-    const int32_t status = hvcnVersion(Out(buffer), buffer.size(), c[1] == "NULL" ? nullptr : &interface);
+    char* out = Out(buffer);
+    uint16_t* number = c[1] == "NULL" ? nullptr : &interface;
+    const int32_t status = Library([&] { return hvcnVersion(out, buffer.size(), number); });
     return Join({S(status), buffer.Text(), S(interface)});
   }
   if (command == "info") {
     Guarded buffer(c[2]);
-    const int32_t status = hvcnGetAttributeInfo(Int(c[1]), reinterpret_cast<hvcnAttributeInfo*>(Out(buffer)), buffer.size());
+    const int32_t id = Int(c[1]);
+    auto* out = reinterpret_cast<hvcnAttributeInfo*>(Out(buffer));
+    const int32_t status = Library([&] { return hvcnGetAttributeInfo(id, out, buffer.size()); });
     const auto* info = reinterpret_cast<const hvcnAttributeInfo*>(buffer.raw());
     return buffer.Untouched() ? Join({S(status), "-"}) : Join({S(status), info->name, info->tag});
   }
@@ -217,22 +239,28 @@ std::string Interpreter::Call(const GoldenCase& c) {
     Exact value(c[3], true);
     int32_t flag = -7;
     int32_t* flags = c[4] == "NULL" ? nullptr : &flag;
-    const int32_t max = Int(c[2]);
-    const int32_t result = c[1] == "N"   ? hvcnValidateNString(In(value), max)
-                           : c[1] == "P" ? hvcnValidatePString(In(value), max)
-                           : c[1] == "S" ? hvcnValidateString(In(value), max, flags)
-                           : c[1] == "T" ? hvcnValidateTeletexOrPString(In(value), max, flags)
-                                         : hvcnValidateAttribute(In(value), max, Int(c[1]));
+    const int32_t max = Int(c[2]), id = c[1].size() == 1 ? 0 : Int(c[1]);
+    const char kind = c[1].size() == 1 ? c[1][0] : 'A', *in = In(value);
+    const int32_t result = Library([&] {
+      return kind == 'N'   ? hvcnValidateNString(in, max)
+             : kind == 'P' ? hvcnValidatePString(in, max)
+             : kind == 'S' ? hvcnValidateString(in, max, flags)
+             : kind == 'T' ? hvcnValidateTeletexOrPString(in, max, flags)
+                           : hvcnValidateAttribute(in, max, id);
+    });
     return Join({S(result), S(flag)});
   }
   if (command == "internet") {
     Exact name(c[1], true);
     Guarded buffer(c[2]);
-    return Join({S(hvcnParseInternetName(In(name), Out(buffer))), buffer.Text()});
+    const char* in = In(name);
+    char* out = Out(buffer);
+    return Join({S(Library([&] { return hvcnParseInternetName(in, out); })), buffer.Text()});
   }
   if (command == "gsetb") {
     Exact name(c[1], true);
-    return S(hvcnIsGSETBInternetName(In(name)));
+    const char* in = In(name);
+    return S(Library([&] { return hvcnIsGSETBInternetName(in); }));
   }
   // fresh: the copy's token names point into the original, so it takes the
   // full set-up (at the trace level asked for).
@@ -240,11 +268,13 @@ std::string Interpreter::Call(const GoldenCase& c) {
   Label(copy.get(), "C");
   Exact name(c[1]);
   uint32_t copyContext = 0, context = 0;
-  const auto level = static_cast<uint16_t>(Int(c[3]));
+  const uint32_t flags = ParseFlags(c[2]);
+  const auto level = quiet_ ? uint16_t{0} : static_cast<uint16_t>(Int(c[3]));
   if (level) hooks_.start(level);
-  const int32_t copyStatus = hvcnParseName(In(name), copy.get(), 0, nullptr, 0, &copyContext, ParseFlags(c[2]));
+  const char* in = In(name);
+  const int32_t copyStatus = Library([&] { return hvcnParseName(in, copy.get(), 0, nullptr, 0, &copyContext, flags); });
   if (level) hooks_.stop();
-  const int32_t status = hvcnParseName(name.get(), f, 0, nullptr, 0, &context, ParseFlags(c[2]));
+  const int32_t status = Library([&] { return hvcnParseName(name.get(), f, 0, nullptr, 0, &context, flags); });
   const bool same = status == copyStatus && context == copyContext && SameFormat(*f, *copy);
   return Join({S(status), Hex(context), same ? "same" : "differs"});
 }
@@ -269,14 +299,16 @@ std::string Interpreter::Set(uint16_t type, const std::string& data) {
     pointer = &number;
   }
   Label(pointer, "D");
-  const int32_t status = hvcnSetFormatInfo(target_, pointer, type);
+  const int32_t status = Library([&] { return hvcnSetFormatInfo(target_, pointer, type); });
   EXPECT_TRUE(pointer != text.get() || !pointer || text.get() == data) << "the data was changed";
   return S(status);
 }
 
 std::string Interpreter::Get(uint16_t type, const std::string& spec) {
   Guarded buffer(spec);
-  const int32_t status = hvcnGetFormatInfo(target_, Out(buffer), static_cast<uint16_t>(buffer.size()), type);
+  char* out = Out(buffer);
+  const int32_t status =
+      Library([&] { return hvcnGetFormatInfo(target_, out, static_cast<uint16_t>(buffer.size()), type); });
   const char* raw = buffer.raw();
   std::string data = buffer.Text();
   if (buffer.Untouched() || type == hvcnINFO_RECONFIGURED || type == hvcnINFO_ESCAPE_LIST) {
@@ -363,7 +395,7 @@ uint32_t ParseFlags(const std::string& text) {
 }
 
 std::vector<std::string> RunScriptRow(const GoldenCase& c, const TraceHooks& hooks) {
-  Interpreter interpreter(hooks);
+  Interpreter interpreter(hooks, false);
   std::vector<std::string> out;
   GoldenCase row{c.file, c.line, {}};
   for (size_t i = 0; i <= c.fields.size(); ++i) {
@@ -382,8 +414,14 @@ std::vector<std::string> RunScriptRow(const GoldenCase& c, const TraceHooks& hoo
 }
 
 void RunScript(const std::string& name, const TraceHooks& hooks) {
-  Interpreter interpreter(hooks);
-  RunGolden(name, 2, 8, [&](const GoldenCase& c) { return interpreter.Run(c); });
+  const std::vector<GoldenCase> rows = ReadGolden(name);
+  ASSERT_FALSE(rows.empty()) << name << " yields no rows";
+  RunScriptRows(rows, hooks);
+}
+
+void RunScriptRows(const std::vector<GoldenCase>& rows, const TraceHooks& hooks, const RowSink& sink) {
+  Interpreter interpreter(hooks, static_cast<bool>(sink));
+  RunRows(rows, 2, 8, [&](const GoldenCase& c) { return interpreter.Run(c); }, sink);
   interpreter.Finish();
 }
 
