@@ -11,11 +11,6 @@
 
 namespace hvcn::test {
 
-namespace {
-constexpr char kFill = '\x5A';
-constexpr size_t kGuardBytes = 16;
-}  // namespace
-
 const std::string& GoldenCase::operator[](size_t i) const {
   static const std::string kEmpty;
   return i < fields.size() ? fields[i] : kEmpty;
@@ -23,8 +18,12 @@ const std::string& GoldenCase::operator[](size_t i) const {
 
 std::string GoldenCase::Where() const { return file + ":" + std::to_string(line); }
 
-std::string DataPath(const std::string& name) { return std::string(HVCN_TEST_DATA_DIR) + "/" + name; }
+namespace {
 
+constexpr char kFill = '\x5A';
+constexpr size_t kGuardBytes = 16;
+
+// Decodes the escapes of one field.
 std::string Unescape(const std::string& field) {
   static const std::string kLetters = "tnr\\", kBytes = "\t\n\r\\";
   auto hex = [&](size_t i) { return i < field.size() && std::isxdigit(static_cast<unsigned char>(field[i])); };
@@ -46,9 +45,12 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
+}  // namespace
+
 std::vector<GoldenCase> ReadGolden(const std::string& name) {
-  std::ifstream in(DataPath(name), std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open golden file " + DataPath(name));
+  const std::string path = std::string(HVCN_TEST_DATA_DIR) + "/" + name;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open golden file " + path);
   std::vector<GoldenCase> cases;
   std::string line;
   int number = 0;

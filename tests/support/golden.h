@@ -31,12 +31,6 @@ struct GoldenCase {
 // Reads tests/data/<name> (no checks: for programs that only replay data).
 std::vector<GoldenCase> ReadGolden(const std::string& name);
 
-// Decodes the escapes of one field.
-std::string Unescape(const std::string& field);
-
-// Path of a file in tests/data.
-std::string DataPath(const std::string& name);
-
 // Computes the actual values of a row's last fields (as many as it
 // returns). A handler throws (std::stoi does) on a row it cannot read.
 using RowHandler = std::function<std::vector<std::string>(const GoldenCase&)>;

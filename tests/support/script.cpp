@@ -74,7 +74,7 @@ class Interpreter {
     // Quiet: no tracing, and what all formats share (wildcard, tag names) stays.
     if (quiet_ && (command == "trace" || command == "log" || (command == "set" && (c[1] == "6" || c[1] == "16"))))
       return {};
-    labels_.clear();
+    labelCount_ = 0;
     Label(target_, "F");
     if (command == "log") {
       expectedLog_.push_back(hooks_.native ? hooks_.native(c[1]) : c[1]);
@@ -104,8 +104,10 @@ class Interpreter {
   void Finish() { CheckLog(); }
 
  private:
+  // Pointers to name in the trace lines (kept without allocating, so that a
+  // call into the library can name its arguments).
   void Label(const void* p, const char* name) {
-    if (p) labels_.push_back({PointerText(p), name});
+    if (p && labelCount_ < std::size(labels_)) labels_[labelCount_++] = {p, name};
   }
   const char* In(Exact& text) {
     Label(text.get(), "T");
@@ -120,10 +122,11 @@ class Interpreter {
   void Collect() {
     if (!tracing_) return;
     const std::vector<std::string> lines = hooks_.lines();
-    labels_.push_back({PointerText(nullptr), "NULL"});
+    std::vector<std::pair<std::string, const char*>> labels = {{PointerText(nullptr), "NULL"}};
+    for (size_t i = 0; i < labelCount_; ++i) labels.push_back({PointerText(labels_[i].first), labels_[i].second});
     for (size_t i = seen_; i < lines.size(); ++i) {
       std::string line = lines[i];
-      for (const auto& [text, name] : labels_)
+      for (const auto& [text, name] : labels)
         for (size_t at; (at = line.find(text)) != std::string::npos;) line.replace(at, text.size(), name);
       log_.push_back(line);
     }
@@ -149,7 +152,8 @@ class Interpreter {
   std::unique_ptr<hvcnFormat> main_ = std::make_unique<hvcnFormat>(), other_ = std::make_unique<hvcnFormat>(),
                               fresh_ = std::make_unique<hvcnFormat>();
   hvcnFormat* target_ = main_.get();
-  std::vector<std::pair<std::string, std::string>> labels_;
+  std::pair<const void*, const char*> labels_[8];
+  size_t labelCount_ = 0;
   bool tracing_ = false;
   size_t seen_ = 0;
   std::vector<std::string> log_, expectedLog_;
@@ -165,8 +169,7 @@ std::string Interpreter::Call(const GoldenCase& c) {
     auto call = command == "parsefs" ? hvcnParseFormatString
                 : command == "input" ? hvcnChangeInputFormat
                                      : hvcnChangeOutputFormat;
-    const char* in = In(text);
-    return S(Library([&] { return call(in, f); }));
+    return S(Library([&] { return call(In(text), f); }));
   }
   if (command == "set") return Set(static_cast<uint16_t>(Int(c[1])), c[2]);
   if (command == "get") return Get(static_cast<uint16_t>(Int(c[1])), c[2]);
@@ -178,60 +181,48 @@ std::string Interpreter::Call(const GoldenCase& c) {
     const size_t colon = c[4].find(':');
     Guarded buffer(output ? c[4].substr(colon + 1) : "NULL");
     const int32_t type = output ? Int(c[4].substr(0, colon)) : 0;
-    const uint32_t flags = ParseFlags(c[2]);
-    const char* in = In(name);
-    char* out = Out(buffer);
-    const int32_t status = Library(
-        [&] { return hvcnParseName(in, f, type, out, buffer.size(), noContext ? nullptr : &context, flags); });
+    const int32_t status = Library([&] {
+      return hvcnParseName(In(name), f, type, Out(buffer), buffer.size(), noContext ? nullptr : &context, ParseFlags(c[2]));
+    });
     return Join({S(status), noContext ? "-" : Hex(context), output ? buffer.Text() : ""});
   }
   if (command == "format") {
     Guarded buffer(c[2]);
     const auto flags = static_cast<uint16_t>(Letters(c[1], "RE", {hvcnFN_REFORMAT, hvcnFN_ESCAPE}));
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnFormatName(f, out, buffer.size(), flags); })), buffer.Text()});
+    return Join({S(Library([&] { return hvcnFormatName(f, Out(buffer), buffer.size(), flags); })), buffer.Text()});
   }
   if (command == "translate") {
     Exact source(c[2], true);
     Guarded buffer(c[4]);
     const uint32_t flags = Letters(c[5], "HAS", {hvcnTIF_HELD_NAME, hvcnTIF_ALWAYS_ENCODE, hvcnTIF_SKIP_EMPTY});
-    const int32_t from = Int(c[1]), to = Int(c[3]);
-    const char* in = In(source);
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnTranslateInternalFormat(f, from, in, to, out, buffer.size(), flags); })),
-                 buffer.Text()});
+    const int32_t status = Library(
+        [&] { return hvcnTranslateInternalFormat(f, Int(c[1]), In(source), Int(c[3]), Out(buffer), buffer.size(), flags); });
+    return Join({S(status), buffer.Text()});
   }
   if (command == "value") {
     Guarded buffer(c[2], c[3]);
-    const int32_t id = Int(c[1]);
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnGetAttributeValue(f, id, out, static_cast<uint16_t>(buffer.size())); })),
-                 buffer.Text()});
+    const auto size = static_cast<uint16_t>(buffer.size());
+    return Join({S(Library([&] { return hvcnGetAttributeValue(f, Int(c[1]), Out(buffer), size); })), buffer.Text()});
   }
   if (command == "rslist") {
     Guarded buffer(c[1]);
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnGetRSList(f, out, buffer.size()); })), buffer.Text()});
+    return Join({S(Library([&] { return hvcnGetRSList(f, Out(buffer), buffer.size()); })), buffer.Text()});
   }
   if (command == "error") {
     Guarded buffer(c[2]);
-    const int32_t code = Int(c[1]);
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnGetErrorText(code, out, buffer.size()); })), buffer.Text()});
+    return Join({S(Library([&] { return hvcnGetErrorText(Int(c[1]), Out(buffer), buffer.size()); })), buffer.Text()});
   }
   if (command == "version") {
     Guarded buffer(c[1]);
     uint16_t interface = 0;
-    char* out = Out(buffer);
-    uint16_t* number = c[1] == "NULL" ? nullptr : &interface;
-    const int32_t status = Library([&] { return hvcnVersion(out, buffer.size(), number); });
+    const int32_t status =
+        Library([&] { return hvcnVersion(Out(buffer), buffer.size(), c[1] == "NULL" ? nullptr : &interface); });
     return Join({S(status), buffer.Text(), S(interface)});
   }
   if (command == "info") {
     Guarded buffer(c[2]);
-    const int32_t id = Int(c[1]);
-    auto* out = reinterpret_cast<hvcnAttributeInfo*>(Out(buffer));
-    const int32_t status = Library([&] { return hvcnGetAttributeInfo(id, out, buffer.size()); });
+    const int32_t status = Library(
+        [&] { return hvcnGetAttributeInfo(Int(c[1]), reinterpret_cast<hvcnAttributeInfo*>(Out(buffer)), buffer.size()); });
     const auto* info = reinterpret_cast<const hvcnAttributeInfo*>(buffer.raw());
     return buffer.Untouched() ? Join({S(status), "-"}) : Join({S(status), info->name, info->tag});
   }
@@ -239,28 +230,24 @@ std::string Interpreter::Call(const GoldenCase& c) {
     Exact value(c[3], true);
     int32_t flag = -7;
     int32_t* flags = c[4] == "NULL" ? nullptr : &flag;
-    const int32_t max = Int(c[2]), id = c[1].size() == 1 ? 0 : Int(c[1]);
-    const char kind = c[1].size() == 1 ? c[1][0] : 'A', *in = In(value);
+    const int32_t max = Int(c[2]);
     const int32_t result = Library([&] {
-      return kind == 'N'   ? hvcnValidateNString(in, max)
-             : kind == 'P' ? hvcnValidatePString(in, max)
-             : kind == 'S' ? hvcnValidateString(in, max, flags)
-             : kind == 'T' ? hvcnValidateTeletexOrPString(in, max, flags)
-                           : hvcnValidateAttribute(in, max, id);
+      return c[1] == "N"   ? hvcnValidateNString(In(value), max)
+             : c[1] == "P" ? hvcnValidatePString(In(value), max)
+             : c[1] == "S" ? hvcnValidateString(In(value), max, flags)
+             : c[1] == "T" ? hvcnValidateTeletexOrPString(In(value), max, flags)
+                           : hvcnValidateAttribute(In(value), max, Int(c[1]));
     });
     return Join({S(result), S(flag)});
   }
   if (command == "internet") {
     Exact name(c[1], true);
     Guarded buffer(c[2]);
-    const char* in = In(name);
-    char* out = Out(buffer);
-    return Join({S(Library([&] { return hvcnParseInternetName(in, out); })), buffer.Text()});
+    return Join({S(Library([&] { return hvcnParseInternetName(In(name), Out(buffer)); })), buffer.Text()});
   }
   if (command == "gsetb") {
     Exact name(c[1], true);
-    const char* in = In(name);
-    return S(Library([&] { return hvcnIsGSETBInternetName(in); }));
+    return S(Library([&] { return hvcnIsGSETBInternetName(In(name)); }));
   }
   // fresh: the copy's token names point into the original, so it takes the
   // full set-up (at the trace level asked for).
@@ -271,8 +258,8 @@ std::string Interpreter::Call(const GoldenCase& c) {
   const uint32_t flags = ParseFlags(c[2]);
   const auto level = quiet_ ? uint16_t{0} : static_cast<uint16_t>(Int(c[3]));
   if (level) hooks_.start(level);
-  const char* in = In(name);
-  const int32_t copyStatus = Library([&] { return hvcnParseName(in, copy.get(), 0, nullptr, 0, &copyContext, flags); });
+  const int32_t copyStatus =
+      Library([&] { return hvcnParseName(In(name), copy.get(), 0, nullptr, 0, &copyContext, flags); });
   if (level) hooks_.stop();
   const int32_t status = Library([&] { return hvcnParseName(name.get(), f, 0, nullptr, 0, &context, flags); });
   const bool same = status == copyStatus && context == copyContext && SameFormat(*f, *copy);
@@ -306,9 +293,8 @@ std::string Interpreter::Set(uint16_t type, const std::string& data) {
 
 std::string Interpreter::Get(uint16_t type, const std::string& spec) {
   Guarded buffer(spec);
-  char* out = Out(buffer);
   const int32_t status =
-      Library([&] { return hvcnGetFormatInfo(target_, out, static_cast<uint16_t>(buffer.size()), type); });
+      Library([&] { return hvcnGetFormatInfo(target_, Out(buffer), static_cast<uint16_t>(buffer.size()), type); });
   const char* raw = buffer.raw();
   std::string data = buffer.Text();
   if (buffer.Untouched() || type == hvcnINFO_RECONFIGURED || type == hvcnINFO_ESCAPE_LIST) {
