@@ -81,15 +81,6 @@ TEST(TraceLog, AnUnwritableLogLosesTheLineSilently) {
   EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
-TEST(TraceLog, TextDumpsShowControlsAsDotsAndFirstBytesOfCharacters) {
-  test::TraceCapture capture(0);
-  trace::DumpText("0123456789abcdefghijklmnopqrstuvw", 33, "Internal string");
-  trace::DumpText("Smith\x1DJohn\x1E\xC3\xA9!", 14, "RS list");
-  EXPECT_EQ(capture.Texts("DATA_________"),
-            (std::vector<std::string>{"Start: Internal string ", " 01234567 89abcdef ghijklmn opqrstuv", " w",
-                                      "End: Internal string ", "Start: RS list ", " Smith.Jo hn.\xC3!", "End: RS list "}));
-}
-
 TEST(TraceLog, FormatDump) {
   test::TraceCapture capture(0);
   static hvcnFormat format;
