@@ -134,11 +134,11 @@ Exact::Exact(const std::string& text, bool nullWord) {
   std::memcpy(block_.get(), text.c_str(), text.size() + 1);
 }
 
-Guarded::Guarded(const std::string& spec, const std::string& initial) {
-  std::string size = spec;
-  if (spec.rfind("NULL", 0) == 0) {
+Guarded::Guarded(const std::string& shape, const std::string& initial) {
+  std::string size = shape;
+  if (shape.rfind("NULL", 0) == 0) {
     null_ = true;
-    size = spec.size() > 5 ? spec.substr(5) : "0";
+    size = shape.size() > 5 ? shape.substr(5) : "0";
   }
   size_ = static_cast<uint32_t>(std::stoul(size));
   bytes_.assign(size_ + kGuardBytes, kFill);

@@ -84,13 +84,13 @@ class Exact {
   std::unique_ptr<char[]> block_;
 };
 
-// An output buffer from a spec: "N" (N bytes), "NULL" (a null pointer,
+// An output buffer from its description: "N" (N bytes), "NULL" (a null pointer,
 // size 0) or "NULL:N" (a null pointer, size N). It starts as fill bytes
 // with `initial` and its NUL at the front, has guard bytes behind its size
 // that must stay untouched, and renders as "-" when nothing in it changed.
 class Guarded {
  public:
-  explicit Guarded(const std::string& spec, const std::string& initial = "");
+  explicit Guarded(const std::string& shape, const std::string& initial = "");
   explicit Guarded(uint32_t size) : Guarded(std::to_string(size)) {}
   ~Guarded();
   Guarded(const Guarded&) = delete;

@@ -144,7 +144,7 @@ class Interpreter {
 
   std::string Call(const GoldenCase& c);
   std::string Set(uint16_t type, const std::string& data);
-  std::string Get(uint16_t type, const std::string& spec);
+  std::string Get(uint16_t type, const std::string& shape);
   std::string Show(const std::string& what);
 
   TraceHooks hooks_;
@@ -291,8 +291,8 @@ std::string Interpreter::Set(uint16_t type, const std::string& data) {
   return S(status);
 }
 
-std::string Interpreter::Get(uint16_t type, const std::string& spec) {
-  Guarded buffer(spec);
+std::string Interpreter::Get(uint16_t type, const std::string& shape) {
+  Guarded buffer(shape);
   const int32_t status =
       Library([&] { return hvcnGetFormatInfo(target_, Out(buffer), static_cast<uint16_t>(buffer.size()), type); });
   const char* raw = buffer.raw();

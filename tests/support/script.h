@@ -26,16 +26,18 @@
 //   check CLASS MAX VALUE FLAG     a class check (N P S T, FLAG "NULL" or -)
 //                                  or hvcnValidateAttribute (an ID)
 //   internet NAME BUFFER / gsetb NAME
-//   fresh NAME FLAGS               parses the name in the format and in a
-//                                  byte copy of it (which takes the full
-//                                  set-up): -> status context same|differs
-//   use main|null|fresh            the format the next calls get
-//   show WHAT                      the format: values parts tokens
-//       reconfigured flags detail string chars mask type shape marked
+//   fresh NAME FLAGS LEVEL         parses the name in the format and in a
+//       byte copy of it, which takes the full set-up (at the trace level
+//       given): -> status context same|differs
+//   use main|other|fresh|null      the format the next calls get (fresh: a
+//                                  new zero-filled one)
+//   show WHAT                      the format: values parts tokens texts
+//       name reconfigured flags detail string chars mask type shape marked
 //       outputs escapes records (the user records) or a record number
 //   trace LEVEL                    starts collecting the trace lines
 //   log LINE                       the next expected line ("TAG text"; the
-//       format is F, its copy C, the call's buffers B, its texts T)
+//       format is F, its copy C, the call's buffers B, its texts T and the
+//       data of a setting D)
 // The lines collected since `trace` must equal the `log` rows that follow,
 // checked at the next `trace`, `scenario` or the end of the file.
 #pragma once
