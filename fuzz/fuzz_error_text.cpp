@@ -9,9 +9,7 @@
 
 using namespace hvcn::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const int32_t code = in.I32();
   const uint32_t textSize = in.U16() % 320u;
   const uint32_t versionSize = in.Byte() % 16u;
@@ -49,5 +47,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(version.Untouched(), "hvcnVersion with size 0 writes nothing");
   }
   Check(hvcnVersion(nullptr, versionSize, nullptr) == hvcnSUCCESS, "hvcnVersion with NULL pointers");
-  return 0;
 }

@@ -1,6 +1,6 @@
 // Format information: hvcnGetFormatInfo and hvcnSetFormatInfo.
 //
-// Input: the format string (1 byte choosing a fixed one, or 0xFF and a
+// Input: the format string (1 byte choosing one of kFormats, or 0xFF and a
 // NUL-ended text), then up to 16 operations, each a byte (data type in the
 // low 5 bits, 0x20 = get, 0x40 = on a format that is not ready) followed by
 // its data: for a get the buffer size (2 bytes); for a set the value the
@@ -11,6 +11,7 @@
 // size, terminates its texts, and never changes the format; what a set
 // stores, a get reads back; the caller's texts are left as they were; a
 // format that is not ready is refused.
+#include <map>
 #include <vector>
 
 #include "format_checks.h"
@@ -19,20 +20,8 @@ using namespace hvcn::fuzz;
 
 namespace {
 
-constexpr const char* kFormats[] = {
-    "%(CANON)%(EFA)%(X400)", "%(116)%(CANON)", "%(Dept)%(116)%(1)/%(24)", "%(NONCANON)/%(X400)",
-    "%(1)%(2)%(3)%(4)%(5)%(6)%(7)%(8)%(9)%(10)", "%(EFA)", "", "%(a)%(b)%(c)%(d)%(e)%(f)%(g)%(h)%(i)%(j)",
-};
-
-// The X.400 tag names a run may change, and the names start-up gives them.
-const char* DefaultTagName(uint32_t id) {
-  static constexpr const char* kNames[] = {"s", "g", "i", "q", "o1", "o2", "o3", "o4", "o", "c", "a", "p",
-                                           "x.121", "n-id", "t", "dd."};
-  if (id >= 1 && id <= 16) return kNames[id - 1];
-  if (id == 24) return "cn";
-  if (id == 25) return "ff";
-  return nullptr;
-}
+// The IDs whose X.400 tag name can be set.
+bool TakesTagName(uint32_t id) { return id >= hvcnATT_SURNAME && id <= hvcnATT_FF && (id <= hvcnATT_DDAT1 || id >= hvcnATT_COMMON_NAME); }
 
 bool IsFlagType(unsigned type) { return (type >= 8 && type <= 14) || type == 17; }
 
@@ -85,17 +74,13 @@ void GetOne(hvcnFormat* f, unsigned type, uint16_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
-  const uint8_t choice = in.Byte();
-  const ExactText formatString(choice == 0xFF ? in.Text() : std::string_view(kFormats[choice % std::size(kFormats)]));
-  auto f = NewFormat();
-  if (hvcnParseFormatString(formatString.c_str(), f.get()) != hvcnSUCCESS) return 0;
+HVCN_FUZZ_TARGET(in) {
+  auto f = Ready(in.FormatString(), 0);
+  if (!f) return;
   auto notReady = NewFormat();
   bool wildcardChanged = false;
   bool plainLists = true;
-  std::vector<uint32_t> tagsChanged;
+  std::map<uint32_t, std::string> tagsBefore;  // the process-wide tag names this input changes
 
   for (int op = 0; op < 16 && !in.empty(); ++op) {
     const uint8_t code = in.Byte();
@@ -222,18 +207,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         hvcnTagNameInfo record{pick == 0xFF ? in.U32() : static_cast<uint32_t>(pick % 30), nullptr};
         ExactText name(in.Text());
         record.name = name.c_str();
+        hvcnAttributeInfo before{};
+        if (hvcnGetAttributeInfo(static_cast<int32_t>(record.attributeId), &before, sizeof before) == hvcnSUCCESS)
+          tagsBefore.emplace(record.attributeId, before.tag);
         auto block = Block(sizeof record);
         std::memcpy(block.get(), &record, sizeof record);
         s = hvcnSetFormatInfo(target, block.get(), hvcnINFO_TAG_NAME);
         if (target == notReady.get()) break;
         CheckStatus(s, {hvcnSUCCESS, hvcnERR_BAD_PARAMETER}, "set tag name");
         if (s == hvcnSUCCESS) {
-          Check(DefaultTagName(record.attributeId) != nullptr, "tag names only for IDs 1 to 16, 24 and 25",
+          Check(TakesTagName(record.attributeId), "tag names only for IDs 1 to 16, 24 and 25",
                 std::to_string(record.attributeId));
           bool ascii = true;
           for (unsigned char c : name.view()) ascii = ascii && c < 0x80;
           if (ascii) Check(name.size() <= 10, "tag names of at most 10 characters");
-          tagsChanged.push_back(record.attributeId);
         }
         break;
       }
@@ -262,9 +249,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char star = '*';
     Check(hvcnSetFormatInfo(f.get(), &star, hvcnINFO_WILDCARD_CHAR) == hvcnSUCCESS, "restore the wildcard");
   }
-  for (uint32_t id : tagsChanged) {
-    const hvcnTagNameInfo record{id, DefaultTagName(id)};
+  for (const auto& [id, tag] : tagsBefore) {
+    if (!TakesTagName(id)) continue;
+    const hvcnTagNameInfo record{id, tag.c_str()};
     Check(hvcnSetFormatInfo(f.get(), &record, hvcnINFO_TAG_NAME) == hvcnSUCCESS, "restore a tag name");
   }
-  return 0;
 }

@@ -2,10 +2,9 @@
 // format and any size.
 //
 // Input: the name's source (1 byte: internal type in the low 2 bits, 0 a
-// typed name), call flags (1 byte, passed on), settings (1 byte: 0x01 7-bit
-// only, 0x02 no foreign address, 0x04 OU tags, 0x08 X.400 personal parts,
-// 0x10 an escape list from the input), the buffer size (2 bytes), the input
-// format string, the output format string (NUL-ended; empty keeps the
+// typed name; 0x04 an escape list follows), call flags (1 byte, passed on),
+// the input format string and the settings (fuzz_support.h), the buffer
+// size (2 bytes), the output format string (NUL-ended; empty keeps the
 // input's), [the escape list,] then the name.
 // Properties: statuses 0, 1 or 3; the text is terminated within its size; a
 // buffer larger than the whole text receives the whole text (with status 0
@@ -38,27 +37,19 @@ struct HeldParts {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t source = in.Byte();
   const uint16_t flags = in.Byte();
+  const std::string_view inputFormat = in.FormatString();
   const uint8_t settings = in.Byte();
   const uint32_t n = 1u + in.U16() % 1100u;
-  const ExactText inputFormat(in.Text());
   const ExactText outputFormat(in.Text());
-  const ExactText escapes((settings & 0x10) ? in.Text() : std::string_view());
+  const ExactText escapes((source & 0x04) ? in.Text() : std::string_view());
   const ExactText name(in.Rest());
 
-  auto f = NewFormat();
-  if (hvcnParseFormatString(inputFormat.c_str(), f.get()) != hvcnSUCCESS) return 0;
-  const uint32_t sevenBit = settings & 0x01, noForeign = (settings & 0x02) != 0, ouTags = (settings & 0x04) != 0,
-                 personal = (settings & 0x08) != 0;
-  hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
-  hvcnSetFormatInfo(f.get(), &noForeign, hvcnINFO_NO_FOREIGN);
-  hvcnSetFormatInfo(f.get(), &ouTags, hvcnINFO_OU_TAGS);
-  hvcnSetFormatInfo(f.get(), &personal, hvcnINFO_X400_PERSONAL);
-  if (settings & 0x10) {
+  auto f = Ready(inputFormat, settings);
+  if (!f) return;
+  if (source & 0x04) {
     ExactText list(escapes.view());
     hvcnSetFormatInfo(f.get(), list.data(), hvcnINFO_ESCAPE_LIST);
   }
@@ -66,13 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int32_t type = source & 3;
   bool typed = false;
   if (type != 0) {
-    if (hvcnTranslateInternalFormat(f.get(), type, name.c_str(), 0, nullptr, 0, 0) != hvcnSUCCESS) return 0;
+    if (hvcnTranslateInternalFormat(f.get(), type, name.c_str(), 0, nullptr, 0, 0) != hvcnSUCCESS) return;
   } else {
     uint32_t context = 0;
-    if (hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE) != hvcnSUCCESS) return 0;
+    if (hvcnParseName(name.c_str(), f.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE) != hvcnSUCCESS) return;
     typed = true;
   }
-  if (outputFormat.size() > 0 && hvcnChangeOutputFormat(outputFormat.c_str(), f.get()) != hvcnSUCCESS) return 0;
+  if (outputFormat.size() > 0 && hvcnChangeOutputFormat(outputFormat.c_str(), f.get()) != hvcnSUCCESS) return;
 
   const HeldParts before(*f);
   OutBuffer whole(4096);
@@ -80,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckStatus(full, {hvcnSUCCESS, hvcnERR_BUFFER_TOO_SMALL}, "hvcnFormatName");
   Check(whole.Terminated(), "the formatted name is terminated within its size");
   Check(before.Same(*f), "formatting leaves the held name and the tokens as they were");
-  if (full != hvcnSUCCESS) return 0;
+  if (full != hvcnSUCCESS) return;
   const std::string text(whole.Text());
 
   OutBuffer repeat(4096);
@@ -104,15 +95,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (n > text.size()) {
     if (shortcut || n >= text.size() + 3) Check(status == hvcnSUCCESS, "a buffer larger than the text holds it");
     Check(sized.Terminated() && sized.Text() == text, "the whole text", sized.view());
-    return 0;
+    return;
   }
   Check(status == hvcnERR_BUFFER_TOO_SMALL, "a buffer not larger than the text is too small");
   if (shortcut) {
     Check(sized.Untouched(), "a typed text that does not fit is not written");
-    return 0;
+    return;
   }
   Check(sized.Terminated(), "a cut text is terminated within its size");
   Check(text.compare(0, sized.Text().size(), sized.Text()) == 0, "a cut text is the start of the text", sized.Text());
   if (n == 1) Check(sized.Text().empty(), "a 1-byte buffer receives \"\"");
-  return 0;
 }

@@ -44,9 +44,7 @@ void CheckDetail(const hvcnFormat& f, int32_t status) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t ops = in.Byte();
   const uint8_t settings = in.Byte();
   const char separator = static_cast<char>(in.Byte());
@@ -73,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(hvcnChangeInputFormat(second.c_str(), target) == hvcnERR_FORMAT_NOT_READY, "change input: not ready");
     Check(hvcnChangeOutputFormat(third.c_str(), target) == hvcnERR_FORMAT_NOT_READY, "change output: not ready");
     Check(std::memcmp(before.get(), target, sizeof *target) == 0, "a format that is not ready stays as it was");
-    return 0;
+    return;
   }
 
   if (settings & kClearComplex) {
@@ -129,5 +127,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check((target->flags & hvcnFMT_READY) != 0, "a format stays ready after a change of output format");
   }
   CheckTerminated(*target);
-  return 0;
 }

@@ -12,9 +12,7 @@
 
 using namespace hvcn::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t which = in.Byte();
   const ExactText name(in.Rest());
 
@@ -25,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char c : name.view()) groupEnds += c == hvcnCHAR_ETB ? 1 : 0;
     if (answer == 1) Check(groupEnds >= 4, "an internet address lies in group 5");
     Check(hvcnIsGSETBInternetName(nullptr) == 0, "NULL is no name");
-    return 0;
+    return;
   }
 
   OutBuffer out(2 * name.size() + 1);
@@ -34,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool high = false;
   for (unsigned char c : name.view()) high = high || c >= 0x80;
   if (high) Check(answer == 0, "a byte of 0x80 or above makes no mailbox");
-  if (answer == 0) return 0;
+  if (answer == 0) return;
 
   Check(out.Terminated(), "the normalised mailbox is terminated within its size");
   const ExactText normalised(out.Text());
@@ -44,15 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // every other mailbox the normalised text is a fixed point.
   size_t quotes = 0, opens = 0, closes = 0;
   for (char c : name.view()) {
-    if (c == '\\') return 0;
+    if (c == '\\') return;
     quotes += c == '"';
     opens += c == '[';
     closes += c == ']';
   }
-  if (quotes % 2 != 0 || opens != closes) return 0;
+  if (quotes % 2 != 0 || opens != closes) return;
   OutBuffer again(2 * normalised.size() + 1);
   Check(hvcnParseInternetName(normalised.c_str(), again.data()) == 1, "a normalised mailbox is a mailbox",
         normalised.view());
   Check(again.Text() == normalised.view(), "a normalised mailbox normalises to itself", again.Text());
-  return 0;
 }

@@ -96,7 +96,7 @@ std::string Folded(const Values& values) {
 // the separator after it into its character when read again).
 void CheckForms(hvcnFormat* f, const Settings& s, uint32_t n) {
   const Values values = NonEmptyValues(*f);
-  const bool whole = WholeCharacters(values);
+  const bool whole = ValidUtf8(values);
   std::string stdOr;
   const int32_t status = Written(n, &stdOr, [&](char* b, uint32_t size) {
     return hvcnFormatORAddress(f, b, size, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
@@ -159,7 +159,7 @@ void CheckRfc822(hvcnFormat* f, const Settings& s, uint32_t n, const void* table
       return hvcnORAddressToRFC822(f, kGateway, t, size, b, bytes, flags);
     });
     CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE, hvcnERR_NOT_AN_ADDRESS}, "hvcnORAddressToRFC822");
-    if (status != hvcnSUCCESS || address.size() > kNameText || !WholeCharacters(values)) continue;
+    if (status != hvcnSUCCESS || address.size() > kNameText || !ValidUtf8(values)) continue;
     auto g = Prepared(s);
     const ExactText text(address);
     const int32_t back = hvcnRFC822ToORAddress(text.c_str(), g.get(), kGateway, t, size);
@@ -172,9 +172,7 @@ void CheckRfc822(hvcnFormat* f, const Settings& s, uint32_t n, const void* table
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t selector = in.Byte();
   const uint32_t n = 1u + in.U16() % 1200u;
   const ExactText address(in.Text());
@@ -211,8 +209,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckRead(*f, status, "hvcnParseORAddress");
     if (address.size() > kNameText) Check(status == hvcnERR_NAME_TOO_LONG, "a text of more than 1024 bytes is refused");
   }
-  if (status != hvcnSUCCESS) return 0;
+  if (status != hvcnSUCCESS) return;
   CheckForms(f.get(), s, n);
   CheckRfc822(f.get(), s, n, tableData, tableSize);
-  return 0;
 }

@@ -3,18 +3,17 @@
 //
 // Input: internal type (1 byte: 0-3, or with 0x04 an invalid type), call
 // flags (1 byte: 0x01 complete, 0x02 prefer teletex, 0x04 a NULL context
-// pointer, 0x08 a second call that reinterprets, bits 4-6 the format
-// string, 0x80 a NUL-ended format string from the input instead), format
-// settings (1 byte: 0x01 7-bit only, 0x02 no reconfiguration, 0x04 no
-// complex formats), the internal output's size (2 bytes), [the format
-// string], then the name.
+// pointer, 0x08 a second call that reinterprets), the format string and
+// the settings (fuzz_support.h), the internal output's size (2 bytes), then
+// the name.
 // Properties: documented statuses; a name of more than 1024 bytes is refused
 // and leaves the held name alone; after success the name is held, nameType
 // is -1, every value lies in nameBuffer and the context word has no bits
 // outside 0x337FF0; the internal output is terminated within its size, is
 // what hvcnTranslateInternalFormat writes for the held name, decodes under
 // the settings of the parse and, with prefer-teletex clear, decodes and
-// encodes again to the same text, and is written again unchanged by a
+// encodes again to the same text (type 2: but for separators no value
+// follows), and is written again unchanged by a
 // reinterpretation with context 0; further readings follow the same rules
 // and equal those of a copy of the format that is set up in full.
 #include <algorithm>
@@ -27,11 +26,6 @@ using namespace hvcn::fuzz;
 
 namespace {
 
-constexpr const char* kFormats[] = {
-    "%(CANON)%(EFA)%(X400)", "%(NONCANON)/%(X400)", "%(CANON)", "%(X400)",
-    "%(1)/%(2)/%(10)",       "%(EFA)/%(Dept)",      "%(NAME)%(EFA)", "%(CANON)%(116)",
-};
-
 constexpr size_t kNameBufferText = sizeof(hvcnFormat::nameBuffer) - 1;
 constexpr uint32_t kContextMask = hvcnPARSE_CONTEXT_MASK;
 
@@ -43,30 +37,11 @@ const std::initializer_list<int32_t> kParseNameStatuses = {
     hvcnERR_BAD_COUNTRY, hvcnERR_TOO_MANY_OUS, hvcnERR_UNKNOWN_TAG, hvcnERR_DUPLICATE_ATTRIBUTE,
     hvcnERR_TOO_MANY_DDAS, hvcnERR_BAD_X400, hvcnERR_BAD_EFA};
 
+// A name of printable bytes and well-formed UTF-8.
 bool PlainText(std::string_view text) {
   for (unsigned char c : text)
     if (c < 0x20) return false;
-  return WholeCharacters(Values{{0, std::string(text)}});
-}
-
-// True when the held name has a value that the encoders write as nothing:
-// initials or a qualifier of dots only (their dots are dropped), or a lone
-// escape backslash at the end of a value.
-bool HoldsValueWrittenAsNothing(const hvcnFormat& f) {
-  for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
-    std::string_view text;
-    if (f.attributes[slot].id == 0 || f.attributes[slot].valueLength == hvcnVALUE_FOREIGN || !HeldValue(f, slot, &text) ||
-        text.empty())
-      continue;
-    const bool dropsDots = slot == 2 || slot == 3 || slot == 27 || slot == 28;
-    bool writes = false;
-    for (size_t i = 0; i < text.size() && !writes; ++i) {
-      if (text[i] == '\\') writes = i + 1 < text.size();
-      else writes = !(dropsDots && text[i] == '.');
-    }
-    if (!writes) return true;
-  }
-  return false;
+  return ValidUtf8(Values{{0, std::string(text)}});
 }
 
 // A type 2 text without the group separators that no value follows: GS
@@ -118,14 +93,12 @@ int32_t Parse(hvcnFormat* f, const ExactText& name, const Call& call, uint32_t s
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t typeByte = in.Byte();
   const uint8_t callByte = in.Byte();
+  const ExactText formatString(in.FormatString());
   const uint8_t settings = in.Byte();
   const uint32_t outSize = 1u + in.U16() % 2048u;
-  const ExactText formatString((callByte & 0x80) ? in.Text() : std::string_view(kFormats[(callByte >> 4) & 7]));
   const ExactText name(in.Rest());
 
   static constexpr int32_t kBadTypes[] = {4, -1, 0x7FFFFFFF, -2147483647 - 1};
@@ -133,12 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   ((callByte & 0x01) ? hvcnPARSE_COMPLETE : 0u) | ((callByte & 0x02) ? hvcnPARSE_PREFER_TELETEX : 0u),
                   (callByte & 0x04) != 0};
 
-  auto f = NewFormat();
-  if (hvcnParseFormatString(formatString.c_str(), f.get()) != hvcnSUCCESS) return 0;
-  const uint32_t sevenBit = settings & 0x01, noReconfig = (settings & 0x02) != 0, complex = !(settings & 0x04);
-  hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
-  hvcnSetFormatInfo(f.get(), &noReconfig, hvcnINFO_NO_RECONFIG);
-  hvcnSetFormatInfo(f.get(), &complex, hvcnINFO_COMPLEX);
+  auto f = Ready(formatString.view(), settings);
+  if (!f) return;
 
   if (call.type < 0 || call.type > 3) {
     uint32_t context = 0;
@@ -146,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(hvcnParseName(name.c_str(), f.get(), call.type, out.data(), outSize, &context, call.flags) ==
               hvcnERR_BAD_PARAMETER,
           "an unknown internal type is refused");
-    return 0;
+    return;
   }
   if (name.size() > kNameBufferText) {
     const auto before = std::make_unique<hvcnFormat>(*f);
@@ -156,15 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(std::memcmp(before->nameBuffer, f->nameBuffer, sizeof f->nameBuffer) == 0 &&
               std::memcmp(before->attributes, f->attributes, sizeof f->attributes) == 0,
           "a refused name leaves the held name alone");
-    return 0;
+    return;
   }
 
   uint32_t context = 0;
   std::string output;
   int32_t status = Parse(f.get(), name, call, outSize, &context, &output);
-  if (status != hvcnSUCCESS) return 0;
+  if (status != hvcnSUCCESS) return;
   const uint16_t parsedFlags = f->flags;
-  const bool writtenAsNothing = HoldsValueWrittenAsNothing(*f);
 
   // Written again by a reinterpretation with context 0.
   if ((callByte & 0x08) && call.type != 0) {
@@ -208,10 +176,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 hvcnSUCCESS,
             "the decoded output encodes");
       // Type 2 writes the separators owed before a held value even when the
-      // value writes as nothing; read back, that field is empty and the
-      // separators go where no later value of the group follows.
-      if (call.type == hvcnINTERNAL_GSETB && writtenAsNothing)
-        Check(back.Text() == WithoutDanglingSeparators(output),
+      // value writes as nothing (initials of dots only, a lone escape);
+      // read back, that field is empty and the separators go where no
+      // later value of the group follows.
+      if (call.type == hvcnINTERNAL_GSETB)
+        Check(WithoutDanglingSeparators(back.Text()) == WithoutDanglingSeparators(output),
               "the internal output decodes and encodes to the same text but for separators no value follows",
               back.Text());
       else
@@ -247,5 +216,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "a fresh parse of an unchanged format is the same as one set up in full");
     if (status != hvcnSUCCESS) break;
   }
-  return 0;
 }

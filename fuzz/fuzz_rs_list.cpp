@@ -1,7 +1,8 @@
 // RS lists: hvcnGetRSList over any format string and buffer size.
 //
-// Input: settings (1 byte: 0x01 user-only form, 0x02 7-bit only, 0x04 a
-// format that is not ready), the buffer size (2 bytes), the format string.
+// Input: a format that is not ready (1 byte: 0x01), the settings
+// (fuzz_support.h: 0x80 the usual form, 0x01 7-bit only), the buffer size
+// (2 bytes), the format string.
 // Properties: documented statuses; the list is terminated within the size;
 // the usual form ends without RS, the user-only form with one and starts
 // with the standard-attribute marker; a list that does not fit is the start
@@ -24,20 +25,12 @@ bool IsRecordName(const hvcnFormat& f, std::string_view name) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
+  const bool notReady = in.Byte() & 0x01;
   const uint8_t settings = in.Byte();
   const uint16_t want = in.U16();
-  const ExactText formatString(in.Rest());
-
-  auto f = NewFormat();
-  if (!(settings & 0x04)) {
-    if (hvcnParseFormatString(formatString.c_str(), f.get()) != hvcnSUCCESS) return 0;
-    const uint32_t userOnly = settings & 0x01, sevenBit = (settings & 0x02) != 0;
-    Check(hvcnSetFormatInfo(f.get(), &userOnly, hvcnINFO_RS_USER_ONLY) == hvcnSUCCESS, "set user-only form");
-    Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
-  }
+  auto f = notReady ? NewFormat() : Ready(in.Rest(), settings);
+  if (!f) return;
   const auto before = std::make_unique<hvcnFormat>(*f);
   const uint32_t n = (want & 0x8000) ? want : want % 200u;
   OutBuffer out(n);
@@ -47,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (n == 0 || !(f->flags & hvcnFMT_READY)) {
     Check(status == (n == 0 ? hvcnERR_BAD_PARAMETER : hvcnERR_FORMAT_NOT_READY), "refused");
     Check(out.Untouched(), "a refused call writes nothing");
-    return 0;
+    return;
   }
   Check(status == hvcnSUCCESS || status == hvcnERR_BUFFER_TOO_SMALL, "a ready format gets a list");
   Check(out.Terminated(), "the list is terminated within its size");
@@ -80,5 +73,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (rs == std::string_view::npos) break;
     rest.remove_prefix(rs + 1);
   }
-  return 0;
 }

@@ -1,9 +1,11 @@
-// Shared pieces of the fuzz targets: reading the fuzzer's bytes, exactly
-// sized heap blocks for every text and buffer handed to the library, and the
-// property checks that turn a broken promise into a crash libFuzzer keeps.
+// The preamble every fuzz target shares: reading the fuzzer's bytes, exactly
+// sized heap blocks for every text and buffer handed to the library, a
+// format readied from an input's choice of format string and settings, and
+// the property checks that turn a broken promise into a crash libFuzzer
+// keeps.
 //
-// Every target is one LLVMFuzzerTestOneInput over the library's C interface.
-// The same source builds twice: linked with libFuzzer (fuzz preset) and with
+// Every target is one HVCN_FUZZ_TARGET over the library's C interface. The
+// same source builds twice: linked with libFuzzer (fuzz preset) and with
 // replay_main.cpp, which feeds it the saved corpus as an ordinary test.
 #pragma once
 
@@ -85,6 +87,10 @@ class Input {
     return text;
   }
 
+  // A format string: the byte 0xFF and a NUL-ended text, or any other byte
+  // choosing one of kFormats.
+  std::string_view FormatString();
+
   // Everything that is left, NUL bytes included.
   std::string_view Rest() {
     std::string_view text(reinterpret_cast<const char*>(p_), static_cast<size_t>(end_ - p_));
@@ -157,6 +163,35 @@ class OutBuffer {
 // A zero-filled format on the heap, as a caller allocates a new one.
 inline std::unique_ptr<hvcnFormat> NewFormat() { return std::make_unique<hvcnFormat>(); }
 
+// The format strings an input chooses from with one byte.
+inline constexpr const char* kFormats[] = {
+    "%(CANON)%(EFA)%(X400)",   "%(116)%(167)%(Dept)%(CANON)", "%(NONCANON)/%(X400)",
+    "%(1)/%(2)/%(10)/%(Room)", "%(1)%(2)%(3)%(4)%(5)%(6)%(7)%(8)%(9)%(10)",
+    "%(a)%(b)%(c)%(d)%(e)%(f)%(g)%(h)%(i)%(j)", "%(X400)%(24)", "%(EFA)/%(99)",
+};
+
+inline std::string_view Input::FormatString() {
+  const uint8_t choice = Byte();
+  return choice == 0xFF ? Text() : kFormats[choice % std::size(kFormats)];
+}
+
+// The settings of one input byte, each bit a format flag set on or off.
+enum Setting : uint8_t {
+  kSevenBitOnly = 0x01,
+  kPreferTeletex = 0x02,
+  kNoReconfig = 0x04,
+  kNotComplex = 0x08,
+  kNoForeign = 0x10,
+  kOuTags = 0x20,
+  kX400Personal = 0x40,
+  kRsListUsual = 0x80,  // RS lists in the usual form, not the user-only one
+};
+void Configure(hvcnFormat* f, uint8_t settings);
+
+// A new format readied with the format string (an exactly sized copy) and
+// configured; null when the string does not parse.
+std::unique_ptr<hvcnFormat> Ready(std::string_view formatString, uint8_t settings);
+
 // The text of a held value as the public structure shows it ("RFC-822" for
 // the foreign-address marker); absent values give nullopt-like false.
 inline bool HeldValue(const hvcnFormat& f, int slot, std::string_view* text) {
@@ -178,8 +213,19 @@ bool FieldTerminated(const char (&field)[N]) {
   return std::memchr(field, 0, N) != nullptr;
 }
 
-// Called by each target once per input: keeps the trace log of long fuzzing
-// runs from filling the disk. HVCN_FUZZ_LOG names the log file of the run.
+// Called once per input: keeps the trace log of long fuzzing runs from
+// filling the disk. HVCN_FUZZ_LOG names the log file of the run.
 void TrimTraceLog();
 
 }  // namespace hvcn::fuzz
+
+// Defines a target: its body reads the input through `in`.
+#define HVCN_FUZZ_TARGET(in)                                                 \
+  static void FuzzOne(hvcn::fuzz::Input& in);                                \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { \
+    hvcn::fuzz::TrimTraceLog();                                              \
+    hvcn::fuzz::Input input(data, size);                                     \
+    FuzzOne(input);                                                          \
+    return 0;                                                                \
+  }                                                                          \
+  static void FuzzOne(hvcn::fuzz::Input& in)

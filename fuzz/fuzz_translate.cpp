@@ -1,9 +1,8 @@
 // Internal names: hvcnTranslateInternalFormat from every type to every type.
 //
-// Input: source type (1 byte: 0-3, or with 0x04 an invalid type), settings
-// (1 byte: 0x01 7-bit only, 0x02 prefer teletex, 0x04 leave out empty
-// values in type 3, bits 4-6 choose the format string), a destination size
-// (2 bytes), then the internal text.
+// Input: source type (1 byte: 0-3, or with 0x04 an invalid type; 0x08 leave
+// out empty values in type 3), the format string and the settings
+// (fuzz_support.h), a destination size (2 bytes), then the internal text.
 // Properties: documented statuses; a decode of more than 1024 bytes is
 // refused; the encoders only read the held name; every written text is
 // terminated within its size, and a destination that is too small receives
@@ -11,8 +10,8 @@
 // its text; the held text is handed back unchanged in its own type; what a
 // type encodes decodes again to the same values and encodes to the same
 // text; what types 1 and 2 carry is a part of the name, and type 3 carries
-// all of it (for names whose values hold no separator of the type and only
-// whole UTF-8 characters).
+// all of it (for names whose values hold no separator of the type and are
+// well-formed UTF-8).
 #include <vector>
 
 #include "held_name.h"
@@ -20,11 +19,6 @@
 using namespace hvcn::fuzz;
 
 namespace {
-
-constexpr const char* kFormats[] = {
-    "%(CANON)%(EFA)%(X400)", "%(116)%(167)%(Dept)", "%(CANON)", "%(1)%(2)%(3)%(4)%(5)%(6)%(7)%(8)%(9)%(10)",
-    "%(a)%(b)%(c)%(d)%(e)%(f)%(g)%(h)%(i)%(j)", "%(X400)", "%(EFA)/%(99)", "%(NONCANON)",
-};
 
 constexpr size_t kNameBufferText = sizeof(hvcnFormat::nameBuffer) - 1;
 constexpr uint32_t kLarge = 16384;
@@ -41,22 +35,6 @@ std::string_view Separators(int32_t type) {
     case hvcnINTERNAL_GSETB: return "\x1D\x17";
     default: return "\x1E\x1A";
   }
-}
-
-struct Settings {
-  bool sevenBit;
-  bool preferTeletex;
-  uint32_t encodeFlags;
-  const char* formatString;
-};
-
-std::unique_ptr<hvcnFormat> Prepared(const Settings& s) {
-  auto f = NewFormat();
-  Check(hvcnParseFormatString(s.formatString, f.get()) == hvcnSUCCESS, "fixed format strings parse");
-  const uint32_t sevenBit = s.sevenBit, prefer = s.preferTeletex;
-  Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
-  Check(hvcnSetFormatInfo(f.get(), &prefer, hvcnINFO_PREFER_TELETEX) == hvcnSUCCESS, "set prefer teletex");
-  return f;
 }
 
 // The held name: buffer and records, which encoding must not change.
@@ -79,39 +57,40 @@ int32_t Encode(hvcnFormat* f, int32_t type, OutBuffer* out, uint32_t flags) {
   return hvcnTranslateInternalFormat(f, 0, nullptr, type, out->data(), static_cast<uint32_t>(out->size()), flags);
 }
 
-// The slots type 3 leaves out under 7-bit only: ff and the teletex IDs.
+// Whether type 3 leaves a standard record out under 7-bit only: the
+// attributes that hold teletex text (ff is its own teletex variant).
 bool SkippedUnderSevenBit(const hvcnFormat& f, int slot) {
-  const int32_t id = f.attributes[slot].id;
-  return slot < 74 && (id == hvcnATT_FF || (id >= hvcnATT_SURNAME_TX && id <= hvcnATT_EXT_PD_COMPONENTS_TX));
+  hvcnAttributeInfo info{};
+  return hvcnGetAttributeInfo(f.attributes[slot].id, &info, sizeof info) == hvcnSUCCESS &&
+         (info.flags & hvcnAINFO_TELETEX) != 0;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t typeByte = in.Byte();
-  const uint8_t settingsByte = in.Byte();
+  const std::string formatString(in.FormatString());
+  const uint8_t settings = in.Byte();
   const uint16_t sizeSelector = in.U16();
   const ExactText source(in.Rest());
 
   static constexpr int32_t kBadTypes[] = {4, -1, 0x7FFFFFFF, -2147483647 - 1};
   const int32_t sourceType = (typeByte & 0x04) ? kBadTypes[typeByte & 3] : (typeByte & 3);
-  const Settings settings{(settingsByte & 0x01) != 0, (settingsByte & 0x02) != 0,
-                          hvcnTIF_ALWAYS_ENCODE | ((settingsByte & 0x04) ? hvcnTIF_SKIP_EMPTY : 0u),
-                          kFormats[(settingsByte >> 4) & 7]};
+  const uint32_t encodeFlags = hvcnTIF_ALWAYS_ENCODE | ((typeByte & 0x08) ? hvcnTIF_SKIP_EMPTY : 0u);
+  const bool sevenBit = settings & kSevenBitOnly, preferTeletex = settings & kPreferTeletex;
 
-  auto f = Prepared(settings);
+  auto f = Ready(formatString, settings);
+  if (!f) return;
   const int32_t status = hvcnTranslateInternalFormat(f.get(), sourceType, source.c_str(), 0, nullptr, 0, 0);
   CheckStatus(status, kDecodeStatuses, "decode");
   // The length is checked before the type.
   if (sourceType != 0 && source.size() > kNameBufferText) {
     Check(status == hvcnERR_NAME_TOO_LONG, "an internal name of more than 1024 bytes is refused");
-    return 0;
+    return;
   }
   if (sourceType == 0 || sourceType < 0 || sourceType > 3) {
     Check(status == hvcnERR_BAD_PARAMETER, "nothing to decode, or no such type");
-    return 0;
+    return;
   }
   Check(((f->flags & hvcnFMT_NAME_HELD) != 0) == (status == hvcnSUCCESS), "a name is held exactly after success");
   Check(f->nameType == sourceType, "nameType is the source type");
@@ -122,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     OutBuffer out(64);
     Check(Encode(f.get(), hvcnINTERNAL_GSRS, &out, 0) == hvcnERR_BAD_PARAMETER && out.Untouched(),
           "no output without a held name");
-    return 0;
+    return;
   }
 
   // The held text comes back unchanged in its own type.
@@ -141,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t type = hvcnINTERNAL_GS; type <= hvcnINTERNAL_GSRS; ++type) {
     const HeldSnapshot before(*f);
     OutBuffer large(kLarge);
-    Check(Encode(f.get(), type, &large, settings.encodeFlags) == hvcnSUCCESS, "encode into a large buffer");
+    Check(Encode(f.get(), type, &large, encodeFlags) == hvcnSUCCESS, "encode into a large buffer");
     Check(large.Terminated(), "encoded text terminated");
     const std::string text(large.Text());
     written[type] = text;
@@ -150,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One byte more than the text: enough for type 3; types 1 and 2 may need
     // room for separators they cut again.
     OutBuffer exact(text.size() + 1);
-    const int32_t s = Encode(f.get(), type, &exact, settings.encodeFlags);
+    const int32_t s = Encode(f.get(), type, &exact, encodeFlags);
     Check(exact.Terminated(), "exact encode terminated");
     if (type == hvcnINTERNAL_GSRS) Check(s == hvcnSUCCESS, "type 3 needs one byte more than its text");
     if (s == hvcnSUCCESS) Check(exact.Text() == text, "the same text in an exact buffer");
@@ -159,7 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Any size: the whole text, or "" and status 1.
     const uint32_t n = 1 + sizeSelector % static_cast<uint32_t>(text.size() + 64);
     OutBuffer sized(n);
-    const int32_t t = Encode(f.get(), type, &sized, settings.encodeFlags);
+    const int32_t t = Encode(f.get(), type, &sized, encodeFlags);
     Check(sized.Terminated(), "encoded text terminated within its size");
     if (t == hvcnSUCCESS) Check(sized.Text() == text, "a text that fits is the whole text", sized.Text());
     else Check(t == hvcnERR_BUFFER_TOO_SMALL && sized.Text().empty(), "too small gives \"\"", sized.Text());
@@ -168,18 +147,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Decoding what a type wrote gives the same name again.
   const Values* reference = &values;
-  if (!WholeCharacters(values)) return 0;
+  if (!ValidUtf8(values)) return;
   for (int32_t type = hvcnINTERNAL_GS; type <= hvcnINTERNAL_GSRS; ++type) {
     const std::string& text = written[type];
     if (text.size() > kNameBufferText || AnyValueHolds(values, Separators(type))) continue;
     // Preferring teletex, the empty fields type 1 writes for a, p and t (no
     // twin) are refused when read back.
-    if (type == hvcnINTERNAL_GS && settings.preferTeletex) continue;
-    auto g = Prepared(settings);
+    if (type == hvcnINTERNAL_GS && preferTeletex) continue;
+    auto g = Ready(formatString, settings);
     const int32_t s = hvcnTranslateInternalFormat(g.get(), type, text.c_str(), 0, nullptr, 0, 0);
     Check(s == hvcnSUCCESS, "what a type encodes decodes again", "type " + std::to_string(type) + ": " + text);
     OutBuffer again(kLarge);
-    Check(Encode(g.get(), type, &again, settings.encodeFlags) == hvcnSUCCESS, "re-encode");
+    Check(Encode(g.get(), type, &again, encodeFlags) == hvcnSUCCESS, "re-encode");
     Check(again.Text() == text, "decoded and encoded again, the same text", again.Text());
 
     // The values a type carries are values of the name (a base value and its
@@ -196,16 +175,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         continue;
       }
       const auto same = reference->find(slot);
-      const auto twin = reference->find(TwinPartner(slot));
+      const auto twin = reference->find(TwinSlot(*g, slot));
       Check((same != reference->end() && same->second == value) || (twin != reference->end() && twin->second == value),
             "a decoded value is a value of the name", "slot " + std::to_string(slot) + " " + value);
     }
     if (type == hvcnINTERNAL_GSRS) {
       size_t expected = 0;
       for (const auto& [slot, value] : *reference)
-        if (!(settings.sevenBit && SkippedUnderSevenBit(*f, slot))) ++expected;
+        if (!(sevenBit && SkippedUnderSevenBit(*f, slot))) ++expected;
       Check(decoded.size() == expected, "type 3 carries every value", Describe(decoded) + " vs " + Describe(*reference));
     }
   }
-  return 0;
 }

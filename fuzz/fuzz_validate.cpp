@@ -9,7 +9,9 @@
 // exactly the maximum passes and one more fails (ASCII values); the classes
 // nest (numeric within printable within teletex-or-printable; string and
 // teletex-or-printable accept the same bytes); hvcnValidateAttribute gives a
-// documented status and agrees with the class check its ID names.
+// documented status for the check hvcnGetAttributeInfo reports for the ID,
+// and for the four classes the answer of that class check under the ID's
+// maximum. The answer of each ID is tests/data/validate.txt's to hold.
 #include <climits>
 #include <string>
 
@@ -19,60 +21,12 @@ using namespace hvcn::fuzz;
 
 namespace {
 
-enum class Kind { Printable, Numeric, String, StringAscii, Teletex, Country, TerminalType, PostalList, Unknown };
-
-struct IdRule {
-  Kind kind;
-  int32_t defaultMaximum;  // 0: the caller's maximum, unchanged
-};
-
-IdRule RuleOf(int32_t id) {
-  switch (id) {
-    case 5000: return {Kind::Printable, 0};
-    case 5001: return {Kind::Numeric, 0};
-    case 5002: return {Kind::String, 0};
-    case 5003: return {Kind::Teletex, 0};
-    case 1: case 27: return {Kind::Printable, 40};
-    case 2: case 11: case 12: case 30: case 32: return {Kind::Printable, 16};
-    case 3: return {Kind::Printable, 5};
-    case 4: case 31: return {Kind::Printable, 3};
-    case 5: case 6: case 7: case 8: return {Kind::Printable, 32};
-    case 9: case 24: return {Kind::Printable, 64};
-    case 10: return {Kind::Country, 0};
-    case 13: return {Kind::Numeric, 15};
-    case 14: return {Kind::Numeric, 32};
-    case 15: return {Kind::Printable, 24};
-    case 16: case 18: case 20: case 22: return {Kind::Printable, 8};
-    case 17: case 19: case 21: case 23: return {Kind::StringAscii, 128};
-    case 25: case 61: case 63: case 65: case 67: return {Kind::String, 128};
-    case 26: return {Kind::Printable, 15};
-    case 29: return {Kind::TerminalType, 0};
-    case 33: case 34: case 35: case 36: case 37: case 38: case 39: case 40: case 42: case 43: case 44:
-      return {Kind::Printable, 30};
-    case 41: return {Kind::PostalList, 0};
-    case 51: return {Kind::Teletex, 40};
-    case 52: return {Kind::Teletex, 16};
-    case 53: return {Kind::Teletex, 5};
-    case 54: return {Kind::Teletex, 3};
-    case 55: case 56: case 57: case 58: return {Kind::Teletex, 32};
-    case 59: case 68: return {Kind::Teletex, 64};
-    case 60: case 62: case 64: case 66: return {Kind::Teletex, 8};
-    case 74: return {Kind::Teletex, 185};
-    case 70: case 71: case 72: case 73: case 75: case 76: case 77: case 78: case 80: case 81: case 82:
-      return {Kind::Teletex, 30};
-    default: return {Kind::Unknown, 0};
-  }
-}
-
 bool Acceptable(int32_t result) { return result <= 0; }
 
 int32_t CheckP(const char* v, int32_t m) { return hvcnValidatePString(v, m); }
 int32_t CheckN(const char* v, int32_t m) { return hvcnValidateNString(v, m); }
 int32_t CheckS(const char* v, int32_t m, int32_t* flag) { return hvcnValidateString(v, m, flag); }
 int32_t CheckT(const char* v, int32_t m, int32_t* flag) { return hvcnValidateTeletexOrPString(v, m, flag); }
-
-// The status of one class check turned into hvcnValidateAttribute's answer.
-int32_t AsStatus(int32_t result) { return Acceptable(result) ? hvcnSUCCESS : result; }
 
 bool IsAscii(std::string_view v) {
   for (unsigned char c : v)
@@ -94,83 +48,21 @@ int32_t CountedLength(std::string_view v) {
   return n;
 }
 
-// The expected answer of hvcnValidateAttribute, worked out with the class
-// checks; false when the maximum takes the check where the exports cannot
-// follow (a negative maximum).
-bool Expected(const ExactText& value, int32_t maximum, int32_t id, int32_t* expected) {
-  const IdRule rule = RuleOf(id);
-  const char* v = value.c_str();
+// The answer hvcnValidateAttribute must give for a check by class (one of
+// 5000-5003) under a maximum of at least 1, a non-ASCII value refused on
+// request; false for the other checks.
+bool ClassAnswer(const char* v, int32_t check, int32_t maximum, bool asciiOnly, int32_t* expected) {
   int32_t flag = 0;
-  const int32_t m = maximum != 0 ? maximum : rule.defaultMaximum;
-  switch (rule.kind) {
-    case Kind::Unknown: *expected = hvcnERR_UNKNOWN_ATTRIBUTE; return true;
-    case Kind::Country: {
-      const bool digit = v[0] >= '0' && v[0] <= '9';
-      const int32_t r = digit ? CheckN(v, 3) : CheckP(v, 2);
-      *expected = Acceptable(r) ? hvcnSUCCESS : hvcnERR_BAD_COUNTRY;
-      return true;
-    }
-    case Kind::TerminalType: {
-      const int32_t r = CheckN(v, 3);
-      if (!Acceptable(r)) {
-        *expected = hvcnERR_BAD_TERMINAL_TYPE;
-        return true;
-      }
-      for (size_t i = 0; i < value.size(); ++i)
-        if (v[i] < '0' || v[i] > '9') return false;  // blanks and markers: left to the golden cases
-      *expected = std::atoi(v) < 257 ? hvcnSUCCESS : hvcnERR_BAD_TERMINAL_TYPE;
-      return true;
-    }
-    case Kind::PostalList: {
-      if (value.size() == 0) {
-        *expected = hvcnSUCCESS;
-        return true;
-      }
-      if (value.size() > 186) {
-        *expected = hvcnERR_VALUE_TOO_LONG;
-        return true;
-      }
-      bool any = false;
-      std::string_view rest = value.view();
-      while (true) {
-        const size_t can = rest.find('\x18');
-        const std::string_view line = rest.substr(0, can);
-        if (!line.empty()) {
-          any = true;
-          const ExactText copy(line);
-          const int32_t r = CheckP(copy.c_str(), 30);
-          if (!Acceptable(r)) {
-            *expected = r;
-            return true;
-          }
-        }
-        if (can == std::string_view::npos) break;
-        rest.remove_prefix(can + 1);
-      }
-      *expected = any ? hvcnSUCCESS : hvcnERR_BAD_VALUE;
-      return true;
-    }
-    default: break;
-  }
-  if (m < 1) {
-    // Numeric and printable compare the maximum as a signed number, the
-    // other two as unsigned: a negative maximum is then no limit at all.
-    if (rule.kind == Kind::Printable || rule.kind == Kind::Numeric) return false;
-    if (m == 0) return false;
-  }
-  const int32_t limit = m < 1 ? INT32_MAX : m;
-  switch (rule.kind) {
-    case Kind::Printable: *expected = AsStatus(CheckP(v, limit)); return true;
-    case Kind::Numeric: *expected = AsStatus(CheckN(v, limit)); return true;
-    case Kind::Teletex: *expected = AsStatus(CheckT(v, limit, &flag)); return true;
-    case Kind::String: *expected = AsStatus(CheckS(v, limit, &flag)); return true;
-    case Kind::StringAscii: {
-      const int32_t r = CheckS(v, limit, &flag);
-      *expected = !Acceptable(r) ? r : (flag ? hvcnERR_BAD_VALUE : hvcnSUCCESS);
-      return true;
-    }
+  int32_t r;
+  switch (check) {
+    case hvcnCLASS_PRINTABLE: r = CheckP(v, maximum); break;
+    case hvcnCLASS_NUMERIC: r = CheckN(v, maximum); break;
+    case hvcnCLASS_STRING: r = CheckS(v, maximum, &flag); break;
+    case hvcnCLASS_TELETEX_OR_PRINTABLE: r = CheckT(v, maximum, &flag); break;
     default: return false;
   }
+  *expected = !Acceptable(r) ? r : (asciiOnly && flag ? hvcnERR_BAD_VALUE : hvcnSUCCESS);
+  return true;
 }
 
 // The known IDs and classes, so that most inputs reach a real check.
@@ -192,9 +84,7 @@ void CheckClassResult(int32_t result, int32_t flag, std::string_view value, std:
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TrimTraceLog();
-  Input in(data, size);
+HVCN_FUZZ_TARGET(in) {
   const uint8_t which = in.Byte();
   const uint8_t maxByte = in.Byte();
   const int32_t maximum = maxByte == 0xFF ? in.I32() : static_cast<int32_t>(static_cast<int8_t>(maxByte));
@@ -220,6 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Acceptable(s) && sFlag) Check(tFlag == 1, "a non-ASCII value needs teletex");
 
   int32_t r = 0;
+  // "which" 0-3 is a class check under the input's maximum, 4 hvcnValidateAttribute.
   switch (which % 5) {
     case 0: r = CheckP(v, maximum); CheckClassResult(r, 0, text, {hvcnERR_NOT_PRINTABLE, hvcnERR_VALUE_TOO_LONG}, "printable"); break;
     case 1: r = CheckN(v, maximum); CheckClassResult(r, 0, text, {hvcnERR_NOT_NUMERIC, hvcnERR_VALUE_TOO_LONG}, "numeric"); break;
@@ -231,12 +122,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   {hvcnSUCCESS, hvcnERR_BAD_VALUE, hvcnERR_VALUE_TOO_LONG, hvcnERR_NOT_PRINTABLE, hvcnERR_NOT_NUMERIC,
                    hvcnERR_UNKNOWN_ATTRIBUTE, hvcnERR_BAD_COUNTRY, hvcnERR_BAD_TERMINAL_TYPE},
                   "hvcnValidateAttribute");
+      // The check of the ID as hvcnGetAttributeInfo reports it; a class
+      // number is its own check, with the caller's maximum unchanged.
+      hvcnAttributeInfo info{};
+      const bool isClass = id >= hvcnCLASS_PRINTABLE && id <= hvcnCLASS_TELETEX_OR_PRINTABLE;
+      const int32_t known = hvcnGetAttributeInfo(id, &info, sizeof info);
+      if (isClass) info = hvcnAttributeInfo{id, id, 0, 0, 0, {}, {}, {}, {}};
+      if (!isClass && known != hvcnSUCCESS) {
+        Check(status == hvcnERR_UNKNOWN_ATTRIBUTE, "an ID without a standard attribute is unknown");
+        return;
+      }
+      const int32_t m = maximum != 0 ? maximum : info.maxLength;
       int32_t expected = 0;
-      if (Expected(value, maximum, id, &expected))
+      if (m >= 1 && ClassAnswer(v, info.valueClass, m, (info.flags & hvcnAINFO_ASCII_ONLY) != 0, &expected))
         Check(status == expected, "hvcnValidateAttribute agrees with the class check of its ID",
               std::to_string(id) + " max " + std::to_string(maximum) + " got " + std::to_string(status) +
                   " expected " + std::to_string(expected));
-      return 0;
+      if (info.valueClass == hvcnCHECK_NONE) Check(status == hvcnERR_UNKNOWN_ATTRIBUTE, "an ID whose values are all refused");
+      if (info.valueClass == hvcnCHECK_COUNTRY) CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_COUNTRY}, "country");
+      if (info.valueClass == hvcnCHECK_TERMINAL_TYPE)
+        CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_TERMINAL_TYPE}, "terminal type");
+      if (info.valueClass == hvcnCHECK_POSTAL_LINES)
+        CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE, hvcnERR_VALUE_TOO_LONG, hvcnERR_NOT_PRINTABLE},
+                    "postal lines");
+      return;
     }
   }
   // A value that passes under a maximum passes under any larger one.
@@ -263,5 +172,4 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(below == hvcnERR_VALUE_TOO_LONG, "one character over the maximum is too long", text);
     }
   }
-  return 0;
 }

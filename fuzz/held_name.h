@@ -21,13 +21,13 @@ inline Values NonEmptyValues(const hvcnFormat& f) {
   return values;
 }
 
-// The standard slot that pairs with a slot as base and teletex twin
-// (slots 0-8, 15-23 with 25-33, 34-42), or the slot itself.
-inline int TwinPartner(int slot) {
-  if (slot >= 0 && slot <= 8) return slot + 25;
-  if (slot >= 25 && slot <= 33) return slot - 25;
-  if (slot >= 15 && slot <= 23) return slot + 19;
-  if (slot >= 34 && slot <= 42) return slot - 19;
+// The slot of the record that is a standard record's teletex twin (as
+// hvcnGetAttributeInfo names it), or the slot itself.
+inline int TwinSlot(const hvcnFormat& f, int slot) {
+  hvcnAttributeInfo info{};
+  if (hvcnGetAttributeInfo(f.attributes[slot].id, &info, sizeof info) != hvcnSUCCESS || info.twinId == 0) return slot;
+  for (int s = 0; s < hvcnATTRIBUTE_COUNT; ++s)
+    if (f.attributes[s].id == info.twinId) return s;
   return slot;
 }
 
@@ -38,16 +38,13 @@ inline bool AnyValueHolds(const Values& values, std::string_view bytes) {
   return false;
 }
 
-// True when every multi-byte character of every value is whole: the
-// library measures a character by its lead byte alone, so a lead byte
-// without its continuation bytes takes the bytes after it (a separator,
-// say) into the character.
-inline bool WholeCharacters(const Values& values) {
+// True when every value is well-formed UTF-8 (RFC 3629).
+inline bool ValidUtf8(const Values& values) {
   for (const auto& [slot, text] : values) {
     for (size_t i = 0; i < text.size();) {
       const auto c = static_cast<unsigned char>(text[i]);
-      const size_t n = c < 0xC0 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : c < 0xF8 ? 4 : c < 0xFC ? 5 : c < 0xFE ? 6 : 1;
-      if (i + n > text.size()) return false;
+      const size_t n = c < 0x80 ? 1 : (c >= 0xC2 && c < 0xE0) ? 2 : (c >= 0xE0 && c < 0xF0) ? 3 : (c >= 0xF0 && c < 0xF5) ? 4 : 0;
+      if (n == 0 || i + n > text.size()) return false;
       for (size_t k = 1; k < n; ++k)
         if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
       i += n;

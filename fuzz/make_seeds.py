@@ -45,8 +45,8 @@ def unescape(field):
     return bytes(out)
 
 
-def golden(data_dir, name):
-    """The cases of a golden file as lists of unescaped fields."""
+def rows(data_dir, name):
+    """The rows of a golden file as lists of unescaped fields."""
     path = os.path.join(data_dir, name)
     if not os.path.exists(path):
         return []
@@ -58,6 +58,31 @@ def golden(data_dir, name):
                 continue
             cases.append([unescape(x) for x in line.split("\t")])
     return cases
+
+
+def golden(data_dir, name):
+    """The cases of a golden file, and the regressions.txt rows of its kind."""
+    kind = name[:-len(".txt")].encode()
+    return rows(data_dir, name) + [x[2:] for x in rows(data_dir, "regressions.txt") if len(x) > 2 and x[1] == kind]
+
+
+def script_arguments(data_dir, commands):
+    """The first argument of every row of the scripts (and of the script rows
+    of regressions.txt) whose command is one of `commands`."""
+    fields = []
+    for name in sorted(os.listdir(data_dir)):
+        if name.startswith("script_"):
+            fields += [x for x in rows(data_dir, name)]
+    for x in rows(data_dir, "regressions.txt"):
+        if len(x) > 2 and x[1] == b"script":
+            row = []
+            for field in x[2:] + [b";"]:
+                if field == b";":
+                    fields.append(row)
+                    row = []
+                else:
+                    row.append(field)
+    return [strip_nul(x[1]) for x in fields if len(x) > 1 and x[0] in commands and x[1] != b"NULL"]
 
 
 def u16(v):
@@ -129,29 +154,33 @@ def typed_names(data_dir):
         if len(x) >= 6 and x[0] == b"typed":
             names.append((golden_format(x[1]), strip_nul(x[2]), b"open" not in x[5], False))
     names += [(DEFAULT_FORMAT, n, True, False) for n in TYPED_NAMES_EXTRA]
+    names += [(DEFAULT_FORMAT, n, True, False) for n in script_arguments(data_dir, (b"parse", b"fresh"))]
     return names
 
 
 def parse_name_seed(type_, fmt, name, complete, prefer, out_size=256):
     """An input of the parse_name target: internal type, call flags (0x01
-    complete, 0x02 prefer teletex, 0x08 reinterpret, 0x80 the format string
-    follows), settings, the output size, the format string, the name."""
-    call = 0x80 | (0x01 if complete else 0) | (0x02 if prefer else 0) | (0x08 if type_ else 0)
-    return bytes([type_, call, 0x00]) + u16(out_size) + fmt + b"\0" + name
+    complete, 0x02 prefer teletex, 0x08 reinterpret), the format string
+    (0xFF and the text), settings, the output size, the name."""
+    call = (0x01 if complete else 0) | (0x02 if prefer else 0) | (0x08 if type_ else 0)
+    return bytes([type_, call, 0xFF]) + fmt + b"\0" + b"\0" + u16(out_size) + name
 
 
 def format_name_seed(source, flags, settings, size, in_fmt, out_fmt, escapes, name):
-    """An input of the format_name target: source (internal type, 0 typed),
-    call flags, settings (0x01 7-bit, 0x02 no foreign, 0x04 OU tags, 0x08
-    X.400 personal, 0x10 escape list), the buffer size, the input and
-    output format strings, [the escape list,] the name."""
-    data = bytes([source, flags, settings]) + u16(max(size, 1) - 1) + in_fmt + b"\0" + out_fmt + b"\0"
-    if settings & 0x10:
+    """An input of the format_name target: source (internal type, 0 typed;
+    0x04 an escape list follows), call flags, the input format string (0xFF
+    and the text), settings (fuzz_support.h), the buffer size, the output
+    format string, [the escape list,] the name."""
+    escape = escapes is not None
+    data = bytes([source | (0x04 if escape else 0), flags, 0xFF]) + in_fmt + b"\0" + bytes([settings])
+    data += u16(max(size, 1) - 1) + out_fmt + b"\0"
+    if escape:
         data += escapes + b"\0"
     return data + name
 
 
-FORMAT_SETTINGS = {b"7bit": 0x01, b"noforeign": 0x02, b"outags": 0x04, b"personal": 0x08}
+# The settings byte of fuzz_support.h.
+FORMAT_SETTINGS = {b"7bit": 0x01, b"noreconfig": 0x04, b"noforeign": 0x10, b"outags": 0x20, b"personal": 0x40}
 
 
 def main():
@@ -180,13 +209,14 @@ def main():
     # Format strings from every golden file that has them.
     format_strings = [strip_nul(x[0]) for x in golden(args.data, "format_strings.txt")]
     format_strings += [strip_nul(x[0]) for x in golden(args.data, "rs_lists.txt")]
+    format_strings += script_arguments(args.data, (b"parsefs", b"input", b"output"))
     format_strings += FORMATS_EXTRA
     for fs in format_strings:
         c.add("format_string", b"\x06\x00/" + fs + b"\0" + fs + b"\0" + fs)
         c.add("format_string", b"\x07\x03#" + FORMATS_EXTRA[0] + b"\0" + fs + b"\0" + fs)
         c.add("format_string", b"\x16\x00/" + fs + b"\0" + fs + b"\0" + fs)
-        c.add("rs_list", b"\x00" + u16(1024) + fs)
-        c.add("rs_list", b"\x01" + u16(20) + fs)
+        c.add("rs_list", b"\x00\x80" + u16(1024) + fs)
+        c.add("rs_list", b"\x00\x00" + u16(20) + fs)
 
     # format_info: the golden format strings with every get, and the sets
     # of the documented cases.
@@ -213,12 +243,13 @@ def main():
     internal = [(int(x[0]), strip_nul(x[1])) for x in golden(args.data, "internal_names.txt")]
     internal += [(2, strip_nul(x[0])) for x in golden(args.data, "gsetb_names.txt")]
     for type_, text in internal:
-        for settings in (0x00, 0x01, 0x02, 0x04, 0x10, 0x20):
-            c.add("translate", bytes([type_, settings]) + u16(len(text) + 3) + text)
+        # type byte (0x08 leave out empty values), format, settings
+        for head, fmt, settings in ((0, 0, 0), (0, 0, 1), (0, 0, 2), (8, 0, 0), (0, 1, 0), (0, 4, 0)):
+            c.add("translate", bytes([type_ | head, fmt, settings]) + u16(len(text) + 3) + text)
         lookups = b"".join(bytes([i]) + u16(64) for i in range(0, 0x60, 3))
         lookups += b"\x60" + u16(64) + b"\x61" + u16(64) + b"\x81" + u16(8)
         lookups += b"\xa0Dept\0" + u16(64) + b"\xa1dept\0" + u16(3) + b"\xa2167\0" + u16(64)
-        c.add("attribute_value", bytes([type_ | 0x10]) + text + b"\0" + lookups)
+        c.add("attribute_value", bytes([type_, 1]) + text + b"\0" + lookups)
 
     # Internet names, typed and in type 2.
     for x in golden(args.data, "internet_names.txt") + golden(args.data, "internet_normalise.txt"):
@@ -227,9 +258,9 @@ def main():
         c.add("internet", b"\x01" + strip_nul(x[0]))
 
     # RS lists as the golden cases ask for them.
-    forms = {"usual": 0x00, "user": 0x01, "7bit": 0x02}
+    forms = {"usual": 0x80, "user": 0x00, "7bit": 0x81}
     for x in golden(args.data, "rs_lists.txt"):
-        c.add("rs_list", bytes([forms.get(x[1].decode(), 0)]) + u16(int(x[2])) + strip_nul(x[0]))
+        c.add("rs_list", bytes([0, forms.get(x[1].decode(), 0)]) + u16(int(x[2])) + strip_nul(x[0]))
 
     # Typed names for the parser, from its golden data, in every internal
     # type and with a small output buffer as well.
@@ -247,11 +278,10 @@ def main():
         if len(x) < 9 or x[0] not in sources:
             continue
         flags = (0x02 if b"R" in x[4] else 0) | (0x04 if b"E" in x[4] else 0)
-        settings, escapes = 0, b""
+        settings, escapes = 0, None
         for item in x[5].split(b","):
             settings |= FORMAT_SETTINGS.get(item, 0)
             if item.startswith(b"escapes="):
-                settings |= 0x10
                 escapes = item[len(b"escapes="):]
         out_fmt = b"" if x[3] == b"-" else strip_nul(x[3])
         name = b"" if x[0] == b"none" else strip_nul(x[2])
@@ -261,10 +291,10 @@ def main():
                                                   escapes, name))
     for fmt, name, complete, prefer in names:
         for flags in (0x00, 0x02, 0x06):
-            c.add("format_name", format_name_seed(0, flags, 0x00, 256, fmt, b"", b"", name))
+            c.add("format_name", format_name_seed(0, flags, 0x00, 256, fmt, b"", None, name))
     for type_, text in internal:
-        c.add("format_name", format_name_seed(type_, 0x00, 0x00, 256, DEFAULT_FORMAT, b"", b"", text))
-        c.add("format_name", format_name_seed(type_, 0x04, 0x08, 128, DEFAULT_FORMAT, b"%(NONCANON)%(X400)", b"", text))
+        c.add("format_name", format_name_seed(type_, 0x00, 0x00, 256, DEFAULT_FORMAT, b"", None, text))
+        c.add("format_name", format_name_seed(type_, 0x04, 0x40, 128, DEFAULT_FORMAT, b"%(NONCANON)%(X400)", None, text))
 
     # The standard O/R address forms: each address of the golden data in
     # its form (with label and escape choices, and the settings), the RFC

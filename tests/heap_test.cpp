@@ -1,9 +1,11 @@
 // The library allocates no memory after it has been loaded. This program
-// replaces malloc, calloc, realloc, the aligned allocators and operator new
-// with counting versions (forwarding to glibc's own), prepares the golden
-// corpus, and then counts every allocation while the workload calls every
-// export over it: the count must be 0. It first proves that the counter
-// sees allocations made through each of the replaced functions.
+// replaces malloc, calloc, realloc and the aligned allocators (which every
+// operator new of the C++ library calls) with counting versions forwarding
+// to glibc's own, and runs every golden file and script through the exports
+// (support/kinds.h), counting the allocations made inside the calls into
+// the library: from the process's first format initialisation on there must
+// be none. It first proves that the counter sees allocations made through
+// each of the replaced functions and operator new.
 //
 // Built without sanitizers only (they replace the allocator themselves);
 // runs with tracing off, and with every trace level on (a TNUAL.INI that
@@ -18,7 +20,9 @@
 #include <new>
 
 #include "hvcn.h"
-#include "support/workload.h"
+#include <gtest/gtest.h>
+
+#include "support/kinds.h"
 
 extern "C" {
 void* __libc_malloc(size_t);
@@ -32,21 +36,15 @@ namespace {
 
 std::atomic<bool> g_armed{false};
 std::atomic<long> g_count{0};
-std::atomic<const char*> g_firstCall{nullptr};
+std::atomic<const hvcn::test::GoldenCase*> g_firstRow{nullptr};
 std::atomic<const char*> g_firstFunction{nullptr};
 
 void Count(const char* function) noexcept {
   if (!g_armed.load(std::memory_order_relaxed)) return;
   if (g_count.fetch_add(1, std::memory_order_relaxed) == 0) {
-    g_firstCall.store(hvcn::test::Workload::CurrentCall(), std::memory_order_relaxed);
+    g_firstRow.store(hvcn::test::CurrentRow(), std::memory_order_relaxed);
     g_firstFunction.store(function, std::memory_order_relaxed);
   }
-}
-
-void* Allocate(size_t n, const char* function) {
-  Count(function);
-  if (void* p = __libc_malloc(n ? n : 1)) return p;
-  throw std::bad_alloc();
 }
 
 }  // namespace
@@ -82,35 +80,6 @@ int posix_memalign(void** out, size_t alignment, size_t n) {
 }
 }  // extern "C"
 
-void* operator new(size_t n) { return Allocate(n, "operator new"); }
-void* operator new[](size_t n) { return Allocate(n, "operator new[]"); }
-void* operator new(size_t n, const std::nothrow_t&) noexcept {
-  Count("operator new(nothrow)");
-  return __libc_malloc(n ? n : 1);
-}
-void* operator new[](size_t n, const std::nothrow_t&) noexcept {
-  Count("operator new[](nothrow)");
-  return __libc_malloc(n ? n : 1);
-}
-void* operator new(size_t n, std::align_val_t a) {
-  Count("operator new(align)");
-  if (void* p = __libc_memalign(static_cast<size_t>(a), n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](size_t n, std::align_val_t a) {
-  Count("operator new[](align)");
-  if (void* p = __libc_memalign(static_cast<size_t>(a), n ? n : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { __libc_free(p); }
-void operator delete[](void* p) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t) noexcept { __libc_free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-void operator delete[](void* p, size_t, std::align_val_t) noexcept { __libc_free(p); }
-
 namespace {
 
 // Calls through volatile pointers, so the compiler cannot drop them.
@@ -118,6 +87,7 @@ void* (*volatile g_malloc)(size_t) = malloc;
 void* (*volatile g_calloc)(size_t, size_t) = calloc;
 void* (*volatile g_realloc)(void*, size_t) = realloc;
 int (*volatile g_posixMemalign)(void**, size_t, size_t) = posix_memalign;
+void* (*volatile g_new)(size_t) = static_cast<void* (*)(size_t)>(::operator new);
 
 bool CounterSeesAllocations() {
   g_count.store(0);
@@ -127,14 +97,13 @@ bool CounterSeesAllocations() {
   a = g_realloc(a, 64);
   void* c = nullptr;
   if (g_posixMemalign(&c, 64, 32) != 0) c = nullptr;
-  int* d = new int(7);
-  delete d;
+  ::operator delete(g_new(4));
   g_armed.store(false);
   free(a);
   free(b);
   free(c);
   const long seen = g_count.exchange(0);
-  g_firstCall.store(nullptr);
+  g_firstRow.store(nullptr);
   g_firstFunction.store(nullptr);
   if (seen != 5) {
     std::fprintf(stderr, "the counter saw %ld of 5 allocations\n", seen);
@@ -143,41 +112,17 @@ bool CounterSeesAllocations() {
   return true;
 }
 
-}  // namespace
-
-int main() {
-  if (!CounterSeesAllocations()) return 1;
-
-  // Set-up (allocates): the corpus of every variant and the formats.
-  constexpr int kVariants = 4;
-  std::unique_ptr<hvcn::test::Workload> loads[kVariants];
-  std::unique_ptr<hvcnFormat> formats[kVariants];
-  for (int v = 0; v < kVariants; ++v) {
-    loads[v] = std::make_unique<hvcn::test::Workload>(v);
-    formats[v] = std::make_unique<hvcnFormat>();
-  }
-
-  // Armed from the process's first format initialisation on.
-  unsigned long long calls = 0;
-  g_armed.store(true);
-  for (int round = 0; round < 2; ++round) {
-    for (int v = 0; v < kVariants; ++v) {
-      loads[v]->Run(formats[v].get());
-      calls += loads[v]->CallsPerRun();
-    }
-  }
-  g_armed.store(false);
-
-  const long count = g_count.load();
-  if (count != 0) {
-    std::fprintf(stderr, "FAILED: %ld allocations after start-up; the first (%s) in %s\n", count,
-                 g_firstFunction.load(), g_firstCall.load());
-    return 1;
-  }
-  if (calls < 1000) {
-    std::fprintf(stderr, "FAILED: only %llu library calls were made\n", calls);
-    return 1;
-  }
-  std::printf("0 allocations in %llu library calls\n", calls);
-  return 0;
+TEST(Heap, NoAllocationInsideTheLibraryAfterStartUp) {
+  ASSERT_TRUE(CounterSeesAllocations());
+  const hvcn::test::Corpus corpus;  // reading it allocates
+  hvcn::test::g_callWatch = {[] { g_armed.store(true); }, [] { g_armed.store(false); }};
+  uint64_t calls = 0;
+  corpus.Run(0, &calls);
+  hvcn::test::g_callWatch = {};
+  const hvcn::test::GoldenCase* row = g_firstRow.load();
+  EXPECT_EQ(g_count.load(), 0) << "the first (" << (g_firstFunction.load() ? g_firstFunction.load() : "") << ") in "
+                               << (row ? row->Where() : std::string("?"));
+  EXPECT_GT(calls, 3000u);
 }
+
+}  // namespace
