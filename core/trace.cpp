@@ -13,7 +13,8 @@ std::atomic<uint16_t> g_level{0};
 
 namespace {
 
-char g_logFile[257];
+char g_logFile[kLogPathSize];
+char g_logFolder[kLogPathSize];
 std::atomic<int64_t> g_startTime{0};
 
 // Room for the prefix "%08X T+%06ld <tag> " in front of a line's text.
@@ -38,15 +39,28 @@ void WriteTo(os::FileHandle file, const char* tagText, const char* text) noexcep
   os::WriteFile(file, line, n);
 }
 
+// Opens the log for one write; its folder is made on the first line.
+os::FileHandle OpenLog() noexcept {
+  os::FileHandle file = os::OpenForAppend(g_logFile);
+  if (file == os::kNoFile && g_logFolder[0] && os::CreateFolders(g_logFolder))
+    file = os::OpenForAppend(g_logFile);
+  return file;
+}
+
+void CopyCut(char* out, size_t size, const char* text) noexcept {
+  size_t n = text ? std::strlen(text) : 0;
+  if (n > size - 1) n = size - 1;
+  if (n) std::memcpy(out, text, n);
+  out[n] = '\0';
+}
+
 }  // namespace
 
 void SetLevel(uint16_t level) noexcept { g_level.store(level, std::memory_order_relaxed); }
 
-void SetLogFile(const char* name) noexcept {
-  size_t n = name ? std::strlen(name) : 0;
-  if (n > sizeof g_logFile - 1) n = sizeof g_logFile - 1;
-  if (n) std::memcpy(g_logFile, name, n);
-  g_logFile[n] = '\0';
+void SetLogFile(const char* path, const char* folder) noexcept {
+  CopyCut(g_logFile, sizeof g_logFile, path);
+  CopyCut(g_logFolder, sizeof g_logFolder, folder);
 }
 
 const char* LogFile() noexcept { return g_logFile; }
@@ -56,7 +70,7 @@ void SetStartTime(int64_t seconds) noexcept {
 }
 
 void WriteLine(const char* tagText, const char* text) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   WriteTo(file, tagText, text);
   os::CloseFile(file);
@@ -73,7 +87,7 @@ void StatusText(int32_t status) noexcept {
 }
 
 void DumpFormat(const hvcnFormat* f) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   char text[kLineSize];
   auto line = [&](const char* format, const auto&... args) noexcept {
@@ -119,7 +133,7 @@ void DumpFormat(const hvcnFormat* f) noexcept {
 }
 
 void DumpText(const char* data, size_t length, const char* title) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   char text[kLineSize];
   FormatText(text, sizeof text, "Start: %s ", title);

@@ -13,5 +13,5 @@ trap 'rm -rf "$work"' EXIT
 bin=$(pwd)/build/default/bin/hvcn_bench
 grep -m1 'model name' /proc/cpuinfo || true
 cd "$work"
-HVCN_PROFILE_DIR="$work" HVCN_REGISTRY= LC_ALL= LANG=C.UTF-8 "$bin" \
+HVCN_PROFILE_DIR="$work" HVCN_LOG_DIR="$work" HVCN_REGISTRY= LC_ALL= LANG=C.UTF-8 "$bin" \
   --benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_min_time=0.2 "$@"

@@ -21,9 +21,11 @@ namespace fs = std::filesystem;
 #if defined(_WIN32)
 constexpr const char* kSuffix = ".dll";
 constexpr const char* kLibraryName = "hvcn.dll";
+constexpr const char* kSeparator = "\\";
 #else
 constexpr const char* kSuffix = ".so";
 constexpr const char* kLibraryName = "libhvcn.so";
+constexpr const char* kSeparator = "/";
 #endif
 
 constexpr const char* kOffice16Italian =
@@ -53,6 +55,11 @@ class Installation {
   }
 
   void Profile(const std::string& text) { profile_.Write(text); }
+  // The log folder variables of the probe (posix): by default the log goes
+  // to the working folder, as it does on Windows.
+  void LogEnv(const std::vector<std::string>& assignments) { logEnv_ = assignments; }
+  std::string Root() const { return root_.path().string(); }
+  std::string LibFolder() const { return lib_.string(); }
   void Registry(const std::string& text) { registry_ = std::make_unique<RegistryScenario>(text, root_.path()); }
   // A variable of the probe's environment (the posix stand-ins read some).
   void Env(const std::string& assignment) { env_.push_back(assignment); }
@@ -63,6 +70,7 @@ class Installation {
     std::vector<std::string> argv = {HVCN_TEST_PROBE, library_};
     argv.insert(argv.end(), command.begin(), command.end());
     std::vector<std::string> env = env_;
+    env.insert(env.end(), logEnv_.begin(), logEnv_.end());
     for (const std::string& assignment :
          {profile_.Environment(), registry_ ? registry_->Environment() : std::string()})
       if (!assignment.empty()) env.push_back(assignment);
@@ -81,6 +89,7 @@ class Installation {
   std::unique_ptr<RegistryScenario> registry_;
   std::string library_;
   std::vector<std::string> env_;
+  std::vector<std::string> logEnv_{"HVCN_LOG_DIR=" + work_.string()};
 };
 
 using Lines = std::vector<std::string>;
@@ -179,6 +188,82 @@ TEST(Startup, WithoutAProfileTheDefaultLogIsDeleted) {
   std::ofstream(install.WorkFile("tnname.log")) << "old\r\n";
   install.Probe({"version", "8"});
   EXPECT_FALSE(fs::exists(install.WorkFile("tnname.log")));
+}
+
+#if !defined(_WIN32)
+// posix: the log lives in the log folder, never in the working folder; the
+// first variable set names it, and it is made when the first line is written.
+TEST(Startup, TheLogGoesToTheLogFolderNeverTheWorkingFolder) {
+  struct Case {
+    std::vector<std::string> env;  // "@" stands for the installation's root
+    std::string profileLog;        // LogFile of the profile ("" for none)
+    std::string log;               // where the log lands, below the root ("" for nowhere)
+  };
+  const Case cases[] = {
+      {{"HVCN_LOG_DIR=@/logs", "XDG_STATE_HOME=@/xdg", "HOME=@/home"}, "", "logs/tnname.log"},
+      {{"XDG_STATE_HOME=@/xdg", "HOME=@/home"}, "", "xdg/hvcn/tnname.log"},
+      {{"XDG_STATE_HOME=relative", "HOME=@/home"}, "", "home/.local/state/hvcn/tnname.log"},
+      {{"HOME=@/home"}, "sub/trace.log", "home/.local/state/hvcn/sub/trace.log"},
+      {{"HVCN_LOG_DIR=@/logs"}, "@/abs.log", "abs.log"},
+      {{}, "", ""},
+      {{"HOME=relative"}, "trace.log", ""},
+  };
+  for (const Case& c : cases) {
+    Installation install({"tarnres"});
+    auto rooted = [&](std::string text) {
+      if (size_t at = text.find('@'); at != std::string::npos) text.replace(at, 1, install.Root());
+      return text;
+    };
+    std::vector<std::string> env;
+    for (const auto& assignment : c.env) env.push_back(rooted(assignment));
+    install.LogEnv(env);
+    std::string profile = "[NameParsing]\nLogLevel=1\n";
+    if (!c.profileLog.empty()) profile += "LogFile=" + rooted(c.profileLog) + "\n";
+    install.Profile(profile);
+    // A file of the user's that bears the log's name stays as it is.
+    std::ofstream(install.WorkFile("tnname.log")) << "mine\n";
+    install.Probe({"error", "0", "64"});
+    const std::string where = c.env.empty() ? "no variable" : c.env[0];
+    EXPECT_EQ(ReadFile(install.WorkFile("tnname.log")), "mine\n") << where;
+    EXPECT_EQ(std::distance(fs::directory_iterator(install.WorkFile("")), fs::directory_iterator()), 1) << where;
+    if (c.log.empty()) continue;
+    const std::string log = install.Root() + "/" + c.log;
+    EXPECT_EQ(ReadLog(log).size(), 13u) << where;
+    // Each load starts a new log there.
+    install.Probe({"version", "8"});
+    EXPECT_EQ(ReadLog(log).size(), 11u) << where;
+  }
+}
+#endif
+
+TEST(Startup, TheResourceLibraryChosenIsReported) {
+  // status, names tried, folder looked in (its end: the folder of the copy)
+  auto fields = [](Installation& install, const char* size) {
+    Lines out = install.Probe({"resource", size});
+    Lines split;
+    std::istringstream line(out.empty() ? std::string() : out[0]);
+    for (std::string field; std::getline(line, field, '|');) split.push_back(field);
+    return split;
+  };
+  const std::string folderEnd = std::string("lib") + kSeparator;
+  Installation install({"tarnres"});
+  install.Env("LANG=en_US.UTF-8");
+  Lines loaded = fields(install, "1024");
+  ASSERT_EQ(loaded.size(), 3u);
+  EXPECT_EQ(loaded[0] + "|" + loaded[1], std::string("0|tarnres") + kSuffix);
+  EXPECT_TRUE(loaded[2].ends_with(folderEnd)) << loaded[2];
+  Lines cut = fields(install, "8");
+  ASSERT_EQ(cut.size(), 3u);
+  EXPECT_EQ(cut[0] + "|" + cut[1], "1|tarnres");
+  EXPECT_EQ(cut[2].size(), 7u);
+
+  Installation none({});
+  none.Registry(kOffice16Italian);
+  Lines tried = fields(none, "1024");
+  ASSERT_EQ(tried.size(), 3u);
+  EXPECT_EQ(tried[0] + "|" + tried[1], std::string("29|tarnresIT") + kSuffix + ":tarnres" + kSuffix + ":tarnresITA" +
+                                           kSuffix + ":tarnres" + kSuffix);
+  EXPECT_TRUE(tried[2].ends_with(folderEnd)) << tried[2];
 }
 
 TEST(Startup, ALibraryInATarnresFolderServesItsOwnStrings) {
