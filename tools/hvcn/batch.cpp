@@ -82,7 +82,7 @@ class BlockReader {
 
 // The results of one block.
 struct Results {
-  std::string out;
+  Buffer out;
   std::string err;
   bool failed = false;
 };
@@ -93,13 +93,13 @@ void Write(const std::string& text, FILE* stream) {
 
 // Writes a block's results: its output, then its messages.
 void Emit(Results& results, bool flush) {
-  Write(results.out, stdout);
+  results.out.Write(stdout);
   if (!results.err.empty()) {
     std::fflush(stdout);
     Write(results.err, stderr);
   }
   if (flush) std::fflush(stdout);
-  results.out.clear();
+  results.out.Clear();
   results.err.clear();
 }
 

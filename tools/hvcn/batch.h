@@ -42,7 +42,7 @@ class LineHandler {
   // Handles one input, text[length] being its terminating NUL; `line` is
   // its line number in standard input, 0 for an argument. Appends the
   // results to `out` and messages to `err`; false when the input failed.
-  virtual bool Handle(const char* text, size_t length, size_t line, std::string& out, std::string& err) = 0;
+  virtual bool Handle(const char* text, size_t length, size_t line, Buffer& out, std::string& err) = 0;
 };
 
 // Makes the handler of one worker; null after printing why it cannot.

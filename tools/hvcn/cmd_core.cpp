@@ -48,14 +48,15 @@ int RunVersion(const cli::Invocation& args) {
     return cli::kOk;
   }
   const Versions v = LibraryVersions();
-  std::string out = "{";
+  cli::Buffer out;
+  out += '{';
   cli::AppendJsonField(out, "version", v.library, true);
   out += ",\"interface\":" + std::to_string(v.interfaceNumber);
   cli::AppendJsonField(out, "package", v.package);
   cli::AppendJsonField(out, "tool", HVCN_TOOL_VERSION);
   cli::AppendJsonField(out, "library", HVCN_LIBRARY_FILE);
   out += "}\n";
-  std::fputs(out.c_str(), stdout);
+  out.Write(stdout);
   return cli::kOk;
 }
 
@@ -70,7 +71,7 @@ int RunError(const cli::Invocation& args) {
     return cli::kUsage;
   }
   int exitStatus = cli::kOk;
-  std::string out;
+  cli::Buffer out;
   for (const char* code : codes) {
     char* end = nullptr;
     long value = std::strtol(code, &end, 0);
@@ -89,7 +90,7 @@ int RunError(const cli::Invocation& args) {
       out += std::to_string(value) + ": " + text + "\n";
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  out.Write(stdout);
   return exitStatus;
 }
 

@@ -21,7 +21,7 @@ std::string ShowSeparator(uint8_t sep) {
 }
 
 // Appends a line without the blanks its columns leave at its end.
-void AppendLine(std::string& out, std::string line) {
+void AppendLine(cli::Buffer& out, std::string line) {
   while (!line.empty() && line.back() == ' ') line.pop_back();
   out += line + "\n";
 }
@@ -52,7 +52,7 @@ int RunTokens(const cli::Invocation& args) {
   }
   auto format = std::make_unique<hvcnFormat>();
   if (!ParseFormat(args.Positional()[0], format.get())) return cli::kFailed;
-  std::string out;
+  cli::Buffer out;
   for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
     const hvcnToken& t = format->tokens[i];
     if (t.id == 0) continue;
@@ -73,7 +73,7 @@ int RunTokens(const cli::Invocation& args) {
                                   cli::DescribeToken(t.id).c_str(), last ? "last" : ""));
     }
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  out.Write(stdout);
   return cli::kOk;
 }
 
@@ -101,7 +101,8 @@ int RunRsList(const cli::Invocation& args) {
     return cli::kFailed;
   }
   const bool json = args.Has("--json");
-  std::string out = json ? "[" : "";
+  cli::Buffer out;
+  if (json) out += '[';
   const char* p = list;
   bool first = true;
   while (*p) {
@@ -120,7 +121,7 @@ int RunRsList(const cli::Invocation& args) {
     p = end + 1;
   }
   if (json) out += "]\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  out.Write(stdout);
   return cli::kOk;
 }
 

@@ -41,7 +41,7 @@ class FormatHandler : public cli::LineHandler {
     return false;
   }
 
-  bool Handle(const char* line, size_t length, size_t number, std::string& out, std::string& err) override {
+  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
     const std::string text = cli::Unescape(std::string_view(line, length));
     char output[2048] = "";
     int32_t status = hvcnTranslateInternalFormat(f_.get(), s_.type, text.c_str(), 0, nullptr, 0, 0);

@@ -54,7 +54,7 @@ class TranslateHandler : public cli::LineHandler {
   explicit TranslateHandler(const TranslateSettings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
   bool Ready() { return ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* line, size_t length, size_t number, std::string& out, std::string& err) override {
+  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
     const std::string text = cli::Unescape(std::string_view(line, length));
     char output[4096] = "";
     const int32_t status =
@@ -150,7 +150,8 @@ int RunAttr(const cli::Invocation& args) {
   }
   int exitStatus = cli::kOk;
   const bool json = args.Has("--json");
-  std::string out = json ? "{" : "";
+  cli::Buffer out;
+  if (json) out += '{';
   bool first = true;
   for (const auto& [id, name] : wanted) {
     std::string value;
@@ -174,7 +175,7 @@ int RunAttr(const cli::Invocation& args) {
     first = false;
   }
   if (json) out += "}\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  out.Write(stdout);
   return exitStatus;
 }
 

@@ -21,7 +21,7 @@ class InternetHandler : public cli::LineHandler {
  public:
   explicit InternetHandler(bool json) : json_(json) {}
 
-  bool Handle(const char* name, size_t length, size_t, std::string& out, std::string&) override {
+  bool Handle(const char* name, size_t length, size_t, cli::Buffer& out, std::string&) override {
     // The normalised text is never longer than twice the name plus the NUL.
     normalised_.assign(2 * length + 1, '\0');
     const bool internet = hvcnParseInternetName(name, normalised_.data()) == 1;

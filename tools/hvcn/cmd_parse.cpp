@@ -73,7 +73,7 @@ class ParseHandler : public cli::LineHandler {
     return false;
   }
 
-  bool Handle(const char* name, size_t length, size_t line, std::string& out, std::string& err) override {
+  bool Handle(const char* name, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
     const std::string_view text(name, length);
     uint32_t context = 0;
     for (int reading = 1;; ++reading) {
@@ -120,7 +120,7 @@ class ParseHandler : public cli::LineHandler {
   }
 
   // The reading as its words: the personal-name parts in the order typed.
-  std::string Words() const {
+  void Words() {
     std::pair<uint32_t, const char*> parts[8];
     size_t count = 0;
     for (int p = 0; p < 4; ++p)
@@ -131,25 +131,43 @@ class ParseHandler : public cli::LineHandler {
       }
     for (size_t i = 1; i < count; ++i)  // in the order typed
       for (size_t j = i; j > 0 && parts[j].first < parts[j - 1].first; --j) std::swap(parts[j], parts[j - 1]);
-    std::string words;
+    words_.clear();
     for (size_t i = 0; i < count; ++i) {
-      if (i) words += ", ";
-      words += parts[i].second;
+      if (i) words_ += ", ";
+      words_ += parts[i].second;
     }
-    return words;
   }
 
   // The text under --output-format ("" when it cannot be written).
-  std::string Output() {
-    if (!s_.outputFormat || hvcnChangeOutputFormat(s_.outputFormat, f_.get()) != hvcnSUCCESS) return std::string();
-    char text[2048];
-    return hvcnFormatName(f_.get(), text, sizeof text, hvcnFN_REFORMAT) == hvcnSUCCESS ? text : std::string();
+  void Output() {
+    output_[0] = '\0';
+    if (!s_.outputFormat || hvcnChangeOutputFormat(s_.outputFormat, f_.get()) != hvcnSUCCESS) return;
+    if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
   }
 
-  void Reading(std::string_view name, int reading, uint32_t context, std::string& out) {
+  // The JSON text of a standard attribute up to its value, made once:
+  // {"id":1,"name":"surname","tag":"s","teletex":false,"value":
+  const std::string& JsonPrefix(const Value& v) {
+    std::string& prefix = jsonPrefixes_[v.id][v.teletex];
+    if (prefix.empty()) {
+      cli::Buffer text;
+      const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+      text += "{\"id\":";
+      cli::AppendNumber(text, v.id);
+      cli::AppendJsonField(text, "name", known->name);
+      cli::AppendJsonField(text, "tag", known->tag);
+      text += v.teletex ? ",\"teletex\":true,\"value\":" : ",\"teletex\":false,\"value\":";
+      prefix = text.View();
+    }
+    return prefix;
+  }
+
+  void Reading(std::string_view name, int reading, uint32_t context, cli::Buffer& out) {
     CollectValues();
-    const std::string words = Words();
-    const std::string output = Output();
+    Words();
+    Output();
+    const std::string& words = words_;
+    const std::string_view output = output_;
     const uint32_t shape = static_cast<uint32_t>(f_->nameShape);
     switch (s_.mode) {
       case Mode::Json: {
@@ -165,13 +183,18 @@ class ParseHandler : public cli::LineHandler {
         out += ",\"attributes\":[";
         for (size_t i = 0; i < values_.size(); ++i) {
           const Value& v = values_[i];
-          const hvcnAttributeInfo* known = cli::AttributeById(v.id);
-          out += i ? ",{\"id\":" : "{\"id\":";
-          cli::AppendNumber(out, v.id);
-          cli::AppendJsonField(out, "name", known ? std::string_view(known->name) : v.userName);
-          cli::AppendJsonField(out, "tag", known ? known->tag : "");
-          out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
-          cli::AppendJsonField(out, "value", v.value);
+          if (i) out += ',';
+          if (cli::AttributeById(v.id)) {
+            out += JsonPrefix(v);
+            if (!cli::AppendJson(out, v.value)) cli::AppendHexField(out, "value", v.value);
+          } else {
+            out += "{\"id\":";
+            cli::AppendNumber(out, v.id);
+            cli::AppendJsonField(out, "name", v.userName);
+            out += ",\"tag\":\"\"";
+            out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
+            cli::AppendJsonField(out, "value", v.value);
+          }
           out += '}';
         }
         out += ']';
@@ -240,7 +263,7 @@ class ParseHandler : public cli::LineHandler {
     }
   }
 
-  void Failure(std::string_view name, size_t line, int32_t status, std::string& out, std::string& err) {
+  void Failure(std::string_view name, size_t line, int32_t status, cli::Buffer& out, std::string& err) {
     const std::string text = cli::StatusText(status);
     const std::string why = explainer_.Explain(*f_, name, status);
     if (s_.mode == Mode::Json) {
@@ -267,8 +290,11 @@ class ParseHandler : public cli::LineHandler {
   std::unique_ptr<hvcnFormat> f_;
   cli::Explainer explainer_;
   char internal_[2048];
+  char output_[2048];
   char valueText_[8192];
   std::vector<Value> values_;
+  std::string words_;
+  std::string jsonPrefixes_[83][2];
 };
 
 int Run(const cli::Invocation& args) {

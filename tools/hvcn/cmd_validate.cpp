@@ -48,7 +48,7 @@ int Run(const cli::Invocation& args) {
   const bool json = args.Has("--json");
   cli::InputText checker(encoding);
   int exitStatus = cli::kOk;
-  std::string out;
+  cli::Buffer out;
   std::string err;
   for (size_t i = 1; i < positional.size(); ++i) {
     std::string input = positional[i];
@@ -91,7 +91,7 @@ int Run(const cli::Invocation& args) {
     }
   }
   if (!err.empty()) std::fputs(err.c_str(), stderr);
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  out.Write(stdout);
   return exitStatus;
 }
 

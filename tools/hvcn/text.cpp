@@ -49,90 +49,118 @@ bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 }  // namespace
 
-bool AppendJson(std::string& out, std::string_view text) {
+void Buffer::Grow(size_t extra) {
+  size_t capacity = capacity_ ? capacity_ : 4096;
+  while (capacity - size_ < extra) capacity *= 2;
+  std::unique_ptr<char[]> data(new char[capacity]);
+  if (size_) std::memcpy(data.get(), data_.get(), size_);
+  data_ = std::move(data);
+  capacity_ = capacity;
+}
+
+bool AppendJson(Buffer& out, std::string_view text) {
+  // Room for the worst case, six bytes for each one, and the quotes.
+  char* const start = out.Room(text.size() * 6 + 2);
+  char* w = start;
   bool wellFormed = true;
-  out += '"';
+  *w++ = '"';
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    // A run of bytes that stand as they are.
-    size_t run = i;
-    while (run < n && p[run] >= 0x20 && p[run] < 0x7F && p[run] != '"' && p[run] != '\\') ++run;
-    out.append(text.data() + i, run - i);
-    i = run;
-    if (i >= n) break;
+  for (size_t i = 0; i < n;) {
     const unsigned char c = p[i];
+    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+      *w++ = static_cast<char>(c);
+      ++i;
+      continue;
+    }
     if (c >= 0x80) {
       const size_t length = Utf8Length(p + i, n - i);
       if (length == 0) {
-        out += "\\ufffd";
+        std::memcpy(w, "\\ufffd", 6);
+        w += 6;
         wellFormed = false;
         ++i;
       } else {
-        out.append(text.data() + i, length);
+        std::memcpy(w, p + i, length);
+        w += length;
         i += length;
       }
       continue;
     }
+    *w++ = '\\';
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"': *w++ = '"'; break;
+      case '\\': *w++ = '\\'; break;
+      case '\n': *w++ = 'n'; break;
+      case '\r': *w++ = 'r'; break;
+      case '\t': *w++ = 't'; break;
       default:
-        out += "\\u00";
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
+        std::memcpy(w, "u00", 3);
+        w[3] = kHex[c >> 4];
+        w[4] = kHex[c & 15];
+        w += 5;
     }
     ++i;
   }
-  out += '"';
+  *w++ = '"';
+  out.Commit(static_cast<size_t>(w - start));
   return wellFormed;
 }
 
-void AppendJsonField(std::string& out, const char* key, std::string_view text, bool first) {
-  if (!first) out += ',';
-  out += '"';
-  out += key;
-  out += "\":";
-  if (AppendJson(out, text)) return;
+void AppendJsonField(Buffer& out, const char* key, std::string_view text, bool first) {
+  const size_t keyLength = std::strlen(key);
+  char* w = out.Room(keyLength + 4);
+  if (!first) *w++ = ',';
+  *w++ = '"';
+  std::memcpy(w, key, keyLength);
+  w += keyLength;
+  *w++ = '"';
+  *w++ = ':';
+  out.Commit(keyLength + (first ? 3 : 4));
+  if (!AppendJson(out, text)) AppendHexField(out, key, text);
+}
+
+void AppendHexField(Buffer& out, const char* key, std::string_view text) {
   out += ",\"";
   out += key;
   out += "Hex\":\"";
+  char* h = out.Room(text.size() * 2);
   for (unsigned char c : text) {
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
+    *h++ = kHex[c >> 4];
+    *h++ = kHex[c & 15];
   }
+  out.Commit(text.size() * 2);
   out += '"';
 }
 
-void AppendNumber(std::string& out, int64_t value) {
-  char text[24];
-  auto result = std::to_chars(text, text + sizeof text, value);
-  out.append(text, result.ptr);
+void AppendNumber(Buffer& out, int64_t value) {
+  char* w = out.Room(24);
+  out.Commit(static_cast<size_t>(std::to_chars(w, w + 24, value).ptr - w));
 }
 
-void AppendShown(std::string& out, std::string_view text, bool backslash) {
+void AppendShown(Buffer& out, std::string_view text, bool backslash) {
+  char* const start = out.Room(text.size() * 4);
+  char* w = start;
   for (unsigned char c : text) {
     if (IsControl(c)) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
+      *w++ = '\\';
+      *w++ = 'x';
+      *w++ = kHex[c >> 4];
+      *w++ = kHex[c & 15];
     } else if (backslash && c == '\\') {
-      out += "\\\\";
+      *w++ = '\\';
+      *w++ = '\\';
     } else {
-      out += static_cast<char>(c);
+      *w++ = static_cast<char>(c);
     }
   }
+  out.Commit(static_cast<size_t>(w - start));
 }
 
 std::string ShowControls(std::string_view text, bool backslash) {
-  std::string out;
-  out.reserve(text.size());
+  Buffer out;
   AppendShown(out, text, backslash);
-  return out;
+  return std::string(out.View());
 }
 
 std::string Unescape(std::string_view text) {
