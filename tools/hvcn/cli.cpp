@@ -123,11 +123,39 @@ void Command::PrintHelp(FILE* out) const {
     for (const auto& option : options) {
       std::string left = option.alias ? std::string(option.alias) + ", " + option.name : option.name;
       if (option.value) left += std::string(" ") + option.value;
-      if (left.size() > 22) std::fprintf(out, "  %s\n  %-22s %s\n", left.c_str(), "", option.help);
-      else std::fprintf(out, "  %-22s %s\n", left.c_str(), option.help);
+      if (left.size() > 22) std::fprintf(out, "  %s\n%25s", left.c_str(), "");
+      else std::fprintf(out, "  %-22s ", left.c_str());
+      WriteWrapped(out, option.help, 79, 25, 25);
     }
   }
   if (details && *details) std::fprintf(out, "\n%s", details);
+}
+
+// Writes text wrapped after `width` columns, the lines after the first
+// indented by `indent`; the first starts at column `first`, which the
+// caller has filled.
+void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent, size_t first) {
+  size_t column = first;
+  bool lineStart = true;
+  while (!text.empty()) {
+    const size_t blank = text.find(' ');
+    const std::string_view word = text.substr(0, blank);
+    text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+    if (word.empty()) continue;
+    if (!lineStart && column + 1 + word.size() > width) {
+      std::fprintf(out, "\n%*s", static_cast<int>(indent), "");
+      column = indent;
+      lineStart = true;
+    }
+    if (!lineStart) {
+      std::fputc(' ', out);
+      ++column;
+    }
+    std::fwrite(word.data(), 1, word.size(), out);
+    column += word.size();
+    lineStart = false;
+  }
+  std::fputc('\n', out);
 }
 
 void SetCommandName(const char* name) { g_command = name ? name : ""; }

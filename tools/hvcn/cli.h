@@ -70,6 +70,11 @@ struct Command {
   void PrintHelp(FILE* out) const;
 };
 
+// Writes text wrapped after `width` columns, the lines after the first
+// indented by `indent`; the first starts at column `first`, which the
+// caller has filled.
+void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent, size_t first);
+
 // The command whose messages are written ("" before one is chosen).
 void SetCommandName(const char* name);
 const char* CommandName();

@@ -63,33 +63,6 @@ constexpr HelpSection kSections[] = {
     {"files", "", kFileItems},
 };
 
-// Writes text wrapped after `width` columns, each line indented by `indent`
-// (the first by `first`).
-void Wrapped(FILE* out, std::string_view text, size_t width, size_t indent, size_t first) {
-  size_t column = first;
-  std::fprintf(out, "%*s", static_cast<int>(first), "");
-  bool lineStart = true;
-  while (!text.empty()) {
-    const size_t blank = text.find(' ');
-    const std::string_view word = text.substr(0, blank);
-    text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
-    if (word.empty()) continue;
-    if (!lineStart && column + 1 + word.size() > width) {
-      std::fprintf(out, "\n%*s", static_cast<int>(indent), "");
-      column = indent;
-      lineStart = true;
-    }
-    if (!lineStart) {
-      std::fputc(' ', out);
-      ++column;
-    }
-    std::fwrite(word.data(), 1, word.size(), out);
-    column += word.size();
-    lineStart = false;
-  }
-  std::fputc('\n', out);
-}
-
 // Text for roff: backslashes, minus signs and leading dots escaped,
 // characters beyond ASCII as \[uXXXX].
 std::string Roff(std::string_view text) {
@@ -163,22 +136,27 @@ std::span<const HelpSection> HelpSections() { return kSections; }
 
 void PrintGeneralHelp(FILE* out) {
   std::fprintf(out, "usage: hvcn COMMAND [OPTIONS] [ARGUMENTS]\n       hvcn --help | --version\n\n");
-  std::fprintf(out, "hvcn %s with the hvcn library.\n\ncommands:\n", kToolSummary);
-  for (const Command* command : kCommands) std::fprintf(out, "  %-10s %s\n", command->name, command->summary);
+  WriteWrapped(out, std::string("hvcn ") + kToolSummary + " with the hvcn library.", 79, 0, 0);
+  std::fprintf(out, "\ncommands:\n");
+  for (const Command* command : kCommands) {
+    std::fprintf(out, "  %-10s ", command->name);
+    WriteWrapped(out, command->summary, 79, 13, 13);
+  }
   std::fprintf(out, "\noptions:\n");
-  for (const Option& option : kGlobalOptions)
-    std::fprintf(out, "  %-14s %s\n", (std::string(option.alias) + ", " + option.name).c_str(), option.help);
+  for (const Option& option : kGlobalOptions) {
+    std::fprintf(out, "  %-14s ", (std::string(option.alias) + ", " + option.name).c_str());
+    WriteWrapped(out, option.help, 79, 17, 17);
+  }
   for (const HelpSection& section : kSections) {
     std::fprintf(out, "\n%s:\n", section.title);
-    if (*section.text) Wrapped(out, section.text, 79, 2, 2);
+    if (*section.text) {
+      std::fputs("  ", out);
+      WriteWrapped(out, section.text, 79, 2, 2);
+    }
     for (const HelpItem& item : section.items) {
-      if (std::strlen(item.term) > 16) {
-        std::fprintf(out, "  %s\n", item.term);
-        Wrapped(out, item.text, 79, 19, 19);
-      } else {
-        std::fprintf(out, "  %-16s ", item.term);
-        Wrapped(out, item.text, 79, 19, 0);
-      }
+      if (std::strlen(item.term) > 16) std::fprintf(out, "  %s\n%19s", item.term, "");
+      else std::fprintf(out, "  %-16s ", item.term);
+      WriteWrapped(out, item.text, 79, 19, 19);
     }
   }
 }

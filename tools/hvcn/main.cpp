@@ -48,8 +48,9 @@ void WarnAboutResources() {
 
 int main(int argc, char** argv) {
 #if defined(_WIN32)
-  // Names are bytes: no end-of-file at a SUB byte, no CR LF turned into LF.
-  _setmode(_fileno(stdin), _O_BINARY);
+  // Names are bytes: no end-of-file at a SUB byte, no CR LF turned into LF
+  // (a console keeps its Ctrl-Z for the end of what is typed).
+  if (!HVCN_ISATTY(0)) _setmode(_fileno(stdin), _O_BINARY);
 #endif
   if (argc < 2) {
     const bool terminal = HVCN_ISATTY(0);
