@@ -80,8 +80,9 @@ bool LooksLikeOrAddress(std::string_view name) {
 int32_t Explainer::Probe(const std::string& name, std::string* detail) {
   if (!format_) {
     format_ = std::make_unique<hvcnFormat>();
-    if (hvcnParseFormatString(formatString_, format_.get()) != hvcnSUCCESS) return hvcnSUCCESS;
+    usable_ = hvcnParseFormatString(formatString_, format_.get()) == hvcnSUCCESS;
   }
+  if (!usable_) return hvcnSUCCESS;  // nothing to learn from it
   uint32_t context = 0;
   const int32_t status = hvcnParseName(name.c_str(), format_.get(), 0, nullptr, 0, &context, flags_);
   if (detail) *detail = format_->errorDetail;

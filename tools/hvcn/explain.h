@@ -32,6 +32,7 @@ class Explainer {
   const char* formatString_;
   uint32_t flags_;
   std::unique_ptr<hvcnFormat> format_;
+  bool usable_ = false;
 };
 
 // Does the name look like a standard O/R address ("/G=John/S=Smith/C=US/",
