@@ -97,10 +97,20 @@ class ParseHandler : public cli::LineHandler {
   // Every held value, in slot order.
   void CollectValues() {
     values_.clear();
-    size_t used = 0;
+    // The slots that hold a value, found without a branch for each.
+    uint8_t held[hvcnATTRIBUTE_COUNT];
+    size_t count = 0;
+    const hvcnAttribute* records = f_->attributes;
     for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
-      const hvcnAttribute& record = f_->attributes[slot];
-      if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || record.valueLength == 0) continue;
+      const uint32_t length = records[slot].valueLength;
+      held[count] = static_cast<uint8_t>(slot);
+      count += static_cast<size_t>(length != 0) & static_cast<size_t>(length != hvcnVALUE_ABSENT);
+    }
+    size_t used = 0;
+    for (size_t k = 0; k < count; ++k) {
+      const int slot = held[k];
+      const hvcnAttribute& record = records[slot];
+      if (record.id == 0) continue;
       char* buffer = valueText_ + used;
       const size_t room = sizeof valueText_ - used;
       if (room < 2) break;

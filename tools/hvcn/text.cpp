@@ -47,6 +47,15 @@ constexpr uint16_t kCp1252High[32] = {
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
+// The bytes a JSON string holds as they are: printable ASCII but " and \.
+struct PlainBytes {
+  bool plain[256] = {};
+  constexpr PlainBytes() {
+    for (int c = 0x20; c < 0x7F; ++c) plain[c] = c != '"' && c != '\\';
+  }
+};
+constexpr PlainBytes kJsonPlain;
+
 }  // namespace
 
 void Buffer::Grow(size_t extra) {
@@ -68,7 +77,7 @@ bool AppendJson(Buffer& out, std::string_view text) {
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
     const unsigned char c = p[i];
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
+    if (kJsonPlain.plain[c]) {
       *w++ = static_cast<char>(c);
       ++i;
       continue;
