@@ -27,9 +27,10 @@ if(HVCN_BUILD_TOOLS)
   endif()
 endif()
 
-# The reference pages and the README.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The README and the reference pages below it, as in the source tree, so
+# that the links between them hold.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A relocatable pkg-config file and a CMake package.
 include(CMakePackageConfigHelpers)

@@ -113,7 +113,7 @@ def main():
             if got.stdout.strip() != expected:
                 problems.append(f"completing {words} gives {got.stdout.strip()!r}{got.stderr}, not {expected!r}")
 
-    for doc in ("README.md", "tool.md", "parsing.md"):
+    for doc in ("README.md", "docs/README.md", "docs/tool.md"):
         if not os.path.exists(os.path.join(prefix, "share", "doc", "hvcn", doc)):
             problems.append(f"no share/doc/hvcn/{doc}")
 

@@ -190,7 +190,7 @@ void WriteManPage(FILE* out) {
       std::fprintf(out, ".TP\n\\fB%s\\fR\n%s\n", Roff(item.term).c_str(), Roff(item.text).c_str());
   }
   std::fprintf(out, ".SH SEE ALSO\nThe reference pages of the library in the documentation folder of the package "
-                    "(share/doc/hvcn), tool.md among them.\n");
+                    "(share/doc/hvcn/docs), tool.md among them, and the README beside them.\n");
 }
 
 void WriteBashCompletion(FILE* out) {
