@@ -132,7 +132,8 @@ os::Module LoadResourceLibrary(char* nameOut, const char* directory) noexcept {
     // The same name with the suffix the platform really loads.
     char fileName[kFileNameSize];
     CopyText(fileName, sizeof fileName, name);
-    if (char* dot = std::strrchr(fileName, '.')) CopyText(dot, sizeof fileName - static_cast<size_t>(dot - fileName), os::kLibrarySuffix);
+    if (char* dot = std::strrchr(fileName, '.'))
+      CopyText(dot, sizeof fileName - static_cast<size_t>(dot - fileName), os::kLibrarySuffix);
     if (g_choiceNames[0]) Append(g_choiceNames, sizeof g_choiceNames, ":");
     Append(g_choiceNames, sizeof g_choiceNames, fileName);
     if (os::Module module = os::LoadLibrary(path)) {

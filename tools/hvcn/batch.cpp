@@ -61,9 +61,8 @@ class BlockReader {
     }
     if (block.empty()) return false;
     *firstLine = nextLine_;
-    for (const char* p = block.data(); (p = static_cast<const char*>(std::memchr(p, '\n', block.data() + block.size() - p)));
-         ++p)
-      ++nextLine_;
+    const char* const end = block.data() + block.size();
+    for (const char* p = block.data(); (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) ++nextLine_;
     if (block.back() != '\n') ++nextLine_;
     return true;
   }

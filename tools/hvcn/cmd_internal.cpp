@@ -145,7 +145,8 @@ int RunAttr(const cli::Invocation& args) {
   if (wanted.empty()) {
     for (const auto& record : format->attributes) {
       if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
-      wanted.emplace_back(record.id > 0 ? record.id : 0, std::string(record.name, strnlen(record.name, sizeof record.name)));
+      wanted.emplace_back(record.id > 0 ? record.id : 0,
+                          std::string(record.name, strnlen(record.name, sizeof record.name)));
     }
   }
   int exitStatus = cli::kOk;

@@ -121,8 +121,9 @@ std::string Explainer::X400Fault(const hvcnFormat& failed, std::string_view name
     Piece piece = pieces[k];
     if (Probe(std::string(name.substr(0, piece.end))) != status) continue;
     // An empty component fails only once another follows it.
-    if (status == hvcnERR_BAD_X400 && k > 0 && SkipBlanks(name, pieces[k - 1].begin, pieces[k - 1].end) == pieces[k - 1].end)
-      piece = pieces[k - 1];
+    const Piece before = k > 0 ? pieces[k - 1] : piece;
+    if (status == hvcnERR_BAD_X400 && k > 0 && SkipBlanks(name, before.begin, before.end) == before.end)
+      piece = before;
     piece.begin = SkipBlanks(name, piece.begin, piece.end);
     const size_t column = ColumnOf(name, piece.begin);
     const std::string_view text = name.substr(piece.begin, piece.end - piece.begin);
