@@ -1,4 +1,5 @@
 // hvcn parse: reads typed names, shows their attributes and readings.
+#include <algorithm>
 #include <utility>
 #include <cstdlib>
 #include <cstring>
@@ -106,27 +107,23 @@ class ParseHandler : public cli::LineHandler {
       held[count] = static_cast<uint8_t>(slot);
       count += static_cast<size_t>(length != 0) & static_cast<size_t>(length != hvcnVALUE_ABSENT);
     }
-    size_t used = 0;
     for (size_t k = 0; k < count; ++k) {
       const int slot = held[k];
       const hvcnAttribute& record = records[slot];
       if (record.id == 0) continue;
-      char* buffer = valueText_ + used;
-      const size_t room = sizeof valueText_ - used;
-      if (room < 2) break;
-      // A user attribute is asked for by its name, in the buffer.
-      const size_t nameLength = record.id > 0 ? 0 : strnlen(record.name, sizeof record.name);
-      if (nameLength + 1 > room) break;
-      std::memcpy(buffer, record.name, nameLength);
-      buffer[nameLength] = '\0';
-      const int32_t id = record.id > 0 ? record.id : 0;
-      if (hvcnGetAttributeValue(f_.get(), id, buffer, static_cast<uint16_t>(room)) != hvcnSUCCESS) continue;
-      const size_t n = std::strlen(buffer);
       values_.push_back({record.id, std::string_view(record.name, strnlen(record.name, sizeof record.name)),
-                         std::string_view(buffer, n),
-                         slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
-      used += n + 1;
+                         HeldText(record), slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
     }
+  }
+
+  // The text of a held value as hvcnGetAttributeValue copies it, read in
+  // place: its offset and length in nameBuffer, the foreign-address marker
+  // standing for "RFC-822".
+  std::string_view HeldText(const hvcnAttribute& record) const {
+    if (record.valueLength == hvcnVALUE_FOREIGN) return "RFC-822";
+    constexpr uint32_t kBuffer = sizeof f_->nameBuffer - 1;
+    const uint32_t offset = std::min(record.valueOffset, kBuffer);
+    return std::string_view(f_->nameBuffer + offset, std::min(record.valueLength, kBuffer - offset));
   }
 
   // The reading as its words: the personal-name parts in the order typed.
@@ -301,7 +298,6 @@ class ParseHandler : public cli::LineHandler {
   cli::Explainer explainer_;
   char internal_[2048];
   char output_[2048];
-  char valueText_[8192];
   std::vector<Value> values_;
   std::string words_;
   std::string jsonPrefixes_[83][2];
