@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "threads.h"
@@ -11,7 +12,9 @@
 #include <io.h>
 #define HVCN_ISATTY(fd) _isatty(fd)
 #else
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #define HVCN_ISATTY(fd) isatty(fd)
 #endif
@@ -170,8 +173,46 @@ int RunOneWorker(Worker& worker) {
   return Finish(results.failed);
 }
 
+// Where standard output is a regular file of its own (not appended to,
+// not shared with standard error), the workers write their results into it
+// themselves, each block at its place: the copying into the file is shared
+// out too. Returns the file's current offset, or -1 to write in turn.
+int64_t OwnOutputFileOffset() {
+#if defined(_WIN32)
+  return -1;
+#else
+  struct stat out {};
+  struct stat err {};
+  if (fstat(1, &out) != 0 || !S_ISREG(out.st_mode)) return -1;
+  const int flags = fcntl(1, F_GETFL);
+  if (flags < 0 || (flags & O_APPEND)) return -1;
+  if (fstat(2, &err) == 0 && err.st_dev == out.st_dev && err.st_ino == out.st_ino) return -1;
+  std::fflush(stdout);
+  return lseek(1, 0, SEEK_CUR);
+#endif
+}
+
+// Writes text at an offset of standard output; false when it cannot.
+bool WriteAt(std::string_view text, int64_t offset) {
+#if defined(_WIN32)
+  (void)text;
+  (void)offset;
+  return false;
+#else
+  while (!text.empty()) {
+    const ssize_t n = pwrite(1, text.data(), text.size(), static_cast<off_t>(offset));
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<size_t>(n));
+    offset += n;
+  }
+  return true;
+#endif
+}
+
 // Several workers: the main thread reads blocks into a ring of slots, the
-// workers take them in turn, a writer writes them back in order.
+// workers take them in turn, a writer writes them back in order (or, into
+// a file of its own, the workers write the output of their blocks at the
+// offsets the blocks before them leave, and the writer the messages).
 int RunWorkers(std::vector<Worker>& workers) {
   enum class State { Free, Filled, Taken, Done };
   struct Slot {
@@ -179,13 +220,18 @@ int RunWorkers(std::vector<Worker>& workers) {
     size_t firstLine = 0;
     Results results;
     State state = State::Free;
+    int64_t offset = -1;  // where its output goes, once the blocks before it are done
+    bool placed = false;  // its output is in the file
   };
-  std::vector<Slot> slots(workers.size() * 2 + 2);
+  std::vector<Slot> slots(workers.size() * 4 + 4);
   Mutex mutex;
   Condition changed;
   size_t filled = 0, taken = 0, written = 0;
-  bool ended = false, failed = false;
+  bool ended = false, failed = false, lost = false;
   const bool flush = HVCN_ISATTY(1);
+  int64_t fileOffset = OwnOutputFileOffset();
+  const bool inPlace = fileOffset >= 0;
+  size_t sized = 0;  // blocks whose offsets are known
 
   auto work = [&](Worker& worker) {
     for (;;) {
@@ -201,6 +247,21 @@ int RunWorkers(std::vector<Worker>& workers) {
       worker.Block(slot.block, slot.firstLine, slot.results);
       mutex.lock();
       slot.state = State::Done;
+      if (inPlace) {
+        // Offsets for the blocks done in order, then this block's output.
+        for (; sized < filled && slots[sized % slots.size()].state == State::Done; ++sized) {
+          Slot& next = slots[sized % slots.size()];
+          next.offset = fileOffset;
+          fileOffset += static_cast<int64_t>(next.results.out.View().size());
+        }
+        changed.NotifyAll();
+        while (slot.offset < 0) changed.Wait(mutex);
+        mutex.unlock();
+        const bool ok = WriteAt(slot.results.out.View(), slot.offset);
+        mutex.lock();
+        if (!ok) lost = true;
+        slot.placed = true;
+      }
       changed.NotifyAll();
       mutex.unlock();
     }
@@ -208,8 +269,11 @@ int RunWorkers(std::vector<Worker>& workers) {
   auto write = [&] {
     for (;;) {
       mutex.lock();
-      while (!(written == filled && ended) && !(written < filled && slots[written % slots.size()].state == State::Done))
-        changed.Wait(mutex);
+      auto ready = [&] {
+        const Slot& slot = slots[written % slots.size()];
+        return written < filled && slot.state == State::Done && (!inPlace || slot.placed);
+      };
+      while (!(written == filled && ended) && !ready()) changed.Wait(mutex);
       if (written == filled) {
         mutex.unlock();
         return;
@@ -217,10 +281,13 @@ int RunWorkers(std::vector<Worker>& workers) {
       Slot& slot = slots[written % slots.size()];
       mutex.unlock();
       if (slot.results.failed) failed = true;
+      if (inPlace) slot.results.out.Clear();
       Emit(slot.results, flush);
       slot.results.failed = false;
       mutex.lock();
       slot.state = State::Free;
+      slot.offset = -1;
+      slot.placed = false;
       ++written;
       changed.NotifyAll();
       mutex.unlock();
@@ -252,6 +319,14 @@ int RunWorkers(std::vector<Worker>& workers) {
     mutex.unlock();
   }
   for (auto& thread : threads) thread->Join();
+#if !defined(_WIN32)
+  // The file's offset after the output, as writing in turn would leave it.
+  if (inPlace) lseek(1, static_cast<off_t>(fileOffset), SEEK_SET);
+#endif
+  if (lost) {
+    Error("the output could not be written");
+    return kFailed;
+  }
   return Finish(failed);
 }
 
