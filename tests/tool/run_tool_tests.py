@@ -146,8 +146,9 @@ def run(case, options, root, args, to_file=False):
         with open(path, "rb") as out:
             data = out.read()
         os.remove(path)
-        return result.returncode, crlf(data[len(b"before\n"):]) if data.startswith(b"before\n") else data, \
-            crlf(result.stderr)
+        if not data.startswith(b"before\n"):
+            data = b"(the line before was overwritten)\n" + data
+        return result.returncode, crlf(data[len(b"before\n"):]), crlf(result.stderr)
     result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, capture_output=True, timeout=300)
     return result.returncode, crlf(result.stdout), crlf(result.stderr)
 
