@@ -150,6 +150,10 @@ def run(case, options, root, args, to_file=False):
             data = b"(the line before was overwritten)\n" + data
         return result.returncode, crlf(data[len(b"before\n"):]), crlf(result.stderr)
     result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, capture_output=True, timeout=300)
+    if options.emulator and result.returncode != 0 and not result.stdout and not result.stderr:
+        # Now and then a program under Wine starts without its standard
+        # handles and fails without a word: once more.
+        result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, capture_output=True, timeout=300)
     return result.returncode, crlf(result.stdout), crlf(result.stderr)
 
 
