@@ -492,6 +492,20 @@ HVCN_API int32_t HVCN_CALL hvcnGetErrorText(int32_t code, char* buffer,
 HVCN_API int32_t HVCN_CALL hvcnVersion(char* buffer, uint32_t size,
                                        uint16_t* interfaceNumber) HVCN_NOEXCEPT;
 
+/** Which language resource library serves the texts, as chosen at load.
+ *  names receives the file names tried, in order and as the platform has
+ *  them ("tarnresIT.so:tarnres.so", "tarnres.dll"), joined by ':'; the last
+ *  is the one loaded when the call succeeds. folder receives the folder
+ *  they were looked for in, with its final separator. Either buffer may be
+ *  NULL with size 0 when not wanted. Returns hvcnSUCCESS when a resource
+ *  library was loaded, hvcnERR_NO_VALUE when none was (the library's own
+ *  Italian texts answer then), hvcnERR_BUFFER_TOO_SMALL when a text was cut
+ *  to fit, hvcnERR_BAD_PARAMETER for a NULL buffer with a size or a buffer
+ *  of size 0. */
+HVCN_API int32_t HVCN_CALL hvcnGetResourceLibrary(char* names, uint32_t namesSize,
+                                                  char* folder,
+                                                  uint32_t folderSize) HVCN_NOEXCEPT;
+
 /* Value checks ----------------------------------------------------------- */
 
 /** Checks a value against an attribute ID (or a class number 5000-5003);

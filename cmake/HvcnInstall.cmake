@@ -1,5 +1,6 @@
 # Install layout: the library with its SONAME link and the resource
-# libraries beside it, the header, the tool.
+# libraries beside it, the header, the tool with its man page and bash
+# completion, the documentation.
 install(TARGETS hvcn
   EXPORT hvcnTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -18,6 +19,12 @@ install(TARGETS tarnres tarnresIT
 
 if(HVCN_BUILD_TOOLS)
   install(TARGETS hvcn_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  # The man page and the bash completion, where the build made them.
+  if(HVCN_MAN_PAGE)
+    install(FILES ${HVCN_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${HVCN_BASH_COMPLETION} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
+            RENAME hvcn)
+  endif()
 endif()
 
 # Windows: beside hvcn.dll also the Microsoft-format import library, the
@@ -43,6 +50,11 @@ if(WIN32)
                  @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${PROJECT_BINARY_DIR}/README-Windows.txt DESTINATION .)
 endif()
+
+# The README and the reference pages below it, as in the source tree, so
+# that the links between them hold.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A relocatable pkg-config file and a CMake package.
 include(CMakePackageConfigHelpers)

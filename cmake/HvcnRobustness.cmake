@@ -27,5 +27,5 @@ function(hvcn_add_memcheck name target workdir)
             $<TARGET_FILE:${target}> ${ARGN}
     WORKING_DIRECTORY ${workdir})
   set_tests_properties(memcheck_${name} PROPERTIES LABELS memcheck
-    ENVIRONMENT "LC_ALL=;LC_MESSAGES=;LANG=C.UTF-8;HVCN_REGISTRY=;HVCN_PROFILE_DIR=${workdir}")
+    ENVIRONMENT "LC_ALL=;LC_MESSAGES=;LANG=C.UTF-8;HVCN_REGISTRY=;HVCN_PROFILE_DIR=${workdir};HVCN_LOG_DIR=${workdir}")
 endfunction()

@@ -1,9 +1,11 @@
 // Exports of the library core: status texts and the version.
 #include <cstddef>
 #include <cstring>
+#include <tuple>
 
 #include "api/hvcn.h"
 #include "core/frame.h"
+#include "core/resource_library.h"
 #include "core/strings.h"
 
 using hvcn::ApiFrame;
@@ -49,6 +51,27 @@ HVCN_API int32_t HVCN_CALL hvcnVersion(char* buffer, uint32_t size,
   if (buffer && size > 0) hvcn::CopyText(buffer, size, hvcnVERSION_TEXT);
   if (interfaceNumber) *interfaceNumber = hvcnINTERFACE_NUMBER;
   return hvcnSUCCESS;
+}
+
+HVCN_API int32_t HVCN_CALL hvcnGetResourceLibrary(char* names, uint32_t namesSize, char* folder,
+                                                  uint32_t folderSize) noexcept {
+  ApiFrame frame("hvcnGetResourceLibrary", ApiFrame::ReturnLine::WithName,
+                 "hvcnGetResourceLibrary(%Fp, %u, %Fp, %u)", static_cast<const void*>(names), namesSize,
+                 static_cast<const void*>(folder), folderSize);
+  if ((!names && namesSize) || (names && !namesSize) || (!folder && folderSize) || (folder && !folderSize)) {
+    ApiFrame::Fault("Supplied buffer NULL or zero length");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  const hvcn::ResourceChoice choice = hvcn::LastResourceChoice();
+  bool fits = true;
+  for (const auto& [buffer, size, text] : {std::tuple{names, namesSize, choice.names},
+                                           std::tuple{folder, folderSize, choice.folder}}) {
+    if (!buffer) continue;
+    hvcn::CopyText(buffer, size, text);
+    if (std::strlen(text) >= size) fits = false;
+  }
+  if (!fits) return frame.Finish(hvcnERR_BUFFER_TOO_SMALL);
+  return frame.Finish(choice.loaded ? hvcnSUCCESS : hvcnERR_NO_VALUE);
 }
 
 }  // extern "C"

@@ -41,6 +41,10 @@ struct Attempt {
 constexpr Attempt kAttempts[] = {{true, true}, {false, false}, {false, true}, {false, false}};
 
 char g_report[1024];
+// The selection as hvcnGetResourceLibrary reports it.
+char g_choiceNames[1024];
+char g_choiceFolder[kModulePathSize];
+bool g_choiceLoaded = false;
 
 void ToLower(char* text) noexcept {
   for (; *text; ++text) *text = ascii::Lower(*text);
@@ -114,6 +118,9 @@ int BuildResourceFileName(char* buffer, bool shorten, bool useLanguage) noexcept
 
 os::Module LoadResourceLibrary(char* nameOut, const char* directory) noexcept {
   char tried[sizeof g_report] = {};
+  g_choiceNames[0] = '\0';
+  g_choiceLoaded = false;
+  CopyText(g_choiceFolder, sizeof g_choiceFolder, directory ? directory : "");
   for (const auto& attempt : kAttempts) {
     char name[kFileNameSize];
     BuildResourceFileName(name, attempt.shorten, attempt.useLanguage);
@@ -122,10 +129,18 @@ os::Module LoadResourceLibrary(char* nameOut, const char* directory) noexcept {
     Append(path, sizeof path, name);
     if (tried[0]) Append(tried, sizeof tried, ":");
     Append(tried, sizeof tried, name);
+    // The same name with the suffix the platform really loads.
+    char fileName[kFileNameSize];
+    CopyText(fileName, sizeof fileName, name);
+    if (char* dot = std::strrchr(fileName, '.'))
+      CopyText(dot, sizeof fileName - static_cast<size_t>(dot - fileName), os::kLibrarySuffix);
+    if (g_choiceNames[0]) Append(g_choiceNames, sizeof g_choiceNames, ":");
+    Append(g_choiceNames, sizeof g_choiceNames, fileName);
     if (os::Module module = os::LoadLibrary(path)) {
       if (nameOut && std::strlen(name) < 255) CopyText(nameOut, kFileNameSize, name);
       FormatText(g_report, sizeof g_report, "Resource DLL Loaded: %s Instance: %x", name,
                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)));
+      g_choiceLoaded = true;
       return module;
     }
   }
@@ -138,11 +153,17 @@ os::Module SelectResourceModule(os::Module self) noexcept {
   const char* directory = nullptr;
   char dir[kModulePathSize];
   if (os::ModuleFileName(self, path, sizeof path)) {
-    if (std::strstr(path, "tarnres")) return self;
     // The directory part, ending in its separator.
     size_t cut = 0;
     for (size_t i = 0; path[i]; ++i)
       if (path[i] == '/' || path[i] == '\\' || path[i] == ':') cut = i + 1;
+    if (std::strstr(path, "tarnres")) {
+      // This module serves its own strings: it is the choice.
+      CopyText(g_choiceNames, sizeof g_choiceNames, path + cut);
+      CopyBounded(g_choiceFolder, sizeof g_choiceFolder, std::string_view(path, cut));
+      g_choiceLoaded = true;
+      return self;
+    }
     CopyBounded(dir, sizeof dir, std::string_view(path, cut));
     directory = dir;
   }
@@ -150,5 +171,7 @@ os::Module SelectResourceModule(os::Module self) noexcept {
 }
 
 const char* ResourceSelectionReport() noexcept { return g_report; }
+
+ResourceChoice LastResourceChoice() noexcept { return {g_choiceNames, g_choiceFolder, g_choiceLoaded}; }
 
 }  // namespace hvcn

@@ -27,6 +27,17 @@ int BuildResourceFileName(char* buffer, bool shorten, bool useLanguage) noexcept
 // The loaded file's name goes to nameOut (when given); null when none loads.
 os::Module LoadResourceLibrary(char* nameOut, const char* directory) noexcept;
 
+// What the last selection tried, for hvcnGetResourceLibrary: the file
+// names as the platform has them ("tarnresIT.so"), joined by ':', the last
+// being the one loaded when `loaded`; and the folder looked in (with its
+// final separator; "" for the bare names).
+struct ResourceChoice {
+  const char* names;
+  const char* folder;
+  bool loaded;
+};
+ResourceChoice LastResourceChoice() noexcept;
+
 // The text composed by the last selection: "Resource DLL Loaded: <name>
 // Instance: <handle>" or "Resource DLL Not Loaded: <names tried, joined by
 // ':'>", without the final newline.

@@ -26,12 +26,17 @@ bool LibraryStartup(os::Module self) noexcept {
   // original design is a stack buffer per line here, so nothing to allocate.
   trace::SetLevel(0);
 
-  // 3. The log file name; the old log is deleted so each load starts empty.
+  // 3. The log file name and where it lands (on posix a relative name goes
+  // to the log folder, never the current one); the old log is deleted so
+  // each load starts empty.
   char logFile[kLogFileSize];
   GetProfileText(module, kSectionNameParsing, kSettingLogFile, "tnname.log", logFile, kLogFileSize);
   os::CharToOem(logFile);
-  trace::SetLogFile(logFile);
-  os::DeleteFile(logFile);
+  char logPath[trace::kLogPathSize];
+  char logFolder[trace::kLogPathSize];
+  os::LogFileLocation(logFile, logPath, sizeof logPath, logFolder, sizeof logFolder);
+  trace::SetLogFile(logPath, logFolder);
+  os::DeleteFile(logPath);
 
   // 4. The trace level (low 16 bits) and the start time.
   int32_t level = GetProfileNumber(module, kSectionNameParsing, kSettingLogLevel, 0);

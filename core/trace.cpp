@@ -13,7 +13,8 @@ std::atomic<uint16_t> g_level{0};
 
 namespace {
 
-char g_logFile[257];
+char g_logFile[kLogPathSize];
+char g_logFolder[kLogPathSize];
 std::atomic<int64_t> g_startTime{0};
 
 // Room for the prefix "%08X T+%06ld <tag> " in front of a line's text.
@@ -38,12 +39,21 @@ void WriteTo(os::FileHandle file, const char* tagText, const char* text) noexcep
   os::WriteFile(file, line, n);
 }
 
+// Opens the log for one write; its folder is made on the first line.
+os::FileHandle OpenLog() noexcept {
+  os::FileHandle file = os::OpenForAppend(g_logFile);
+  if (file == os::kNoFile && g_logFolder[0] && os::CreateFolders(g_logFolder))
+    file = os::OpenForAppend(g_logFile);
+  return file;
+}
+
 }  // namespace
 
 void SetLevel(uint16_t level) noexcept { g_level.store(level, std::memory_order_relaxed); }
 
-void SetLogFile(const char* name) noexcept {
-  CopyText(g_logFile, sizeof g_logFile, name);
+void SetLogFile(const char* path, const char* folder) noexcept {
+  CopyText(g_logFile, sizeof g_logFile, path);
+  CopyText(g_logFolder, sizeof g_logFolder, folder);
 }
 
 const char* LogFile() noexcept { return g_logFile; }
@@ -53,7 +63,7 @@ void SetStartTime(int64_t seconds) noexcept {
 }
 
 void WriteLine(const char* tagText, const char* text) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   WriteTo(file, tagText, text);
   os::CloseFile(file);
@@ -70,7 +80,7 @@ void StatusText(int32_t status) noexcept {
 }
 
 void DumpFormat(const hvcnFormat* f) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   char text[kLineSize];
   auto line = [&](const char* format, const auto&... args) noexcept {
@@ -114,7 +124,7 @@ void DumpFormat(const hvcnFormat* f) noexcept {
 }
 
 void DumpText(const char* data, size_t length, const char* title) noexcept {
-  os::FileHandle file = os::OpenForAppend(g_logFile);
+  os::FileHandle file = OpenLog();
   if (file == os::kNoFile) return;
   char text[kLineSize];
   FormatText(text, sizeof text, "Start: %s ", title);

@@ -38,6 +38,10 @@ inline constexpr const char* kProblem = ">>>>_________";
 inline constexpr const char* kFunctionIn = "FUNCTION_IN__";
 }  // namespace tag
 
+// Size of the log file's full path (its configured name has up to 256
+// characters; on posix a relative one lands in the log folder).
+inline constexpr size_t kLogPathSize = 1024;
+
 // Size of the text of one line (the longest texts are held names of 1024
 // characters with a message around them).
 inline constexpr size_t kLineSize = 6000;
@@ -49,7 +53,10 @@ inline bool On(uint16_t bits) noexcept { return (Level() & bits) != 0; }
 
 // Start-up state (and test hooks).
 void SetLevel(uint16_t level) noexcept;
-void SetLogFile(const char* name) noexcept;
+// The log file, used as it stands ("" or null: no log), and the folder to
+// create when the file cannot be opened because it is missing (null or "":
+// none is created).
+void SetLogFile(const char* path, const char* folder = nullptr) noexcept;
 const char* LogFile() noexcept;
 void SetStartTime(int64_t seconds) noexcept;
 

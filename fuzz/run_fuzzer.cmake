@@ -13,6 +13,7 @@ endforeach()
 get_filename_component(_name ${CORPUS} NAME)
 
 set(ENV{HVCN_PROFILE_DIR} ${QUIET})
+set(ENV{HVCN_LOG_DIR} ${QUIET})
 set(ENV{HVCN_FUZZ_LOG} ${QUIET}/tnname.log)
 execute_process(
   COMMAND ${FUZZER} -max_total_time=${SECONDS} -max_len=2048 -timeout=10 -rss_limit_mb=2048
@@ -24,6 +25,7 @@ if(NOT _result EQUAL 0)
 endif()
 
 set(ENV{HVCN_PROFILE_DIR} ${TRACED})
+set(ENV{HVCN_LOG_DIR} ${TRACED})
 set(ENV{HVCN_FUZZ_LOG} ${TRACED}/tnname.log)
 execute_process(
   COMMAND ${FUZZER} -runs=0 -max_len=2048 -timeout=10 -artifact_prefix=${FINDINGS}/${_name}-traced- ${CORPUS}

@@ -3,6 +3,7 @@
 // environment, profile, registry and neighbouring resource libraries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -54,13 +55,40 @@ class Installation {
                     lib_ / (name.substr(as == std::string::npos ? 0 : as + 1) + kSuffix));
     }
     std::istringstream variables(locale.find('=') == std::string::npos ? "LANG=" + locale : locale);
-    for (std::string variable; variables >> variable;) env_.push_back(variable);
+    bool logFolderGiven = false;
+    for (std::string variable; variables >> variable;) {
+      env_.push_back(Rooted(variable));
+      for (const char* name : {"HVCN_LOG_DIR=", "XDG_STATE_HOME=", "HOME="})
+        logFolderGiven = logFolderGiven || variable.rfind(name, 0) == 0;
+    }
+    // The log goes to the working folder unless the row says otherwise.
+    if (!logFolderGiven) env_.push_back("HVCN_LOG_DIR=" + work_.string());
     for (const std::string& assignment : {profile_.Environment(), registry_.Environment()})
       if (!assignment.empty()) env_.push_back(assignment);
   }
 
+  // A text with "@" standing for the installation's root folder.
+  std::string Rooted(std::string text) const {
+    for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + 1))
+      text.replace(at, 1, root_.path().string());
+    return text;
+  }
+
+  // The files of the working folder, names sorted and joined by " ; ".
+  std::string WorkFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "" : " ; ") + name;
+    return out;
+  }
+
   ProfileFile& profile() { return profile_; }
-  std::string WorkFile(const std::string& name) const { return (work_ / name).string(); }
+  // A file of the working folder, or below the root with "@/".
+  std::string WorkFile(const std::string& name) const {
+    return name.rfind("@/", 0) == 0 ? Rooted(name) : (work_ / name).string();
+  }
 
   // Runs the probe with the arguments; returns its output lines joined by " ; ".
   std::string Probe(const std::string& arguments) {
@@ -98,16 +126,22 @@ std::string Log(const std::string& path) {
   return lines;
 }
 
-// Whether a text is the expected one; "..." at either end stands for any
-// text there.
+// Whether a text is the expected one; "..." stands for any text there.
 bool Matches(const std::string& text, const std::string& expected) {
-  std::string wanted = Native(expected);
-  const bool anyStart = wanted.rfind("...", 0) == 0;
-  if (anyStart) wanted.erase(0, 3);
-  const bool anyEnd = wanted.size() >= 3 && wanted.compare(wanted.size() - 3, 3, "...") == 0;
-  if (anyEnd) wanted.erase(wanted.size() - 3);
-  const size_t at = anyStart ? text.find(wanted) : text.rfind(wanted, 0);
-  return at != std::string::npos && (anyEnd || at + wanted.size() == text.size());
+  const std::string wanted = Native(expected);
+  size_t at = 0, from = 0;
+  for (bool first = true;; first = false) {
+    const size_t dots = wanted.find("...", from);
+    const std::string piece = wanted.substr(from, dots == std::string::npos ? std::string::npos : dots - from);
+    if (dots == std::string::npos) {
+      // The last piece ends the text (and begins it, when it is the only one).
+      return first ? text == piece : text.size() >= at + piece.size() && text.compare(text.size() - piece.size(), piece.size(), piece) == 0;
+    }
+    const size_t found = first ? (text.rfind(piece, 0) == 0 ? 0 : std::string::npos) : text.find(piece, at);
+    if (found == std::string::npos) return false;
+    at = found + piece.size();
+    from = dots + 3;
+  }
 }
 
 TEST(Startup, GoldenCases) {
@@ -123,8 +157,10 @@ TEST(Startup, GoldenCases) {
       return {};
     }
     if (skip) return {};
-    if (c[0] == "profile") install->profile().Write(c[1]);
+    if (c[0] == "profile") install->profile().Write(install->Rooted(c[1]));
     if (c[0] == "file") std::ofstream(install->WorkFile(c[1]), std::ios::binary) << c[2];
+    if (c[0] == "files") return {install->WorkFiles()};
+    if (c[0] == "text") return {fs::exists(install->WorkFile(c[1])) ? ReadFile(install->WorkFile(c[1])) : "-"};
     if (c[0] == "probe") {
       const std::string out = install->Probe(c[1]);
       return {Matches(out, c[2]) ? c[2] : out};

@@ -26,6 +26,13 @@ bool ModuleFileName(Module module, char* buffer, size_t size) noexcept;
 // Returns null when the library cannot be loaded.
 Module LoadLibrary(const char* path) noexcept;
 
+// The file-name suffix LoadLibrary really loads: ".dll", or ".so" on posix.
+#if defined(_WIN32)
+inline constexpr const char* kLibrarySuffix = ".dll";
+#else
+inline constexpr const char* kLibrarySuffix = ".so";
+#endif
+
 // FreeLibrary. The library itself never unloads its resource library; tests
 // release what they loaded.
 void UnloadLibrary(Module module) noexcept;
@@ -73,6 +80,22 @@ uint32_t ProcessId() noexcept;
 
 // Whole seconds of a monotonic clock.
 int64_t MonotonicSeconds() noexcept;
+
+// Where the trace log goes, from the configured name (the profile's LogFile
+// or the default). Windows: the name as it stands, a relative name being
+// relative to the current folder; `folder` is "". posix: an absolute name
+// as it stands (`folder` ""); a relative one inside the log folder, which
+// is $HVCN_LOG_DIR, else $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn
+// (relative XDG_STATE_HOME and HOME values do not count); `folder` is the
+// folder the file lands in, to be created when the first line is written.
+// With none of the variables set, or a path longer than the buffers,
+// `path` is "": no log. The current folder is never used on posix.
+void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
+                     size_t folderSize) noexcept;
+
+// Creates a folder and the missing folders above it (posix: mode 0700, as
+// befits a user's state); false when it cannot be made. Windows: false.
+bool CreateFolders(const char* path) noexcept;
 
 // The trace log file: append-only writes, each call one write.
 using FileHandle = intptr_t;

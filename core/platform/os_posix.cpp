@@ -7,11 +7,16 @@
 //   locale      a table of Windows locale ids; the user's locale comes from
 //               LC_ALL, LC_MESSAGES or LANG
 //   modules     dladdr and dlopen; string tables exported as hvcnStringTable
+//   trace log   a relative log name lives in $HVCN_LOG_DIR, else
+//               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn; never
+//               in the current folder
 //
 // Files are read with open/read into fixed buffers, so a profile read after
 // start-up does not touch the heap.
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -491,6 +496,76 @@ void CloseFile(FileHandle file) noexcept {
 
 void DeleteFile(const char* name) noexcept {
   if (name && *name) ::unlink(name);
+}
+
+void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
+                     size_t folderSize) noexcept {
+  if (!path || pathSize == 0 || !folder || folderSize == 0) return;
+  path[0] = '\0';
+  folder[0] = '\0';
+  if (!name || !*name) return;
+  const size_t nameLength = std::strlen(name);
+  if (name[0] == '/') {
+    if (nameLength < pathSize) CopyBounded(path, pathSize, std::string_view(name, nameLength));
+    return;
+  }
+  // The log folder: the first variable that names one, and what goes below.
+  struct Source {
+    const char* variable;
+    const char* below;
+    bool absoluteOnly;
+  };
+  constexpr Source kSources[] = {
+      {"HVCN_LOG_DIR", "", false},
+      {"XDG_STATE_HOME", "/hvcn", true},
+      {"HOME", "/.local/state/hvcn", true},
+  };
+  const char* base = nullptr;
+  const char* below = "";
+  for (const Source& source : kSources) {
+    const char* value = std::getenv(source.variable);
+    if (!value || !*value || (source.absoluteOnly && value[0] != '/')) continue;
+    base = value;
+    below = source.below;
+    break;
+  }
+  if (!base) return;
+  const size_t baseLength = std::strlen(base);
+  const size_t belowLength = std::strlen(below);
+  if (baseLength + belowLength + 1 + nameLength + 1 > pathSize) return;
+  char* p = path;
+  std::memcpy(p, base, baseLength);
+  p += baseLength;
+  std::memcpy(p, below, belowLength);
+  p += belowLength;
+  *p++ = '/';
+  std::memcpy(p, name, nameLength + 1);
+  // The folder of the file itself (a relative name may hold folders too).
+  const char* slash = std::strrchr(path, '/');
+  const size_t folderLength = static_cast<size_t>(slash - path);
+  if (folderLength + 1 > folderSize) {
+    path[0] = '\0';
+    return;
+  }
+  CopyBounded(folder, folderSize, std::string_view(path, folderLength));
+}
+
+bool CreateFolders(const char* path) noexcept {
+  if (!path || !*path) return false;
+  char partial[1024];
+  const size_t length = std::strlen(path);
+  if (length + 1 > sizeof partial) return false;
+  std::memcpy(partial, path, length + 1);
+  // Each folder from the top down; those that exist are left as they are.
+  for (size_t i = 1; i <= length; ++i) {
+    if (partial[i] != '/' && partial[i] != '\0') continue;
+    const char kept = partial[i];
+    partial[i] = '\0';
+    if (::mkdir(partial, 0700) != 0 && errno != EEXIST) return false;
+    partial[i] = kept;
+  }
+  struct stat info{};
+  return ::stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 const char* CharNextA(const char* position) noexcept {

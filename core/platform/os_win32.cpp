@@ -195,6 +195,21 @@ void DeleteFile(const char* name) noexcept {
   if (name && *name) ::DeleteFileA(name);
 }
 
+// The log file is the configured name as it stands: a relative name is
+// relative to the current folder, and no folder is made for it.
+void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
+                     size_t folderSize) noexcept {
+  if (!path || pathSize == 0 || !folder || folderSize == 0) return;
+  path[0] = '\0';
+  folder[0] = '\0';
+  if (!name) return;
+  const size_t length = std::strlen(name);
+  if (length + 1 > pathSize) return;
+  std::memcpy(path, name, length + 1);
+}
+
+bool CreateFolders(const char*) noexcept { return false; }
+
 const char* CharNextA(const char* position) noexcept {
   return position ? ::CharNextA(position) : position;
 }

@@ -12,7 +12,7 @@ prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 expected="Smith, John
 No problem was found."
-export LANG=C.UTF-8 LC_ALL= HVCN_PROFILE_DIR="$scratch" HVCN_REGISTRY=
+export LANG=C.UTF-8 LC_ALL= HVCN_PROFILE_DIR="$scratch" HVCN_LOG_DIR="$scratch" HVCN_REGISTRY=
 cd "$scratch"
 
 pc=$(find "$prefix" -name hvcn.pc)

@@ -5,6 +5,8 @@
 //   hvcn_probe LIBRARY COMMAND [ARGS]...
 //     error CODE SIZE     hvcnGetErrorText into SIZE bytes ("null" SIZE 0)
 //     version SIZE        hvcnVersion
+//     resource SIZE       hvcnGetResourceLibrary into two buffers of SIZE
+//                         bytes: status|names|folder
 //     format STRING       hvcnParseFormatString twice on one format ("-" for
 //                         NULL); per call: status|formatString|slash|comma|
 //                         wildcard|mask|flags|reconfigured list
@@ -79,6 +81,15 @@ int main(int argc, char** argv) {
     uint32_t size = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
     int32_t status = version(buffer, size, &interfaceNumber);
     std::printf("%d|%s|%u\n", status, buffer, interfaceNumber);
+    return 0;
+  }
+  if (command == "resource" && argc == 4) {
+    auto resource = Load<decltype(&hvcnGetResourceLibrary)>("hvcnGetResourceLibrary");
+    char names[1024] = "";
+    char folder[1024] = "";
+    uint32_t size = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
+    int32_t status = resource(names, size, folder, size);
+    std::printf("%d|%s|%s\n", status, names, folder);
     return 0;
   }
   if (command == "format" && argc == 4) {

@@ -1,120 +1,88 @@
 #include "attributes.h"
 
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
-
-#include "cli.h"
-
-#include "hvcn.h"
 
 namespace cli {
 namespace {
 
-constexpr AttributeName kAttributes[] = {
-    {hvcnATT_SURNAME, "surname", "s"},
-    {hvcnATT_GIVEN_NAME, "given-name", "g"},
-    {hvcnATT_INITIALS, "initials", "i"},
-    {hvcnATT_GENERATION, "generation", "q"},
-    {hvcnATT_OU1, "ou1", "o1"},
-    {hvcnATT_OU2, "ou2", "o2"},
-    {hvcnATT_OU3, "ou3", "o3"},
-    {hvcnATT_OU4, "ou4", "o4"},
-    {hvcnATT_ORGANIZATION, "organization", "o"},
-    {hvcnATT_COUNTRY, "country", "c"},
-    {hvcnATT_ADMD, "admd", "a"},
-    {hvcnATT_PRMD, "prmd", "p"},
-    {hvcnATT_X121, "x121", "x.121"},
-    {hvcnATT_NUMERIC_ID, "numeric-id", "n-id"},
-    {hvcnATT_TERMINAL_ID, "terminal-id", "t"},
-    {hvcnATT_DDAT1, "ddat1", "dd."},
-    {hvcnATT_DDAV1, "ddav1", ""},
-    {hvcnATT_DDAT2, "ddat2", "dd."},
-    {hvcnATT_DDAV2, "ddav2", ""},
-    {hvcnATT_DDAT3, "ddat3", "dd."},
-    {hvcnATT_DDAV3, "ddav3", ""},
-    {hvcnATT_DDAT4, "ddat4", "dd."},
-    {hvcnATT_DDAV4, "ddav4", ""},
-    {hvcnATT_COMMON_NAME, "common-name", "cn"},
-    {hvcnATT_FF, "ff", "ff"},
-    {hvcnATT_E163_NUMBER, "e163-number", ""},
-    {hvcnATT_E163_SUBADDRESS, "e163-subaddress", ""},
-    {hvcnATT_PSAP_ADDRESS, "psap-address", ""},
-    {hvcnATT_TERMINAL_TYPE, "terminal-type", ""},
-    {hvcnATT_PDS_NAME, "pds-name", ""},
-    {hvcnATT_PD_COUNTRY, "pd-country", ""},
-    {hvcnATT_POSTAL_CODE, "postal-code", ""},
-    {hvcnATT_PD_OFFICE_NAME, "pd-office-name", ""},
-    {hvcnATT_PD_OFFICE_NUMBER, "pd-office-number", ""},
-    {hvcnATT_PD_PERSONAL_NAME, "pd-personal-name", ""},
-    {hvcnATT_PD_ORGANIZATION, "pd-organization", ""},
-    {hvcnATT_STREET_ADDRESS, "street-address", ""},
-    {hvcnATT_PO_BOX, "po-box", ""},
-    {hvcnATT_UNIQUE_POSTAL_NAME, "unique-postal-name", ""},
-    {hvcnATT_LOCAL_POSTAL, "local-postal", ""},
-    {hvcnATT_UNFORMATTED_POSTAL, "unformatted-postal", ""},
-    {hvcnATT_POSTE_RESTANTE, "poste-restante", ""},
-    {hvcnATT_EXT_OR_COMPONENTS, "ext-or-components", ""},
-    {hvcnATT_EXT_PD_COMPONENTS, "ext-pd-components", ""},
-    {hvcnATT_SURNAME_TX, "surname-tx", "s-tx"},
-    {hvcnATT_GIVEN_NAME_TX, "given-name-tx", "g-tx"},
-    {hvcnATT_INITIALS_TX, "initials-tx", ""},
-    {hvcnATT_GENERATION_TX, "generation-tx", ""},
-    {hvcnATT_OU1_TX, "ou1-tx", ""},
-    {hvcnATT_OU2_TX, "ou2-tx", ""},
-    {hvcnATT_OU3_TX, "ou3-tx", ""},
-    {hvcnATT_OU4_TX, "ou4-tx", ""},
-    {hvcnATT_ORGANIZATION_TX, "organization-tx", ""},
-    {hvcnATT_DDAT1_TX, "ddat1-tx", ""},
-    {hvcnATT_DDAV1_TX, "ddav1-tx", ""},
-    {hvcnATT_DDAT2_TX, "ddat2-tx", ""},
-    {hvcnATT_DDAV2_TX, "ddav2-tx", ""},
-    {hvcnATT_DDAT3_TX, "ddat3-tx", ""},
-    {hvcnATT_DDAV3_TX, "ddav3-tx", ""},
-    {hvcnATT_DDAT4_TX, "ddat4-tx", ""},
-    {hvcnATT_DDAV4_TX, "ddav4-tx", ""},
-    {hvcnATT_COMMON_NAME_TX, "common-name-tx", ""},
-    {hvcnATT_PD_OFFICE_NAME_TX, "pd-office-name-tx", ""},
-    {hvcnATT_PD_OFFICE_NUMBER_TX, "pd-office-number-tx", ""},
-    {hvcnATT_PD_PERSONAL_NAME_TX, "pd-personal-name-tx", ""},
-    {hvcnATT_PD_ORGANIZATION_TX, "pd-organization-tx", ""},
-    {hvcnATT_UNFORMATTED_POSTAL_TX, "unformatted-postal-tx", ""},
-    {hvcnATT_STREET_ADDRESS_TX, "street-address-tx", ""},
-    {hvcnATT_PO_BOX_TX, "po-box-tx", ""},
-    {hvcnATT_UNIQUE_POSTAL_NAME_TX, "unique-postal-name-tx", ""},
-    {hvcnATT_LOCAL_POSTAL_TX, "local-postal-tx", ""},
-    {hvcnATT_POSTE_RESTANTE_TX, "poste-restante-tx", ""},
-    {hvcnATT_EXT_OR_COMPONENTS_TX, "ext-or-components-tx", ""},
-    {hvcnATT_EXT_PD_COMPONENTS_TX, "ext-pd-components-tx", ""},
+constexpr int32_t kLastId = 82;
+
+// Every standard attribute's description, read from the library once.
+struct Catalogue {
+  hvcnAttributeInfo rows[kLastId + 1];
+  bool known[kLastId + 1];
+
+  Catalogue() : rows{}, known{} {
+    for (int32_t id = 1; id <= kLastId; ++id)
+      known[id] = hvcnGetAttributeInfo(id, &rows[id], sizeof rows[id]) == hvcnSUCCESS;
+  }
 };
 
-bool EqualNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return i == a.size() && b[i] == '\0';
+const Catalogue& TheCatalogue() {
+  static const Catalogue catalogue;
+  return catalogue;
+}
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
 }
 
 }  // namespace
 
-const AttributeName* AttributeById(int32_t id) {
-  for (const auto& a : kAttributes)
-    if (a.id == id) return &a;
-  return nullptr;
+const hvcnAttributeInfo* AttributeById(int32_t id) {
+  const Catalogue& c = TheCatalogue();
+  return id >= 1 && id <= kLastId && c.known[id] ? &c.rows[id] : nullptr;
 }
 
-int32_t AttributeIdFromText(const std::string& text) {
+int32_t AttributeIdFromText(std::string_view text) {
   if (text.empty()) return 0;
+  const std::string copy(text);
   char* end = nullptr;
-  long number = std::strtol(text.c_str(), &end, 10);
+  const long number = std::strtol(copy.c_str(), &end, 10);
   if (*end == '\0') return static_cast<int32_t>(number);
-  for (const auto& a : kAttributes)
-    if (EqualNoCase(text, a.name) || (*a.tag && EqualNoCase(text, a.tag))) return a.id;
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id))
+      if (EqualNoCase(text, a->name) || (a->tag[0] && EqualNoCase(text, a->tag))) return id;
   return 0;
 }
 
+std::vector<std::string> KnownTags() {
+  std::vector<std::string> tags;
+  for (int32_t id = 1; id <= kLastId; ++id) {
+    const hvcnAttributeInfo* a = AttributeById(id);
+    if (!a || !a->tag[0]) continue;
+    std::string tag = a->tag;
+    if (std::string_view(a->label) == "DDA") tag += "TYPE";
+    bool seen = false;
+    for (const auto& t : tags) seen = seen || t == tag;
+    if (!seen) tags.push_back(tag);
+  }
+  return tags;
+}
+
+bool IsStandardLabel(std::string_view text) {
+  if (text.size() > 4 && EqualNoCase(text.substr(0, 4), "DDA:")) return true;
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id))
+      if ((a->label[0] && EqualNoCase(text, a->label)) || (a->shortLabel[0] && EqualNoCase(text, a->shortLabel)))
+        return true;
+  return false;
+}
+
+bool IsTag(std::string_view text) {
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id))
+      if (a->tag[0] && EqualNoCase(text, a->tag)) return true;
+  return false;
+}
+
 std::string DescribeAttribute(int32_t id) {
-  if (const AttributeName* a = AttributeById(id)) return std::string(a->name) + " (" + std::to_string(id) + ")";
+  if (const hvcnAttributeInfo* a = AttributeById(id)) return std::string(a->name) + " (" + std::to_string(id) + ")";
   return "attribute " + std::to_string(id);
 }
 
@@ -130,27 +98,6 @@ std::string DescribeToken(int32_t id) {
     return "user attribute named by token " + std::to_string(id - hvcnTOKEN_POSITION_FIRST);
   if (id > 0) return DescribeAttribute(id);
   return "unused";
-}
-
-std::string AttributesJson(hvcnFormat* format) {
-  std::string out = "[";
-  for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
-    const hvcnAttribute& record = format->attributes[slot];
-    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || record.valueLength == 0) continue;
-    char value[1100];
-    std::snprintf(value, sizeof value, "%s", record.name);
-    if (hvcnGetAttributeValue(format, record.id > 0 ? record.id : 0, value, sizeof value) != hvcnSUCCESS) continue;
-    const AttributeName* known = AttributeById(record.id);
-    out += out.size() > 1 ? ",{" : "{";
-    out += "\"id\":" + std::to_string(record.id) + ",\"name\":";
-    AppendJson(out, known ? known->name : record.name);
-    out += ",\"tag\":";
-    AppendJson(out, known ? known->tag : "");
-    out += ",\"teletex\":" + std::string(slot >= 25 && slot <= 42 ? "true" : "false") + ",\"value\":";
-    AppendJson(out, value);
-    out += "}";
-  }
-  return out + "]";
 }
 
 }  // namespace cli

@@ -2,11 +2,38 @@
 
 #include <cstdarg>
 #include <cstring>
-#include <iostream>
 
 #include "hvcn.h"
 
 namespace cli {
+namespace {
+
+const char* g_command = "";
+
+std::string VFormat(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  char small[512];
+  const int n = std::vsnprintf(small, sizeof small, format, copy);
+  va_end(copy);
+  if (n < 0) return std::string();
+  if (static_cast<size_t>(n) < sizeof small) return std::string(small, static_cast<size_t>(n));
+  std::string text(static_cast<size_t>(n) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.resize(static_cast<size_t>(n));
+  return text;
+}
+
+std::string Prefix() { return *g_command ? std::string("hvcn: ") + g_command + ": " : std::string("hvcn: "); }
+
+// One option as the usage shows it: "[--format F]".
+std::string UsageWord(const Option& option) {
+  std::string word = option.name;
+  if (option.value) word += std::string(" ") + option.value;
+  return option.required ? word : "[" + word + "]";
+}
+
+}  // namespace
 
 bool Invocation::Has(std::string_view name) const {
   for (const auto& [option, value] : options_)
@@ -21,8 +48,7 @@ const char* Invocation::Value(std::string_view name) const {
   return found;
 }
 
-int Parse(int argc, char** argv, std::span<const Option> options, Invocation* out,
-          const char* command) {
+int Command::Parse(int argc, char** argv, Invocation* out) const {
   bool optionsEnded = false;
   for (int i = 0; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -35,22 +61,21 @@ int Parse(int argc, char** argv, std::span<const Option> options, Invocation* ou
       optionsEnded = true;
       continue;
     }
-    std::string_view name = arg;
+    std::string_view given = arg;
     const char* inlineValue = nullptr;
     if (auto eq = arg.find('='); eq != std::string_view::npos && arg.starts_with("--")) {
-      name = arg.substr(0, eq);
+      given = arg.substr(0, eq);
       inlineValue = argv[i] + eq + 1;
     }
-    if (name == "--help" || name == "-h") {
+    if (given == "--help" || given == "-h") {
       out->options_.emplace_back("--help", nullptr);
       continue;
     }
     const Option* match = nullptr;
     for (const auto& option : options)
-      if (name == option.name) match = &option;
+      if (given == option.name || (option.alias && given == option.alias)) match = &option;
     if (!match) {
-      Error("%s: unknown option '%.*s' (see 'hvcn %s --help')", command,
-            static_cast<int>(name.size()), name.data(), command);
+      Error("unknown option '%.*s' (see 'hvcn %s --help')", static_cast<int>(given.size()), given.data(), name);
       return kUsage;
     }
     const char* value = nullptr;
@@ -60,11 +85,11 @@ int Parse(int argc, char** argv, std::span<const Option> options, Invocation* ou
       } else if (i + 1 < argc) {
         value = argv[++i];
       } else {
-        Error("%s: option %s needs a value %s", command, match->name, match->value);
+        Error("option %s needs a value %s", match->name, match->value);
         return kUsage;
       }
     } else if (inlineValue) {
-      Error("%s: option %s takes no value", command, match->name);
+      Error("option %s takes no value", match->name);
       return kUsage;
     }
     out->options_.emplace_back(match->name, value);
@@ -72,114 +97,100 @@ int Parse(int argc, char** argv, std::span<const Option> options, Invocation* ou
   return 0;
 }
 
-void PrintHelp(const Command& command, FILE* out) {
-  std::fprintf(out, "usage: %s\n\n%s\n", command.usage, command.summary);
-  if (!command.options.empty()) {
-    std::fprintf(out, "\noptions:\n");
-    for (const auto& option : command.options) {
-      std::string left = option.name;
-      if (option.value) left += std::string(" ") + option.value;
-      std::fprintf(out, "  %-22s %s\n", left.c_str(), option.help);
+std::string Command::Usage(size_t width, size_t indent) const {
+  std::vector<std::string> words;
+  for (const auto& option : options) words.push_back(UsageWord(option));
+  if (arguments && *arguments) words.push_back(arguments);
+  std::string out = std::string("hvcn ") + name;
+  size_t column = out.size() + indent;
+  const size_t hang = out.size() + 1 + indent;
+  for (const auto& word : words) {
+    if (width && column + 1 + word.size() > width) {
+      out += "\n" + std::string(hang, ' ') + word;
+      column = hang + word.size();
+    } else {
+      out += " " + word;
+      column += 1 + word.size();
     }
   }
-  if (command.details && *command.details) std::fprintf(out, "\n%s", command.details);
+  return out;
+}
+
+void Command::PrintHelp(FILE* out) const {
+  std::fprintf(out, "usage: %s\n\n%s\n", Usage(79, 7).c_str(), summary);
+  if (!options.empty()) {
+    std::fprintf(out, "\noptions:\n");
+    for (const auto& option : options) {
+      std::string left = option.alias ? std::string(option.alias) + ", " + option.name : option.name;
+      if (option.value) left += std::string(" ") + option.value;
+      if (left.size() > 22) std::fprintf(out, "  %s\n%25s", left.c_str(), "");
+      else std::fprintf(out, "  %-22s ", left.c_str());
+      WriteWrapped(out, option.help, 79, 25, 25);
+    }
+  }
+  if (details && *details) std::fprintf(out, "\n%s", details);
+}
+
+// Writes text wrapped after `width` columns, the lines after the first
+// indented by `indent`; the first starts at column `first`, which the
+// caller has filled.
+void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent, size_t first) {
+  size_t column = first;
+  bool lineStart = true;
+  while (!text.empty()) {
+    const size_t blank = text.find(' ');
+    const std::string_view word = text.substr(0, blank);
+    text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+    if (word.empty()) continue;
+    if (!lineStart && column + 1 + word.size() > width) {
+      std::fprintf(out, "\n%*s", static_cast<int>(indent), "");
+      column = indent;
+      lineStart = true;
+    }
+    if (!lineStart) {
+      std::fputc(' ', out);
+      ++column;
+    }
+    std::fwrite(word.data(), 1, word.size(), out);
+    column += word.size();
+    lineStart = false;
+  }
+  std::fputc('\n', out);
+}
+
+void SetCommandName(const char* name) { g_command = name ? name : ""; }
+
+const char* CommandName() { return g_command; }
+
+std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string text = VFormat(format, args);
+  va_end(args);
+  return text;
+}
+
+void AppendMessage(std::string& err, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  err += Prefix() + VFormat(format, args) + "\n";
+  va_end(args);
 }
 
 void Error(const char* format, ...) {
-  std::fflush(stdout);
-  std::fputs("hvcn: ", stderr);
   va_list args;
   va_start(args, format);
-  std::vfprintf(stderr, format, args);
+  const std::string line = Prefix() + VFormat(format, args) + "\n";
   va_end(args);
-  std::fputc('\n', stderr);
-}
-
-void AppendJson(std::string& out, std::string_view text) {
-  out += '"';
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  out += '"';
+  std::fflush(stdout);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
 }
 
 std::string StatusText(int status) {
   char text[512];
   hvcnGetErrorText(status, text, sizeof text);
   return text;
-}
-
-std::string ShowControls(std::string_view text) {
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7F) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-std::string Unescape(std::string_view text) {
-  static const struct {
-    const char* name;
-    char byte;
-  } kNames[] = {{"<GS>", '\x1d'}, {"<RS>", '\x1e'}, {"<ETB>", '\x17'}, {"<SUB>", '\x1a'},
-                {"<US>", '\x1f'}};
-  auto hex = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
-  std::string out;
-  for (size_t i = 0; i < text.size();) {
-    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0 &&
-        hex(text[i + 3]) >= 0) {
-      out += static_cast<char>(hex(text[i + 2]) * 16 + hex(text[i + 3]));
-      i += 4;
-      continue;
-    }
-    bool named = false;
-    for (const auto& entry : kNames) {
-      if (text.substr(i).starts_with(entry.name)) {
-        out += entry.byte;
-        i += std::strlen(entry.name);
-        named = true;
-        break;
-      }
-    }
-    if (!named) out += text[i++];
-  }
-  return out;
-}
-
-bool Inputs::Next(std::string* item) {
-  if (!positional_.empty()) {
-    if (index_ >= positional_.size()) return false;
-    *item = positional_[index_++];
-    return true;
-  }
-  if (!std::getline(std::cin, *item)) return false;
-  if (!item->empty() && item->back() == '\r') item->pop_back();
-  return true;
 }
 
 }  // namespace cli

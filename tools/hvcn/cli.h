@@ -1,5 +1,6 @@
-// Shared pieces of the hvcn tool: subcommand descriptions, option parsing,
-// output helpers (escaped text, JSON strings) and batch input.
+// Shared pieces of the hvcn tool: subcommand and option descriptions (the
+// one source of the help, the man page and the shell completion), option
+// parsing and the tool's messages.
 #pragma once
 
 #include <cstdio>
@@ -8,16 +9,34 @@
 #include <string_view>
 #include <vector>
 
+// printf-style checking of the message functions (mingw's printf is the
+// C99 one the tool is built with).
+#if defined(__MINGW32__)
+#define HVCN_PRINTF(f, a) __attribute__((format(__MINGW_PRINTF_FORMAT, f, a)))
+#else
+#define HVCN_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 namespace cli {
 
 // Exit statuses of the tool.
 enum Exit : int { kOk = 0, kFailed = 1, kUsage = 2 };
 
 struct Option {
-  const char* name;    // "--format"
-  const char* value;   // the value's placeholder ("F"), or nullptr for a flag
-  const char* help;
+  const char* name;                // "--format"
+  const char* value = nullptr;     // the value's placeholder ("F"), or nullptr for a flag
+  const char* help = "";
+  const char* choices = nullptr;   // the values it takes, for completion ("1 2 3")
+  bool required = false;           // shown without brackets in the usage
+  const char* alias = nullptr;     // a short form ("-j")
 };
+
+// Options several batch commands share.
+inline constexpr Option kJobsOption{
+    "--jobs", "N", "work on N threads (default: one per processor); the output is the same", nullptr, false, "-j"};
+inline constexpr Option kEncodingOption{
+    "--input-encoding", "E", "the input's encoding: utf-8 (default), cp1252 or latin1 (converted to UTF-8)",
+    "utf-8 cp1252 latin1"};
 
 // The parsed command line of one subcommand.
 class Invocation {
@@ -28,55 +47,48 @@ class Invocation {
   const std::vector<const char*>& Positional() const { return positional_; }
 
  private:
-  friend int Parse(int argc, char** argv, std::span<const Option> options, Invocation* out,
-                   const char* command);
+  friend struct Command;
   std::vector<std::pair<std::string_view, const char*>> options_;
   std::vector<const char*> positional_;
 };
 
 struct Command {
   const char* name;
-  const char* summary;                 // one line for the command list
-  const char* usage;                   // "hvcn error CODE..."
-  const char* details;                 // what it does, with examples
+  const char* summary;    // one line for the command list
+  const char* arguments;  // what follows the options in the usage: "[NAME...]"
+  const char* details;    // what it does, with examples
   std::span<const Option> options;
   int (*run)(const Invocation& args);
+
+  // Parses argv (after the subcommand name); 0 when good, else kUsage after
+  // printing the error. "--" ends the options.
+  int Parse(int argc, char** argv, Invocation* out) const;
+  // "hvcn parse [--format F] ... [NAME...]", wrapped after `width` columns
+  // with continuation lines indented by `indent`.
+  std::string Usage(size_t width = 0, size_t indent = 0) const;
+  // Prints the help: usage, summary, options, details.
+  void PrintHelp(FILE* out) const;
 };
 
-// Parses argv (after the subcommand name); 0 when good, else kUsage after
-// printing the error. "--" ends the options.
-int Parse(int argc, char** argv, std::span<const Option> options, Invocation* out,
-          const char* command);
+// Writes text wrapped after `width` columns, the lines after the first
+// indented by `indent`; the first starts at column `first`, which the
+// caller has filled.
+void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent, size_t first);
 
-// Prints a command's help.
-void PrintHelp(const Command& command, FILE* out);
+// The command whose messages are written ("" before one is chosen).
+void SetCommandName(const char* name);
+const char* CommandName();
 
-// Prints an error line "hvcn: <message>" on standard error.
-void Error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// printf into a string.
+std::string Format(const char* format, ...) HVCN_PRINTF(1, 2);
 
-// Appends text as a JSON string literal (with quotes).
-void AppendJson(std::string& out, std::string_view text);
+// Appends "hvcn: <command>: <message>\n" to a batch's error text.
+void AppendMessage(std::string& err, const char* format, ...) HVCN_PRINTF(2, 3);
+
+// Writes "hvcn: <command>: <message>" on standard error at once.
+void Error(const char* format, ...) HVCN_PRINTF(1, 2);
 
 // The library's text for a status code.
 std::string StatusText(int status);
-
-// Shows control characters (below 0x20, and 0x7F) as \xHH and a backslash
-// as-is; the same form is accepted by Unescape.
-std::string ShowControls(std::string_view text);
-// Turns \xHH (and <GS>, <RS>, <ETB>, <SUB>, <US>) into bytes; other text
-// passes unchanged, backslash escapes of typed names included.
-std::string Unescape(std::string_view text);
-
-// The inputs of a batch command: the positional arguments when there are
-// any, else the lines of standard input (without CR/LF).
-class Inputs {
- public:
-  explicit Inputs(const std::vector<const char*>& positional) : positional_(positional) {}
-  bool Next(std::string* item);
-
- private:
-  const std::vector<const char*>& positional_;
-  size_t index_ = 0;
-};
 
 }  // namespace cli

@@ -1,82 +1,133 @@
-// hvcn version, hvcn error: the library's version and status texts.
+// hvcn version (and --version), hvcn error: the versions of the tool and
+// the library, and the status texts.
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "text.h"
 
 namespace {
 
-constexpr cli::Option kJsonOnly[] = {
+// The package version a library version text stands for: "X.05.20.01" is
+// 5.20.1; "" when the text has another form.
+std::string PackageVersion(const std::string& text) {
+  if (text.size() != 10 || text.compare(0, 2, "X.") != 0 || text[4] != '.' || text[7] != '.') return std::string();
+  std::string out;
+  for (size_t at : {2u, 5u, 8u}) {
+    if (text[at] < '0' || text[at] > '9' || text[at + 1] < '0' || text[at + 1] > '9') return std::string();
+    out += (out.empty() ? "" : ".") + std::to_string((text[at] - '0') * 10 + (text[at + 1] - '0'));
+  }
+  return out;
+}
+
+struct Versions {
+  std::string library;  // "X.05.20.01"
+  std::string package;  // "5.20.1"
+  uint16_t interfaceNumber = 0;
+};
+
+Versions LibraryVersions() {
+  char text[32] = "";
+  Versions v;
+  hvcnVersion(text, sizeof text, &v.interfaceNumber);
+  v.library = text;
+  v.package = PackageVersion(v.library);
+  return v;
+}
+
+constexpr cli::Option kVersionOptions[] = {
     {"--json", nullptr, "print one JSON object"},
 };
 
 int RunVersion(const cli::Invocation& args) {
-  char text[32];
-  uint16_t interfaceNumber = 0;
-  hvcnVersion(text, sizeof text, &interfaceNumber);
-  if (args.Has("--json")) {
-    std::string out = "{\"version\":";
-    cli::AppendJson(out, text);
-    out += ",\"interface\":" + std::to_string(interfaceNumber) + "}";
-    std::printf("%s\n", out.c_str());
-  } else {
-    std::printf("hvcn %s (interface %u)\n", text, interfaceNumber);
+  if (!args.Has("--json")) {
+    std::printf("%s\n", VersionLine().c_str());
+    return cli::kOk;
   }
+  const Versions v = LibraryVersions();
+  cli::Buffer out;
+  out += '{';
+  cli::AppendJsonField(out, "version", v.library, true);
+  out += ",\"interface\":" + std::to_string(v.interfaceNumber);
+  cli::AppendJsonField(out, "package", v.package);
+  cli::AppendJsonField(out, "tool", HVCN_TOOL_VERSION);
+  cli::AppendJsonField(out, "library", HVCN_LIBRARY_FILE);
+  out += "}\n";
+  out.Write(stdout);
   return cli::kOk;
 }
+
+constexpr cli::Option kErrorOptions[] = {
+    {"--json", nullptr, "print one JSON object per code"},
+};
 
 int RunError(const cli::Invocation& args) {
   const auto& codes = args.Positional();
   if (codes.empty()) {
-    cli::Error("error: give one or more status codes (see 'hvcn error --help')");
+    cli::Error("give one or more status codes (see 'hvcn error --help')");
     return cli::kUsage;
   }
   int exitStatus = cli::kOk;
+  cli::Buffer out;
   for (const char* code : codes) {
     char* end = nullptr;
     long value = std::strtol(code, &end, 0);
     if (end == code || *end != '\0') {
-      cli::Error("error: '%s' is not a number", code);
+      cli::Error("'%s' is not a number", code);
       return cli::kUsage;
     }
     char text[512];
     int status = hvcnGetErrorText(static_cast<int32_t>(value), text, sizeof text);
     if (status != hvcnSUCCESS) exitStatus = cli::kFailed;
     if (args.Has("--json")) {
-      std::string out = "{\"code\":" + std::to_string(value) + ",\"known\":";
-      out += status == hvcnSUCCESS ? "true" : "false";
-      out += ",\"text\":";
-      cli::AppendJson(out, text);
-      out += "}";
-      std::printf("%s\n", out.c_str());
+      out += "{\"code\":" + std::to_string(value) + ",\"known\":" + (status == hvcnSUCCESS ? "true" : "false");
+      cli::AppendJsonField(out, "text", text);
+      out += "}\n";
     } else {
-      std::printf("%ld: %s\n", value, text);
+      out += std::to_string(value) + ": " + text + "\n";
     }
   }
+  out.Write(stdout);
   return exitStatus;
 }
 
 }  // namespace
 
+std::string VersionLine() {
+  const Versions v = LibraryVersions();
+  std::string line = std::string("hvcn ") + HVCN_TOOL_VERSION + " (library " + v.library;
+  if (v.package == HVCN_TOOL_VERSION) line += ", that is package " + v.package;
+  else line += ", that is package " + (v.package.empty() ? std::string("unknown") : v.package) + ", not the tool's";
+  line += "; interface " + std::to_string(v.interfaceNumber) + "; " + HVCN_LIBRARY_FILE + ")";
+  return line;
+}
+
 const cli::Command kVersionCommand = {
     "version",
-    "Print the library's version text and interface number.",
-    "hvcn version [--json]",
-    "example:\n  $ hvcn version\n  hvcn X.05.20.01 (interface 104)\n",
-    kJsonOnly,
+    "Print the versions of the tool and the library (also: hvcn --version).",
+    "",
+    "The library's version text X.05.20.01 is the package version 5.20.1 written\n"
+    "the library's way; the interface number is the one hvcnVersion reports; the\n"
+    "library file is named after its ABI (the SONAME libhvcn.so.1 on Linux), which\n"
+    "changes only when a program built against an earlier version would break.\n\n"
+    "example:\n  $ hvcn version\n"
+    "  hvcn 5.20.1 (library X.05.20.01, that is package 5.20.1; interface 104; libhvcn.so.1)\n",
+    kVersionOptions,
     RunVersion,
 };
 
 const cli::Command kErrorCommand = {
     "error",
     "Print the text of status codes in the language of the loaded resource library.",
-    "hvcn error [--json] CODE...",
-    "A code without a text of its own prints the general text and makes the exit\n"
-    "status 1.\n\n"
+    "CODE...",
+    "A code is written in C notation (decimal, 0x hexadecimal, a leading 0 for\n"
+    "octal). A code without a text of its own prints the general text and makes\n"
+    "the exit status 1.\n\n"
     "examples:\n  $ hvcn error 3\n  3: One or more of the parameters is not valid.\n"
     "  $ LANG=it_IT.UTF-8 hvcn error 0   (with tarnresIT installed)\n",
-    kJsonOnly,
+    kErrorOptions,
     RunError,
 };

@@ -1,4 +1,6 @@
 // hvcn tokens, hvcn rslist: what a format string holds and covers.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -7,6 +9,7 @@
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "text.h"
 
 namespace {
 
@@ -14,15 +17,21 @@ namespace {
 std::string ShowSeparator(uint8_t sep) {
   if (sep == 0) return "none";
   if (sep == 1) return "adjacent";
-  return std::string("'") + static_cast<char>(sep) + "'";
+  return "'" + cli::ShowControls(std::string(1, static_cast<char>(sep))) + "'";
+}
+
+// Appends a line without the blanks its columns leave at its end.
+void AppendLine(cli::Buffer& out, std::string line) {
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  out += line + "\n";
 }
 
 // Parses a format string; prints the status and detail when it fails.
 bool ParseFormat(const char* text, hvcnFormat* format) {
   int32_t status = hvcnParseFormatString(text, format);
   if (status == hvcnSUCCESS) return true;
-  cli::Error("%d: %s%s%s", status, cli::StatusText(status).c_str(), format->errorDetail[0] ? " " : "",
-             format->errorDetail);
+  cli::Error("format string %s: %d: %s%s%s", text, status, cli::StatusText(status).c_str(),
+             format->errorDetail[0] ? " " : "", format->errorDetail);
   return false;
 }
 
@@ -38,30 +47,33 @@ constexpr cli::Option kTokensOptions[] = {
 
 int RunTokens(const cli::Invocation& args) {
   if (args.Positional().size() != 1) {
-    cli::Error("tokens: give one format string (see 'hvcn tokens --help')");
+    cli::Error("give one format string (see 'hvcn tokens --help')");
     return cli::kUsage;
   }
   auto format = std::make_unique<hvcnFormat>();
   if (!ParseFormat(args.Positional()[0], format.get())) return cli::kFailed;
+  cli::Buffer out;
   for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
     const hvcnToken& t = format->tokens[i];
     if (t.id == 0) continue;
-    std::string flags = (t.tokenFlags & hvcnTOK_LAST) ? "last" : "";
+    const bool last = (t.tokenFlags & hvcnTOK_LAST) != 0;
     if (args.Has("--json")) {
-      std::string out = "{\"index\":" + std::to_string(i) + ",\"name\":";
-      cli::AppendJson(out, TokenName(t));
-      out += ",\"id\":" + std::to_string(t.id) + ",\"meaning\":";
-      cli::AppendJson(out, cli::DescribeToken(t.id));
+      out += "{\"index\":" + std::to_string(i);
+      cli::AppendJsonField(out, "name", TokenName(t));
+      out += ",\"id\":" + std::to_string(t.id);
+      cli::AppendJsonField(out, "meaning", cli::DescribeToken(t.id));
       out += ",\"slot\":" + (t.slot == hvcnSLOT_SECTION ? std::string("null") : std::to_string(t.slot));
       out += ",\"leadSep\":" + std::to_string(t.leadSep) + ",\"trailSep\":" + std::to_string(t.trailSep);
-      out += ",\"last\":" + std::string((t.tokenFlags & hvcnTOK_LAST) ? "true" : "false") + "}";
-      std::printf("%s\n", out.c_str());
+      out += std::string(",\"last\":") + (last ? "true" : "false") + "}\n";
     } else {
-      std::printf("%d  %-10s id %-4d slot %-5s lead %-8s trail %-8s %s  %s\n", i, TokenName(t).c_str(), t.id,
-                  t.slot == hvcnSLOT_SECTION ? "-" : std::to_string(t.slot).c_str(), ShowSeparator(t.leadSep).c_str(),
-                  ShowSeparator(t.trailSep).c_str(), cli::DescribeToken(t.id).c_str(), flags.c_str());
+      AppendLine(out, cli::Format("%d  %-10s id %-4d slot %-5s lead %-8s trail %-8s %s  %s", i,
+                                  cli::ShowControls(TokenName(t)).c_str(), t.id,
+                                  t.slot == hvcnSLOT_SECTION ? "-" : std::to_string(t.slot).c_str(),
+                                  ShowSeparator(t.leadSep).c_str(), ShowSeparator(t.trailSep).c_str(),
+                                  cli::DescribeToken(t.id).c_str(), last ? "last" : ""));
     }
   }
+  out.Write(stdout);
   return cli::kOk;
 }
 
@@ -73,7 +85,7 @@ constexpr cli::Option kRsListOptions[] = {
 
 int RunRsList(const cli::Invocation& args) {
   if (args.Positional().size() != 1) {
-    cli::Error("rslist: give one format string (see 'hvcn rslist --help')");
+    cli::Error("give one format string (see 'hvcn rslist --help')");
     return cli::kUsage;
   }
   auto format = std::make_unique<hvcnFormat>();
@@ -85,27 +97,31 @@ int RunRsList(const cli::Invocation& args) {
   char list[8192];
   int32_t status = hvcnGetRSList(format.get(), list, sizeof list);
   if (status != hvcnSUCCESS) {
-    cli::Error("%d: %s", status, cli::StatusText(status).c_str());
+    cli::Error("format string %s: %d: %s", args.Positional()[0], status, cli::StatusText(status).c_str());
     return cli::kFailed;
   }
-  std::string out = args.Has("--json") ? "[" : "";
+  const bool json = args.Has("--json");
+  cli::Buffer out;
+  if (json) out += '[';
   const char* p = list;
   bool first = true;
   while (*p) {
     const char* end = std::strchr(p, hvcnCHAR_RS);
     std::string name = end ? std::string(p, end) : std::string(p);
-    if (args.Has("--json")) {
+    if (json) {
       if (!first) out += ",";
       cli::AppendJson(out, name);
     } else {
-      const cli::AttributeName* known = cli::AttributeById(std::atoi(name.c_str()));
-      std::printf("%-8s %s\n", name.c_str(), (known && std::to_string(known->id) == name) ? known->name : "");
+      const hvcnAttributeInfo* known = cli::AttributeById(std::atoi(name.c_str()));
+      const bool byNumber = known && std::to_string(known->id) == name;
+      AppendLine(out, cli::Format("%-8s %s", cli::ShowControls(name).c_str(), byNumber ? known->name : ""));
     }
     first = false;
     if (!end) break;
     p = end + 1;
   }
-  if (args.Has("--json")) std::printf("%s]\n", out.c_str());
+  if (json) out += "]\n";
+  out.Write(stdout);
   return cli::kOk;
 }
 
@@ -114,7 +130,7 @@ int RunRsList(const cli::Invocation& args) {
 const cli::Command kTokensCommand = {
     "tokens",
     "Show the tokens of a format string: separators, IDs and attribute slots.",
-    "hvcn tokens [--json] FORMAT",
+    "FORMAT",
     "example:\n"
     "  $ hvcn tokens '%(CANON)%(EFA)%(X400)'\n"
     "  0  CANON      id -2   slot -     lead none     trail adjacent CANON\n"
@@ -127,7 +143,7 @@ const cli::Command kTokensCommand = {
 const cli::Command kRsListCommand = {
     "rslist",
     "List the attributes a format string covers (its RS list), one a line.",
-    "hvcn rslist [--user-only] [--7bit] [--json] FORMAT",
+    "FORMAT",
     "Each line shows the attribute's name in the list (its ID, or a user\n"
     "attribute's name) and what it is.\n\n"
     "examples:\n"

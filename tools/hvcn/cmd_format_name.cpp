@@ -3,60 +3,87 @@
 #include <memory>
 #include <string>
 
+#include "batch.h"
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "text.h"
 
 namespace {
 
 constexpr cli::Option kOptions[] = {
-    {"--from", "N", "type of the internal names: 1 (GS), 2 (GSETB), 3 (GSRS)"},
+    {"--from", "N", "type of the internal names: 1 (GS), 2 (GSETB), 3 (GSRS)", "1 2 3", true},
     {"--format", "F", "format string of the format used (default: the configured one)"},
     {"--output-format", "F", "write the name under this format instead"},
     {"--escape", nullptr, "escape separator characters inside values"},
     {"--json", nullptr, "print one JSON object per name"},
+    cli::kJobsOption,
+    cli::kEncodingOption,
+};
+
+struct Settings {
+  int32_t type;
+  const char* format;
+  const char* outputFormat;
+  uint16_t flags;
+  bool json;
+};
+
+class FormatHandler : public cli::LineHandler {
+ public:
+  explicit FormatHandler(const Settings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
+
+  bool Ready() {
+    const int32_t status = hvcnParseFormatString(s_.format, f_.get());
+    if (status == hvcnSUCCESS) return true;
+    cli::Error("format string %s: %d: %s%s%s", s_.format ? s_.format : "(the configured default)", status,
+               cli::StatusText(status).c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail);
+    return false;
+  }
+
+  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
+    const std::string text = cli::Unescape(std::string_view(line, length));
+    char output[2048] = "";
+    int32_t status = hvcnTranslateInternalFormat(f_.get(), s_.type, text.c_str(), 0, nullptr, 0, 0);
+    if (status == hvcnSUCCESS && s_.outputFormat) status = hvcnChangeOutputFormat(s_.outputFormat, f_.get());
+    if (status == hvcnSUCCESS) status = hvcnFormatName(f_.get(), output, sizeof output, s_.flags);
+    if (s_.json) {
+      out += '{';
+      cli::AppendJsonField(out, "input", text, true);
+      out += ",\"status\":";
+      cli::AppendNumber(out, status);
+      if (status == hvcnSUCCESS) cli::AppendJsonField(out, "text", output);
+      else cli::AppendJsonField(out, "error", cli::StatusText(status));
+      out += "}\n";
+    } else if (status == hvcnSUCCESS) {
+      cli::AppendShown(out, output);
+      out += '\n';
+    } else {
+      out += cli::Format("error %d: %s\n", status, cli::StatusText(status).c_str());
+      cli::AppendMessage(err, "%s%s: %d: %s", cli::Where(number).c_str(), cli::ShowControls(text).c_str(), status,
+                         cli::StatusText(status).c_str());
+    }
+    return status == hvcnSUCCESS;
+  }
+
+ private:
+  const Settings s_;
+  std::unique_ptr<hvcnFormat> f_;
 };
 
 int Run(const cli::Invocation& args) {
   const char* from = args.Value("--from");
-  const int32_t type = from ? std::atoi(from) : 0;
-  if (type < 1 || type > 3) {
-    cli::Error("format: give --from 1|2|3 (see 'hvcn format --help')");
+  Settings s{from ? std::atoi(from) : 0, args.Value("--format"), args.Value("--output-format"),
+             static_cast<uint16_t>(args.Has("--escape") ? hvcnFN_ESCAPE : 0), args.Has("--json")};
+  if (s.type < 1 || s.type > 3) {
+    cli::Error("give --from 1|2|3 (see 'hvcn format --help')");
     return cli::kUsage;
   }
-  auto format = std::make_unique<hvcnFormat>();
-  int32_t status = hvcnParseFormatString(args.Value("--format"), format.get());
-  if (status != hvcnSUCCESS) {
-    cli::Error("format string: %d: %s %s", status, cli::StatusText(status).c_str(), format->errorDetail);
-    return cli::kFailed;
-  }
-  const uint16_t flags = args.Has("--escape") ? hvcnFN_ESCAPE : 0;
-  int exitStatus = cli::kOk;
-  cli::Inputs inputs(args.Positional());
-  std::string line;
-  while (inputs.Next(&line)) {
-    const std::string text = cli::Unescape(line);
-    char output[2048] = "";
-    status = hvcnTranslateInternalFormat(format.get(), type, text.c_str(), 0, nullptr, 0, 0);
-    if (status == hvcnSUCCESS && args.Value("--output-format"))
-      status = hvcnChangeOutputFormat(args.Value("--output-format"), format.get());
-    if (status == hvcnSUCCESS) status = hvcnFormatName(format.get(), output, sizeof output, flags);
-    if (status != hvcnSUCCESS) exitStatus = cli::kFailed;
-    if (args.Has("--json")) {
-      std::string out = "{\"input\":";
-      cli::AppendJson(out, text);
-      out += ",\"status\":" + std::to_string(status);
-      out += status == hvcnSUCCESS ? ",\"text\":" : ",\"error\":";
-      cli::AppendJson(out, status == hvcnSUCCESS ? std::string(output) : cli::StatusText(status));
-      std::printf("%s}\n", out.c_str());
-    } else if (status == hvcnSUCCESS) {
-      std::printf("%s\n", output);
-    } else {
-      std::printf("error %d: %s\n", status, cli::StatusText(status).c_str());
-      cli::Error("%s: %d: %s", cli::ShowControls(text).c_str(), status, cli::StatusText(status).c_str());
-    }
-  }
-  return exitStatus;
+  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+    auto handler = std::make_unique<FormatHandler>(s);
+    if (!handler->Ready()) return nullptr;
+    return handler;
+  });
 }
 
 }  // namespace
@@ -64,9 +91,11 @@ int Run(const cli::Invocation& args) {
 const cli::Command kFormatCommand = {
     "format",
     "Write internal names as text under a format string.",
-    "hvcn format --from N [--format F] [--output-format F] [--escape] [--json] [TEXT...]",
+    "[TEXT...]",
     "Without TEXT, internal names are read from standard input, one a line; control\n"
-    "characters are written \\xHH or <GS>, <RS>, <ETB>, <SUB>, <US>.\n\n"
+    "characters are written \\xHH or <GS>, <RS>, <ETB>, <SUB>, <US>. A name that\n"
+    "cannot be written prints 'error N: text', and the input with its status goes\n"
+    "to standard error.\n\n"
     "examples:\n"
     "  $ hvcn format --from 3 '1\\x1dSmith\\x1e2\\x1dJohn\\x1e3\\x1dJK\\x1e9\\x1dOrg\\x1e10\\x1dUS'\n"
     "  Smith, John J.K. /o=Org/c=US\n"

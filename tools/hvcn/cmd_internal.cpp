@@ -1,4 +1,5 @@
 // hvcn translate, hvcn attr: the internal name types.
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -6,9 +7,11 @@
 #include <vector>
 
 #include "attributes.h"
+#include "batch.h"
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "text.h"
 
 namespace {
 
@@ -19,67 +22,88 @@ int32_t TypeOption(const cli::Invocation& args, const char* name) {
   return value[0] - '0';
 }
 
-bool ReadyFormat(const cli::Invocation& args, hvcnFormat* format) {
-  int32_t status = hvcnParseFormatString(args.Value("--format"), format);
+bool ReadyFormat(const char* formatString, hvcnFormat* format) {
+  const int32_t status = hvcnParseFormatString(formatString, format);
   if (status == hvcnSUCCESS) return true;
-  cli::Error("%d: %s %s", status, cli::StatusText(status).c_str(), format->errorDetail);
+  cli::Error("format string %s: %d: %s%s%s", formatString ? formatString : "(the configured default)", status,
+             cli::StatusText(status).c_str(), format->errorDetail[0] ? " " : "", format->errorDetail);
   return false;
 }
 
 constexpr cli::Option kTranslateOptions[] = {
-    {"--from", "N", "type of the input: 1 (GS), 2 (GSETB), 3 (GSRS)"},
-    {"--to", "M", "type to write: 1, 2 or 3 (0 only decodes)"},
+    {"--from", "N", "type of the input: 1 (GS), 2 (GSETB), 3 (GSRS)", "1 2 3", true},
+    {"--to", "M", "type to write: 1, 2 or 3 (0 only decodes)", "0 1 2 3", true},
     {"--always", nullptr, "encode even when the types are equal (never hand the text back)"},
     {"--skip-empty", nullptr, "type 3 output leaves out empty values"},
     {"--format", "F", "format string of the format used (default: the configured one)"},
     {"--json", nullptr, "print one JSON object per name"},
+    cli::kJobsOption,
+    cli::kEncodingOption,
+};
+
+struct TranslateSettings {
+  int32_t from;
+  int32_t to;
+  uint32_t flags;
+  const char* format;
+  bool json;
+};
+
+class TranslateHandler : public cli::LineHandler {
+ public:
+  explicit TranslateHandler(const TranslateSettings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
+  bool Ready() { return ReadyFormat(s_.format, f_.get()); }
+
+  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
+    const std::string text = cli::Unescape(std::string_view(line, length));
+    char output[4096] = "";
+    const int32_t status =
+        hvcnTranslateInternalFormat(f_.get(), s_.from, text.c_str(), s_.to, output, sizeof output, s_.flags);
+    if (s_.json) {
+      out += '{';
+      cli::AppendJsonField(out, "input", text, true);
+      out += ",\"status\":";
+      cli::AppendNumber(out, status);
+      if (status == hvcnSUCCESS) cli::AppendJsonField(out, "output", output);
+      else cli::AppendJsonField(out, "error", cli::StatusText(status));
+      out += "}\n";
+    } else if (status == hvcnSUCCESS) {
+      cli::AppendShown(out, output);
+      out += '\n';
+    } else {
+      out += cli::Format("error %d: %s\n", status, cli::StatusText(status).c_str());
+      cli::AppendMessage(err, "%s%s: %d: %s", cli::Where(number).c_str(), cli::ShowControls(text).c_str(), status,
+                         cli::StatusText(status).c_str());
+    }
+    return status == hvcnSUCCESS;
+  }
+
+ private:
+  const TranslateSettings s_;
+  std::unique_ptr<hvcnFormat> f_;
 };
 
 int RunTranslate(const cli::Invocation& args) {
-  const int32_t from = TypeOption(args, "--from");
-  const int32_t to = TypeOption(args, "--to");
-  if (from < 1 || to < 0) {
-    cli::Error("translate: give --from 1|2|3 and --to 0|1|2|3 (see 'hvcn translate --help')");
+  TranslateSettings s{TypeOption(args, "--from"), TypeOption(args, "--to"), 0, args.Value("--format"),
+                      args.Has("--json")};
+  if (s.from < 1 || s.to < 0) {
+    cli::Error("give --from 1|2|3 and --to 0|1|2|3 (see 'hvcn translate --help')");
     return cli::kUsage;
   }
-  uint32_t flags = 0;
-  if (args.Has("--always")) flags |= hvcnTIF_ALWAYS_ENCODE;
-  if (args.Has("--skip-empty")) flags |= hvcnTIF_SKIP_EMPTY;
-  auto format = std::make_unique<hvcnFormat>();
-  if (!ReadyFormat(args, format.get())) return cli::kFailed;
-  int exitStatus = cli::kOk;
-  cli::Inputs inputs(args.Positional());
-  std::string line;
-  while (inputs.Next(&line)) {
-    const std::string text = cli::Unescape(line);
-    char output[4096] = "";
-    int32_t status = hvcnTranslateInternalFormat(format.get(), from, text.c_str(), to, output, sizeof output, flags);
-    if (status != hvcnSUCCESS) exitStatus = cli::kFailed;
-    if (args.Has("--json")) {
-      std::string out = "{\"input\":";
-      cli::AppendJson(out, text);
-      out += ",\"status\":" + std::to_string(status);
-      if (status == hvcnSUCCESS) {
-        out += ",\"output\":";
-        cli::AppendJson(out, output);
-      } else {
-        out += ",\"error\":";
-        cli::AppendJson(out, cli::StatusText(status));
-      }
-      std::printf("%s}\n", out.c_str());
-    } else if (status == hvcnSUCCESS) {
-      std::printf("%s\n", cli::ShowControls(output).c_str());
-    } else {
-      std::printf("error %d: %s\n", status, cli::StatusText(status).c_str());
-    }
-  }
-  return exitStatus;
+  if (args.Has("--always")) s.flags |= hvcnTIF_ALWAYS_ENCODE;
+  if (args.Has("--skip-empty")) s.flags |= hvcnTIF_SKIP_EMPTY;
+  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+    auto handler = std::make_unique<TranslateHandler>(s);
+    if (!handler->Ready()) return nullptr;
+    return handler;
+  });
 }
 
 constexpr cli::Option kAttrOptions[] = {
-    {"--from", "N", "type of the internal name: 1, 2 or 3"},
+    {"--from", "N", "type of the internal name: 1, 2 or 3", "1 2 3", true},
     {"--format", "F", "format string of the format used (default: the configured one)"},
     {"--json", nullptr, "print one JSON object with the values"},
+    cli::kEncodingOption,
 };
 
 // The held value of an attribute ID (or, with ID 0, of a user attribute name).
@@ -94,15 +118,22 @@ int32_t Value(hvcnFormat* format, int32_t id, const std::string& name, std::stri
 int RunAttr(const cli::Invocation& args) {
   const int32_t from = TypeOption(args, "--from");
   if (from < 1 || args.Positional().empty()) {
-    cli::Error("attr: give --from 1|2|3, the internal name and attributes (see 'hvcn attr --help')");
+    cli::Error("give --from 1|2|3, the internal name and attributes (see 'hvcn attr --help')");
     return cli::kUsage;
   }
+  cli::Encoding encoding;
+  if (!cli::ReadEncoding(args, &encoding)) return cli::kUsage;
   auto format = std::make_unique<hvcnFormat>();
-  if (!ReadyFormat(args, format.get())) return cli::kFailed;
-  const std::string text = cli::Unescape(args.Positional()[0]);
+  if (!ReadyFormat(args.Value("--format"), format.get())) return cli::kFailed;
+  std::string err;
+  std::string input = args.Positional()[0];
+  size_t length = input.size();
+  cli::InputText checker(encoding);
+  const std::string text = cli::Unescape(checker.Prepare(input.data(), &length, 1, true, err));
+  if (!err.empty()) std::fputs(err.c_str(), stderr);
   int32_t status = hvcnTranslateInternalFormat(format.get(), from, text.c_str(), 0, nullptr, 0, 0);
   if (status != hvcnSUCCESS) {
-    cli::Error("%d: %s", status, cli::StatusText(status).c_str());
+    cli::Error("%s: %d: %s", cli::ShowControls(text).c_str(), status, cli::StatusText(status).c_str());
     return cli::kFailed;
   }
   // The attributes asked for, or every attribute that holds a value.
@@ -114,29 +145,38 @@ int RunAttr(const cli::Invocation& args) {
   if (wanted.empty()) {
     for (const auto& record : format->attributes) {
       if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
-      wanted.emplace_back(record.id > 0 ? record.id : 0, record.name);
+      wanted.emplace_back(record.id > 0 ? record.id : 0,
+                          std::string(record.name, strnlen(record.name, sizeof record.name)));
     }
   }
   int exitStatus = cli::kOk;
-  std::string json = "{";
+  const bool json = args.Has("--json");
+  cli::Buffer out;
+  if (json) out += '{';
+  bool first = true;
   for (const auto& [id, name] : wanted) {
     std::string value;
-    int32_t result = Value(format.get(), id, name, &value);
-    std::string label = id > 0 && id <= 82 ? cli::DescribeAttribute(id) : name;
+    const int32_t result = Value(format.get(), id, name, &value);
+    const std::string label = id > 0 && id <= 82 ? cli::DescribeAttribute(id) : name;
     if (result != hvcnSUCCESS) exitStatus = cli::kFailed;
-    if (args.Has("--json")) {
-      if (json.size() > 1) json += ",";
-      cli::AppendJson(json, label);
-      json += ":";
-      if (result == hvcnSUCCESS) cli::AppendJson(json, value);
-      else json += "null";
+    if (json) {
+      if (!first) out += ',';
+      cli::AppendJson(out, label);
+      out += ':';
+      if (result == hvcnSUCCESS) cli::AppendJson(out, value);
+      else out += "null";
     } else if (result == hvcnSUCCESS) {
-      std::printf("%-24s %s\n", label.c_str(), cli::ShowControls(value).c_str());
+      out += cli::Format("%-24s ", cli::ShowControls(label).c_str());
+      cli::AppendShown(out, value);
+      out += '\n';
     } else {
-      std::printf("%-24s (%d: %s)\n", label.c_str(), result, cli::StatusText(result).c_str());
+      out += cli::Format("%-24s (%d: %s)\n", cli::ShowControls(label).c_str(), result,
+                         cli::StatusText(result).c_str());
     }
+    first = false;
   }
-  if (args.Has("--json")) std::printf("%s}\n", json.c_str());
+  if (json) out += "}\n";
+  out.Write(stdout);
   return exitStatus;
 }
 
@@ -145,11 +185,12 @@ int RunAttr(const cli::Invocation& args) {
 const cli::Command kTranslateCommand = {
     "translate",
     "Convert internal names between the types 1 (GS), 2 (GSETB) and 3 (GSRS).",
-    "hvcn translate --from N --to M [--always] [--skip-empty] [--format F] [--json] [TEXT...]",
+    "[TEXT...]",
     "Internal names hold control characters; write them \\xHH (\\x1d for GS, \\x1e RS,\n"
     "\\x17 ETB, \\x1a SUB, \\x1f US) or by name (<GS>, <RS>, <ETB>, <SUB>, <US>).\n"
     "The output shows them as \\xHH. Without TEXT, names are read from standard\n"
-    "input, one a line.\n\n"
+    "input, one a line. A name that cannot be converted prints 'error N: text',\n"
+    "and the input with its status goes to standard error.\n\n"
     "examples:\n"
     "  $ hvcn translate --from 1 --to 3 'Smith<GS>John'\n"
     "  1\\x1dSmith\\x1e2\\x1dJohn\n"
@@ -162,7 +203,7 @@ const cli::Command kTranslateCommand = {
 const cli::Command kAttrCommand = {
     "attr",
     "Show attribute values of an internal name.",
-    "hvcn attr --from N [--format F] [--json] TEXT [ATTRIBUTE...]",
+    "TEXT [ATTRIBUTE...]",
     "ATTRIBUTE is an ID, a name such as surname or country, an X.400 tag, or a user\n"
     "attribute's name. Without attributes every value the name holds is shown.\n\n"
     "examples:\n"

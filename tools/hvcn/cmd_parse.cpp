@@ -1,5 +1,7 @@
 // hvcn parse: reads typed names, shows their attributes and readings.
 #include <algorithm>
+#include <bit>
+#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -7,9 +9,12 @@
 #include <vector>
 
 #include "attributes.h"
+#include "batch.h"
 #include "cli.h"
 #include "commands.h"
+#include "explain.h"
 #include "hvcn.h"
+#include "text.h"
 
 namespace {
 
@@ -17,63 +22,23 @@ constexpr cli::Option kOptions[] = {
     {"--format", "F", "input format string (default: the configured one)"},
     {"--open", nullptr, "the name is still being typed (default: complete)"},
     {"--prefer-teletex", nullptr, "store values in their teletex variants"},
-    {"--internal", "T", "also show the name in internal type 1, 2 or 3"},
+    {"--internal", "T", "also show the name in internal type 1, 2 or 3", "1 2 3"},
     {"--output-format", "F", "also write the name under this format"},
     {"--all", nullptr, "show every reading of an ambiguous name"},
     {"--lines", nullptr, "one line per name (or reading), tab-separated; the default for standard input"},
     {"--json", nullptr, "print one JSON object per name (per reading with --all)"},
+    cli::kJobsOption,
+    cli::kEncodingOption,
 };
 
 const char* const kPartNames[] = {"surname", "given name", "initials", "generation qualifier"};
 
-// One attribute of a parsed name.
-struct Value {
-  int32_t id;
-  std::string name;  // a user attribute's name
-  std::string value;
-  int slot;
-};
+// The personal-name slots and their teletex twins.
+constexpr int kPersonalSlots[2][4] = {{0, 1, 2, 3}, {25, 26, 27, 28}};
+constexpr int kFirstTeletexSlot = 25;
+constexpr int kLastTeletexSlot = 42;
 
-std::vector<Value> Values(hvcnFormat* f) {
-  std::vector<Value> values;
-  for (int slot = 0; slot < hvcnATTRIBUTE_COUNT; ++slot) {
-    const hvcnAttribute& record = f->attributes[slot];
-    if (record.id == 0 || record.valueLength == hvcnVALUE_ABSENT || record.valueLength == 0) continue;
-    char buffer[1100];
-    std::snprintf(buffer, sizeof buffer, "%s", record.name);
-    const int32_t id = record.id > 0 ? record.id : 0;
-    if (hvcnGetAttributeValue(f, id, buffer, sizeof buffer) != hvcnSUCCESS) continue;
-    values.push_back({record.id, record.name, buffer, slot});
-  }
-  return values;
-}
-
-// The reading as its words: the personal-name parts in the order typed.
-std::string ReadingWords(const hvcnFormat* f) {
-  std::vector<std::pair<uint32_t, const char*>> parts;
-  for (int p = 0; p < 4; ++p) {
-    for (int slot : {p, 25 + p}) {
-      const hvcnAttribute& record = f->attributes[slot];
-      if (record.valueLength != hvcnVALUE_ABSENT && record.valueLength != 0)
-        parts.emplace_back(record.valueOffset, kPartNames[p]);
-    }
-  }
-  std::sort(parts.begin(), parts.end());
-  std::string words;
-  for (const auto& part : parts) words += (words.empty() ? "" : ", ") + std::string(part.second);
-  return words;
-}
-
-bool IsDdaType(int32_t id) {
-  return (id >= hvcnATT_DDAT1 && id <= hvcnATT_DDAT4 && id % 2 == 0) ||
-         (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
-}
-
-std::string Hex(uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%x", value);
-  return text;
-}
+enum class Mode { Readable, Lines, Json };
 
 struct Settings {
   const char* format;
@@ -81,145 +46,294 @@ struct Settings {
   int32_t internal;
   const char* outputFormat;
   bool all;
-  bool json;
-  bool lines;
+  Mode mode;
 };
 
-// Prints one reading (or the failure of a name).
-void Print(const Settings& s, hvcnFormat* f, const std::string& name, int reading, int32_t status,
-           uint32_t context, const char* internal) {
-  std::string output;
-  if (status == hvcnSUCCESS && s.outputFormat) {
-    if (hvcnChangeOutputFormat(s.outputFormat, f) == hvcnSUCCESS) {
-      char text[2048];
-      if (hvcnFormatName(f, text, sizeof text, hvcnFN_REFORMAT) == hvcnSUCCESS) output = text;
+bool IsDdaType(int32_t id) {
+  return (id >= hvcnATT_DDAT1 && id <= hvcnATT_DDAT4 && id % 2 == 0) ||
+         (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
+}
+
+// One held value.
+struct Value {
+  int32_t id;
+  std::string_view userName;  // a user attribute's name
+  std::string_view value;
+  bool teletex;
+};
+
+class ParseHandler : public cli::LineHandler {
+ public:
+  explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, s.flags) {}
+
+  // Readies the format; prints why it cannot.
+  bool Ready() {
+    const int32_t status = hvcnParseFormatString(s_.format, f_.get());
+    if (status == hvcnSUCCESS) return true;
+    cli::Error("format string %s: %d: %s%s%s", s_.format ? s_.format : "(the configured default)", status,
+               cli::StatusText(status).c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail);
+    return false;
+  }
+
+  bool Handle(const char* name, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
+    const std::string_view text(name, length);
+    uint32_t context = 0;
+    for (int reading = 1;; ++reading) {
+      internal_[0] = '\0';
+      // The shape is reported for this call only: a name without a
+      // personal-name reading leaves the field as the call found it.
+      f_->nameShape = 0;
+      const int32_t status = hvcnParseName(name, f_.get(), s_.internal, s_.internal ? internal_ : nullptr,
+                                           s_.internal ? sizeof internal_ : 0, &context, s_.flags);
+      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return true;
+      if (status != hvcnSUCCESS) {
+        Failure(text, line, status, out, err);
+        return false;
+      }
+      Reading(text, reading, context, out);
+      if (!s_.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) return true;
     }
   }
-  if (s.json) {
-    std::string out = "{\"name\":";
-    cli::AppendJson(out, name);
-    out += ",\"status\":" + std::to_string(status);
-    if (status != hvcnSUCCESS) {
-      out += ",\"error\":";
-      cli::AppendJson(out, cli::StatusText(status));
-      out += ",\"detail\":";
-      cli::AppendJson(out, f->errorDetail);
-      std::printf("%s}\n", out.c_str());
+
+ private:
+  // Every held value, in slot order.
+  void CollectValues() {
+    values_.clear();
+    // The slots that hold a value, as bits: found without a branch for
+    // each slot, then visited in order.
+    const hvcnAttribute* records = f_->attributes;
+    constexpr int kWords = (hvcnATTRIBUTE_COUNT + 63) / 64;
+    uint64_t held[kWords];
+    for (int word = 0; word < kWords; ++word) {
+      uint64_t bits = 0;
+      const int end = std::min(hvcnATTRIBUTE_COUNT, (word + 1) * 64);
+      for (int slot = word * 64; slot < end; ++slot) {
+        const uint32_t length = records[slot].valueLength;
+        bits |= static_cast<uint64_t>((length != 0) & (length != hvcnVALUE_ABSENT)) << (slot & 63);
+      }
+      held[word] = bits;
+    }
+    for (int word = 0; word < kWords; ++word) {
+      for (uint64_t bits = held[word]; bits; bits &= bits - 1) {
+        const int slot = word * 64 + std::countr_zero(bits);
+        const hvcnAttribute& record = records[slot];
+        if (record.id == 0) continue;
+        values_.push_back({record.id, std::string_view(record.name, strnlen(record.name, sizeof record.name)),
+                           HeldText(record), slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
+      }
+    }
+  }
+
+  // The text of a held value as hvcnGetAttributeValue copies it, read in
+  // place: its offset and length in nameBuffer, the foreign-address marker
+  // standing for "RFC-822".
+  std::string_view HeldText(const hvcnAttribute& record) const {
+    if (record.valueLength == hvcnVALUE_FOREIGN) return "RFC-822";
+    constexpr uint32_t kBuffer = sizeof f_->nameBuffer - 1;
+    const uint32_t offset = std::min(record.valueOffset, kBuffer);
+    return std::string_view(f_->nameBuffer + offset, std::min(record.valueLength, kBuffer - offset));
+  }
+
+  // The reading as its words: the personal-name parts in the order typed.
+  void Words() {
+    std::pair<uint32_t, const char*> parts[8];
+    size_t count = 0;
+    for (int p = 0; p < 4; ++p)
+      for (const auto& slots : kPersonalSlots) {
+        const hvcnAttribute& record = f_->attributes[slots[p]];
+        if (record.valueLength != hvcnVALUE_ABSENT && record.valueLength != 0)
+          parts[count++] = {record.valueOffset, kPartNames[p]};
+      }
+    for (size_t i = 1; i < count; ++i)  // in the order typed
+      for (size_t j = i; j > 0 && parts[j].first < parts[j - 1].first; --j) std::swap(parts[j], parts[j - 1]);
+    words_.clear();
+    for (size_t i = 0; i < count; ++i) {
+      if (i) words_ += ", ";
+      words_ += parts[i].second;
+    }
+  }
+
+  // The text under --output-format ("" when it cannot be written).
+  void Output() {
+    output_[0] = '\0';
+    if (!s_.outputFormat || hvcnChangeOutputFormat(s_.outputFormat, f_.get()) != hvcnSUCCESS) return;
+    if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
+  }
+
+  // The JSON text of a standard attribute up to its value, made once:
+  // {"id":1,"name":"surname","tag":"s","teletex":false,"value":
+  const std::string& JsonPrefix(const Value& v) {
+    std::string& prefix = jsonPrefixes_[v.id][v.teletex];
+    if (prefix.empty()) {
+      cli::Buffer text;
+      const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+      text += "{\"id\":";
+      cli::AppendNumber(text, v.id);
+      cli::AppendJsonField(text, "name", known->name);
+      cli::AppendJsonField(text, "tag", known->tag);
+      text += v.teletex ? ",\"teletex\":true,\"value\":" : ",\"teletex\":false,\"value\":";
+      prefix = text.View();
+    }
+    return prefix;
+  }
+
+  void Reading(std::string_view name, int reading, uint32_t context, cli::Buffer& out) {
+    CollectValues();
+    Words();
+    Output();
+    const std::string& words = words_;
+    const std::string_view output = output_;
+    const uint32_t shape = static_cast<uint32_t>(f_->nameShape);
+    switch (s_.mode) {
+      case Mode::Json: {
+        out += '{';
+        cli::AppendJsonField(out, "name", name, true);
+        out += ",\"status\":0,\"reading\":";
+        cli::AppendNumber(out, reading);
+        out += ",\"shape\":";
+        cli::AppendNumber(out, shape);
+        out += ",\"context\":";
+        cli::AppendNumber(out, context);
+        cli::AppendJsonField(out, "words", words);
+        out += ",\"attributes\":[";
+        for (size_t i = 0; i < values_.size(); ++i) {
+          const Value& v = values_[i];
+          if (i) out += ',';
+          if (cli::AttributeById(v.id)) {
+            out += JsonPrefix(v);
+            if (!cli::AppendJson(out, v.value)) cli::AppendHexField(out, "value", v.value);
+          } else {
+            out += "{\"id\":";
+            cli::AppendNumber(out, v.id);
+            cli::AppendJsonField(out, "name", v.userName);
+            out += ",\"tag\":\"\"";
+            out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
+            cli::AppendJsonField(out, "value", v.value);
+          }
+          out += '}';
+        }
+        out += ']';
+        if (s_.internal) cli::AppendJsonField(out, "internal", internal_);
+        if (s_.outputFormat) cli::AppendJsonField(out, "output", output);
+        out += "}\n";
+        return;
+      }
+      case Mode::Lines: {
+        // name, reading, its words, then tag=value (or #ID=value) pairs.
+        cli::AppendShown(out, name);
+        out += '\t';
+        cli::AppendNumber(out, reading);
+        out += '\t';
+        out += words;
+        out += '\t';
+        for (size_t i = 0; i < values_.size(); ++i) {
+          const Value& v = values_[i];
+          if (i) out += ' ';
+          if (IsDdaType(v.id)) {
+            // A domain-defined pair as X.400 writes it: dd.type=value.
+            out += "dd.";
+            cli::AppendShown(out, v.value);
+            out += '=';
+            if (i + 1 < values_.size() && values_[i + 1].id == v.id + 1) cli::AppendShown(out, values_[++i].value);
+          } else {
+            const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+            if (known && known->tag[0]) out += known->tag;
+            else if (known) out += "#" + std::to_string(v.id);
+            else cli::AppendShown(out, v.userName);
+            out += '=';
+            cli::AppendShown(out, v.value);
+          }
+        }
+        if (s_.internal) {
+          out += '\t';
+          cli::AppendShown(out, internal_);
+        }
+        if (s_.outputFormat) {
+          out += '\t';
+          cli::AppendShown(out, output);
+        }
+        out += '\n';
+        return;
+      }
+      case Mode::Readable: {
+        if (reading == 1) {
+          cli::AppendShown(out, name);
+          out += '\n';
+        }
+        out += cli::Format("  reading %d%s%s  (shape 0x%x, context 0x%x%s)\n", reading, words.empty() ? "" : ": ",
+                           words.c_str(), shape, context,
+                           (context & hvcnPARSE_CONTEXT_MASK) ? ": more readings may follow" : "");
+        for (const Value& v : values_) {
+          const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+          const std::string label =
+              known ? std::string(known->name) + " (" + std::to_string(v.id) + ")" : cli::ShowControls(v.userName);
+          out += cli::Format("    %-6s %-26s ", known ? known->tag : "", label.c_str());
+          cli::AppendShown(out, v.value);
+          out += '\n';
+        }
+        if (s_.internal) out += "    internal: " + cli::ShowControls(internal_) + "\n";
+        if (s_.outputFormat) out += "    output:   " + cli::ShowControls(output) + "\n";
+        return;
+      }
+    }
+  }
+
+  void Failure(std::string_view name, size_t line, int32_t status, cli::Buffer& out, std::string& err) {
+    const std::string text = cli::StatusText(status);
+    const std::string why = explainer_.Explain(*f_, name, status);
+    if (s_.mode == Mode::Json) {
+      out += '{';
+      cli::AppendJsonField(out, "name", name, true);
+      out += ",\"status\":";
+      cli::AppendNumber(out, status);
+      cli::AppendJsonField(out, "error", text);
+      cli::AppendJsonField(out, "detail", f_->errorDetail);
+      if (!why.empty()) cli::AppendJsonField(out, "explanation", why);
+      out += "}\n";
       return;
     }
-    out += ",\"reading\":" + std::to_string(reading) + ",\"shape\":" + std::to_string(f->nameShape);
-    out += ",\"context\":" + std::to_string(context) + ",\"words\":";
-    cli::AppendJson(out, ReadingWords(f));
-    out += ",\"attributes\":[";
-    bool first = true;
-    for (const Value& v : Values(f)) {
-      const cli::AttributeName* known = cli::AttributeById(v.id);
-      out += first ? "{" : ",{";
-      first = false;
-      out += "\"id\":" + std::to_string(v.id) + ",\"name\":";
-      cli::AppendJson(out, known ? known->name : v.name);
-      out += ",\"tag\":";
-      cli::AppendJson(out, known ? known->tag : "");
-      out += ",\"teletex\":" + std::string(v.slot >= 25 && v.slot <= 42 ? "true" : "false") + ",\"value\":";
-      cli::AppendJson(out, v.value);
-      out += "}";
+    if (s_.mode == Mode::Lines) {
+      cli::AppendShown(out, name);
+      out += "\terror " + std::to_string(status) + "\t" + text + "\n";
     }
-    out += "]";
-    if (internal) {
-      out += ",\"internal\":";
-      cli::AppendJson(out, internal);
-    }
-    if (s.outputFormat) {
-      out += ",\"output\":";
-      cli::AppendJson(out, output);
-    }
-    std::printf("%s}\n", out.c_str());
-    return;
+    cli::AppendMessage(err, "%s%s: %d: %s%s%s%s%s", cli::Where(line).c_str(), cli::ShowControls(name).c_str(), status,
+                       text.c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail, why.empty() ? "" : " ",
+                       why.c_str());
   }
-  if (status != hvcnSUCCESS) {
-    cli::Error("%s: %d: %s%s%s", name.c_str(), status, cli::StatusText(status).c_str(), f->errorDetail[0] ? " " : "",
-               f->errorDetail);
-    if (s.lines) std::printf("%s\terror %d\t%s\n", name.c_str(), status, cli::StatusText(status).c_str());
-    return;
-  }
-  if (s.lines) {
-    // name, reading, its words, then tag=value (or #ID=value) pairs.
-    std::string out = name + "\t" + std::to_string(reading) + "\t" + ReadingWords(f) + "\t";
-    bool first = true;
-    const std::vector<Value> values = Values(f);
-    for (size_t i = 0; i < values.size(); ++i) {
-      const Value& v = values[i];
-      std::string item;
-      if (IsDdaType(v.id)) {
-        // A domain-defined pair as X.400 writes it: dd.type=value.
-        item = "dd." + v.value + "=";
-        if (i + 1 < values.size() && values[i + 1].id == v.id + 1) item += values[++i].value;
-      } else {
-        const cli::AttributeName* known = cli::AttributeById(v.id);
-        item = (known && *known->tag ? known->tag : known ? "#" + std::to_string(v.id) : v.name) + "=" + v.value;
-      }
-      out += (first ? "" : " ") + item;
-      first = false;
-    }
-    if (internal) out += "\t" + cli::ShowControls(internal);
-    if (s.outputFormat) out += "\t" + output;
-    std::printf("%s\n", out.c_str());
-    return;
-  }
-  if (reading == 1) std::printf("%s\n", name.c_str());
-  std::string words = ReadingWords(f);
-  std::printf("  reading %d%s%s  (shape %s, context %s%s)\n", reading, words.empty() ? "" : ": ", words.c_str(),
-              Hex(static_cast<uint32_t>(f->nameShape)).c_str(), Hex(context).c_str(),
-              (context & hvcnPARSE_CONTEXT_MASK) ? ": more readings may follow" : "");
-  for (const Value& v : Values(f)) {
-    const cli::AttributeName* known = cli::AttributeById(v.id);
-    std::string label = known ? std::string(known->name) + " (" + std::to_string(v.id) + ")" : v.name;
-    std::printf("    %-6s %-26s %s\n", known ? known->tag : "", label.c_str(), v.value.c_str());
-  }
-  if (internal) std::printf("    internal: %s\n", cli::ShowControls(internal).c_str());
-  if (s.outputFormat) std::printf("    output:   %s\n", output.c_str());
-}
+
+  const Settings s_;
+  std::unique_ptr<hvcnFormat> f_;
+  cli::Explainer explainer_;
+  char internal_[2048];
+  char output_[2048];
+  std::vector<Value> values_;
+  std::string words_;
+  std::string jsonPrefixes_[83][2];
+};
 
 int Run(const cli::Invocation& args) {
   Settings s{};
   s.format = args.Value("--format");
   s.flags = args.Has("--open") ? 0 : hvcnPARSE_COMPLETE;
   if (args.Has("--prefer-teletex")) s.flags |= hvcnPARSE_PREFER_TELETEX;
-  s.internal = args.Value("--internal") ? std::atoi(args.Value("--internal")) : 0;
-  if (s.internal < 0 || s.internal > 3) {
-    cli::Error("parse: --internal takes 1, 2 or 3");
-    return cli::kUsage;
+  s.internal = 0;
+  if (const char* internal = args.Value("--internal")) {
+    if (std::strlen(internal) != 1 || internal[0] < '1' || internal[0] > '3') {
+      cli::Error("--internal takes 1, 2 or 3, not '%s'", internal);
+      return cli::kUsage;
+    }
+    s.internal = internal[0] - '0';
   }
   s.outputFormat = args.Value("--output-format");
   s.all = args.Has("--all");
-  s.json = args.Has("--json");
-  s.lines = !s.json && (args.Has("--lines") || args.Positional().empty());
-
-  auto format = std::make_unique<hvcnFormat>();
-  int32_t status = hvcnParseFormatString(s.format, format.get());
-  if (status != hvcnSUCCESS) {
-    cli::Error("format: %d: %s %s", status, cli::StatusText(status).c_str(), format->errorDetail);
-    return cli::kFailed;
-  }
-  int exitStatus = cli::kOk;
-  cli::Inputs inputs(args.Positional());
-  std::string name;
-  while (inputs.Next(&name)) {
-    uint32_t context = 0;
-    for (int reading = 1;; ++reading) {
-      char internal[2048] = "";
-      status = hvcnParseName(name.c_str(), format.get(), s.internal, s.internal ? internal : nullptr,
-                             s.internal ? sizeof internal : 0, &context, s.flags);
-      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) break;
-      Print(s, format.get(), name, reading, status, context, s.internal ? internal : nullptr);
-      if (status != hvcnSUCCESS) {
-        exitStatus = cli::kFailed;
-        break;
-      }
-      if (!s.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) break;
-    }
-  }
-  return exitStatus;
+  s.mode = args.Has("--json") ? Mode::Json
+           : (args.Has("--lines") || args.Positional().empty()) ? Mode::Lines
+                                                                 : Mode::Readable;
+  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+    auto handler = std::make_unique<ParseHandler>(s);
+    if (!handler->Ready()) return nullptr;
+    return handler;
+  });
 }
 
 }  // namespace
@@ -227,16 +341,17 @@ int Run(const cli::Invocation& args) {
 const cli::Command kParseCommand = {
     "parse",
     "Read typed names: their attributes, the reading chosen and the readings left.",
-    "hvcn parse [--format F] [--open] [--prefer-teletex] [--internal T] [--output-format F] [--all] [--json] [NAME...]",
+    "[NAME...]",
     "Without NAME, names are read from standard input, one a line, and each result\n"
     "is one line (tab-separated: name, reading, its words, tag=value pairs) or, with\n"
     "--json, one JSON object, in the order of the input. The exit status is 1 when a\n"
-    "name cannot be read; the status text goes to standard error.\n\n"
+    "name cannot be read; the status text, and where the name goes wrong, go to\n"
+    "standard error (with --json: the object's error, detail and explanation).\n\n"
     "examples:\n"
     "  $ hvcn parse 'Smith, John (ext-42) /o=Org/c=US'\n"
     "  $ hvcn parse --all 'Smith, J.'          (initials, given name, generation qualifier)\n"
     "  $ hvcn parse --format '%(NONCANON)' --output-format '%(CANON)' 'John Smith'\n"
-    "  $ hvcn parse --json --internal 3 < names.txt\n",
+    "  $ hvcn parse --json --internal 3 < names.txt > names.jsonl\n",
     kOptions,
     Run,
 };

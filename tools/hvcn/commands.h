@@ -1,6 +1,8 @@
 // The subcommands of the hvcn tool, one file each.
 #pragma once
 
+#include <string>
+
 #include "cli.h"
 
 extern const cli::Command kVersionCommand;
@@ -13,4 +15,7 @@ extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;
 extern const cli::Command kInternetCommand;
 extern const cli::Command kParseCommand;
-extern const cli::Command kOrNameCommand;
+
+// The one line of hvcn --version: the tool's and the library's versions and
+// how they relate.
+std::string VersionLine();

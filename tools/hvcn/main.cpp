@@ -1,11 +1,15 @@
 // hvcn: the command-line tool over the hvcn library.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "cli.h"
 #include "commands.h"
+#include "help.h"
+#include "hvcn.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #define HVCN_ISATTY(fd) _isatty(fd)
 #else
@@ -15,58 +19,80 @@
 
 namespace {
 
-// Every subcommand, in the order the help lists them.
-const cli::Command* const kCommands[] = {
-    &kParseCommand,
-    &kFormatCommand,
-    &kTranslateCommand,
-    &kAttrCommand,
-    &kValidateCommand,
-    &kTokensCommand,
-    &kRsListCommand,
-    &kErrorCommand,
-    &kInternetCommand,
-    &kOrNameCommand,
-    &kVersionCommand,
-};
-
-void PrintUsage(FILE* out) {
-  std::fprintf(out,
-               "usage: hvcn COMMAND [OPTIONS] [ARGUMENTS]\n\n"
-               "Reads, checks, writes and converts X.400 recipient names.\n\ncommands:\n");
-  for (const auto* command : kCommands) std::fprintf(out, "  %-10s %s\n", command->name, command->summary);
-  std::fprintf(out, "\n'hvcn COMMAND --help' shows a command's options and examples.\n");
+// Says so when the texts do not come from the resource library looked for
+// first: none was found (the library's own Italian texts answer), or one
+// of another language stood in.
+void WarnAboutResources() {
+  char names[1024] = "";
+  char folder[1024] = "";
+  const int32_t status = hvcnGetResourceLibrary(names, sizeof names, folder, sizeof folder);
+  std::string list;
+  std::string first, last;
+  for (const char* p = names; *p;) {
+    const char* end = std::strchr(p, ':');
+    const std::string name = end ? std::string(p, end) : std::string(p);
+    if (first.empty()) first = name;
+    last = name;
+    if (list.find(name) == std::string::npos) list += (list.empty() ? "" : ", ") + name;
+    p = end ? end + 1 : p + name.size();
+  }
+  if (status == hvcnERR_NO_VALUE)
+    cli::Error("warning: no language resource library was found: looked for %s in %s; the texts are the "
+               "library's built-in Italian ones",
+               list.c_str(), folder);
+  else if (status == hvcnSUCCESS && first != last)
+    cli::Error("warning: %s was not found in %s; the texts come from %s", first.c_str(), folder, last.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // Names are bytes: no end-of-file at a SUB byte, no CR LF turned into LF
+  // (a console keeps its Ctrl-Z for the end of what is typed).
+  if (!HVCN_ISATTY(0)) _setmode(_fileno(stdin), _O_BINARY);
+#endif
   if (argc < 2) {
-    PrintUsage(HVCN_ISATTY(0) ? stdout : stderr);
-    return HVCN_ISATTY(0) ? cli::kOk : cli::kUsage;
+    const bool terminal = HVCN_ISATTY(0);
+    cli::PrintGeneralHelp(terminal ? stdout : stderr);
+    return terminal ? cli::kOk : cli::kUsage;
   }
   const char* name = argv[1];
-  if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0 ||
-      std::strcmp(name, "help") == 0) {
-    if (argc > 2) {
-      for (const auto* command : kCommands)
-        if (std::strcmp(argv[2], command->name) == 0) {
-          cli::PrintHelp(*command, stdout);
-          return cli::kOk;
-        }
-    }
-    PrintUsage(stdout);
+  if (std::strcmp(name, "--version") == 0 || std::strcmp(name, "-V") == 0) {
+    std::printf("%s\n", VersionLine().c_str());
     return cli::kOk;
   }
-  for (const auto* command : kCommands) {
-    if (std::strcmp(name, command->name) != 0) continue;
-    cli::Invocation args;
-    if (int status = cli::Parse(argc - 2, argv + 2, command->options, &args, command->name))
-      return status;
-    if (args.Has("--help")) {
-      cli::PrintHelp(*command, stdout);
+  if (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0 || std::strcmp(name, "help") == 0) {
+    if (argc > 2 && std::strcmp(argv[2], "--roff") == 0) {
+      cli::WriteManPage(stdout);
       return cli::kOk;
     }
+    if (argc > 2 && std::strcmp(argv[2], "--bash-completion") == 0) {
+      cli::WriteBashCompletion(stdout);
+      return cli::kOk;
+    }
+    if (argc > 2) {
+      for (const cli::Command* command : cli::Commands())
+        if (std::strcmp(argv[2], command->name) == 0) {
+          command->PrintHelp(stdout);
+          return cli::kOk;
+        }
+      cli::Error("unknown command '%s' (see 'hvcn --help')", argv[2]);
+      return cli::kUsage;
+    }
+    cli::PrintGeneralHelp(stdout);
+    return cli::kOk;
+  }
+  for (const cli::Command* command : cli::Commands()) {
+    if (std::strcmp(name, command->name) != 0) continue;
+    cli::SetCommandName(command->name);
+    cli::Invocation args;
+    if (int status = command->Parse(argc - 2, argv + 2, &args)) return status;
+    if (args.Has("--help")) {
+      command->PrintHelp(stdout);
+      return cli::kOk;
+    }
+    if (command != &kVersionCommand) WarnAboutResources();
     return command->run(args);
   }
   cli::Error("unknown command '%s' (see 'hvcn --help')", name);

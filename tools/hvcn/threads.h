@@ -1,0 +1,119 @@
+// The few thread services the batch engine needs: a mutex, a condition and
+// a joinable thread. std::thread where the compiler has it; the Windows
+// cross compiler's win32 thread model has not, so Windows uses the system's
+// own slim locks, condition variables and threads.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#endif
+
+namespace cli {
+
+#if defined(_WIN32)
+
+class Mutex {
+ public:
+  void lock() { AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ReleaseSRWLockExclusive(&lock_); }
+  SRWLOCK* native() { return &lock_; }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
+class Condition {
+ public:
+  void Wait(Mutex& mutex) { SleepConditionVariableSRW(&condition_, mutex.native(), INFINITE, 0); }
+  void NotifyAll() { WakeAllConditionVariable(&condition_); }
+
+ private:
+  CONDITION_VARIABLE condition_ = CONDITION_VARIABLE_INIT;
+};
+
+class Thread {
+ public:
+  explicit Thread(std::function<void()> body) : body_(std::make_unique<std::function<void()>>(std::move(body))) {
+    handle_ = CreateThread(nullptr, 0, &Thread::Start, body_.get(), 0, nullptr);
+    if (!handle_) (*body_)();  // no thread to be had: do the work here
+  }
+  ~Thread() { Join(); }
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+  void Join() {
+    if (!handle_) return;
+    WaitForSingleObject(handle_, INFINITE);
+    CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  static DWORD WINAPI Start(void* body) {
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+  }
+  std::unique_ptr<std::function<void()>> body_;
+  HANDLE handle_ = nullptr;
+};
+
+inline int ProcessorCount() {
+  DWORD count = GetActiveProcessorCount(ALL_PROCESSOR_GROUPS);
+  return count > 0 ? static_cast<int>(count) : 1;
+}
+
+#else
+
+class Mutex {
+ public:
+  void lock() { mutex_.lock(); }
+  void unlock() { mutex_.unlock(); }
+  std::mutex& native() { return mutex_; }
+
+ private:
+  std::mutex mutex_;
+};
+
+class Condition {
+ public:
+  void Wait(Mutex& mutex) {
+    std::unique_lock<std::mutex> lock(mutex.native(), std::adopt_lock);
+    condition_.wait(lock);
+    lock.release();
+  }
+  void NotifyAll() { condition_.notify_all(); }
+
+ private:
+  std::condition_variable condition_;
+};
+
+class Thread {
+ public:
+  explicit Thread(std::function<void()> body) : thread_(std::move(body)) {}
+  ~Thread() { Join(); }
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+  void Join() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+};
+
+// The processors this process may run on.
+int ProcessorCount();
+
+#endif
+
+}  // namespace cli
