@@ -234,15 +234,30 @@ constexpr int BaseOf(int slot) noexcept {
 // The teletex twin of the twin choice: where a value that needs teletex is
 // stored and read. The postal and extension attributes have variants of
 // their own, but values never move between them: they have no twin here.
-constexpr int TwinOf(int slot) noexcept {
-  return IsStandardSlot(slot) && RowOf(slot).group != Group::Postal ? VariantOf(slot) : -1;
-}
+// Parsers and writers ask this for every value, so it is a table.
+inline constexpr std::array<int8_t, kStandardSlots> kTwinOfSlot = [] {
+  std::array<int8_t, kStandardSlots> table{};
+  for (int slot = 0; slot < kStandardSlots; ++slot)
+    table[static_cast<size_t>(slot)] =
+        static_cast<int8_t>(RowOf(slot).group != Group::Postal ? VariantOf(slot) : -1);
+  return table;
+}();
+
+constexpr int TwinOf(int slot) noexcept { return IsStandardSlot(slot) ? kTwinOfSlot[static_cast<size_t>(slot)] : -1; }
 
 // The twin of a base slot, or -1 when the slot has no other slot for its
 // teletex text (a twin itself, ff, or no twin at all).
+inline constexpr std::array<int8_t, kStandardSlots> kOtherTwinOfSlot = [] {
+  std::array<int8_t, kStandardSlots> table{};
+  for (int slot = 0; slot < kStandardSlots; ++slot) {
+    const int twin = kTwinOfSlot[static_cast<size_t>(slot)];
+    table[static_cast<size_t>(slot)] = static_cast<int8_t>(twin == slot ? -1 : twin);
+  }
+  return table;
+}();
+
 constexpr int OtherTwinOf(int slot) noexcept {
-  const int twin = TwinOf(slot);
-  return twin == slot ? -1 : twin;
+  return IsStandardSlot(slot) ? kOtherTwinOfSlot[static_cast<size_t>(slot)] : -1;
 }
 
 // The base slots of a group (variants left out), in slot order.

@@ -162,6 +162,23 @@ constexpr bool IsCheckedOnStore(int slot) noexcept {
   return IsStandardSlot(slot) && RowOf(slot).group != Group::Postal;
 }
 
+// The rule of each slot, looked up for every value stored.
+constexpr size_t kCheckedSlots = [] {
+  size_t n = 0;
+  while (n < kStandardSlots && IsCheckedOnStore(static_cast<int>(n))) ++n;
+  return n;
+}();
+static_assert([] {
+  for (int slot = 0; slot < kStandardSlots; ++slot)
+    if (IsCheckedOnStore(slot) != (slot < static_cast<int>(kCheckedSlots))) return false;
+  return true;
+}(), "the checked slots come first");
+constexpr std::array<StoreRule, kCheckedSlots> kStoreRules = [] {
+  std::array<StoreRule, kCheckedSlots> rules{};
+  for (size_t slot = 0; slot < rules.size(); ++slot) rules[slot] = StoreRuleOf(static_cast<int>(slot));
+  return rules;
+}();
+
 // Runs a check; *flag reports non-ASCII (String) or needs-teletex.
 int32_t RunCheck(Check check, const char* value, int32_t maximum, int32_t* flag) noexcept {
   *flag = 0;
@@ -359,8 +376,8 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
 }
 
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
-  if (IsCheckedOnStore(slot)) {
-    const StoreRule rule = StoreRuleOf(slot);
+  if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
+    const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
     int32_t flag = 0;
     int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
     if (result > 0) return result;

@@ -40,6 +40,30 @@ static_assert(kX400Count == model::kTagCount && [] {
   return true;
 }());
 
+// What the X.400 writer asks of each entry of its order, from the rows.
+struct X400Entry {
+  int slot;
+  int tag;
+  bool ddaType;        // a domain-defined type: its value is the next entry
+  bool unit;           // an organisational unit (not a twin): untagged unless the format tags them
+  bool personal;       // a personal-name part (not a twin): only with hvcnFMT_X400_PERSONAL
+  bool needsForeign;   // left out with hvcnFMT_NO_FOREIGN
+};
+constexpr std::array<X400Entry, kX400Count> kX400Entries = [] {
+  std::array<X400Entry, kX400Count> entries{};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const model::SlotRow& row = model::RowOf(kX400Order[i]);
+    const bool twin = model::IsTeletexVariant(row.slot);
+    entries[i] = {row.slot,
+                  row.tag,
+                  row.group == model::Group::DdaType,
+                  row.group == model::Group::OrgUnit && !twin,
+                  row.group == model::Group::Personal && !twin,
+                  (row.flags & model::kSkippedWithoutForeign) != 0};
+  }
+  return entries;
+}();
+
 // Foreign-address type keywords, with the longest type each may stand for.
 struct Keyword {
   const char* text;
@@ -50,13 +74,6 @@ constexpr Keyword kForeignKeywords[] = {
     {"RFC-822", 7, 7},
     {"QVMEXT", 6, 7},
 };
-
-bool IsDdaType(int slot) noexcept { return model::RowOf(slot).group == model::Group::DdaType; }
-
-// A base slot of a group (not a teletex twin).
-bool IsBase(int slot, model::Group group) noexcept {
-  return model::RowOf(slot).group == group && !model::IsTeletexVariant(slot);
-}
 
 bool Decoded(const hvcnFormat* f) noexcept { return f->nameType != -1; }
 
@@ -252,19 +269,19 @@ class X400Writer {
       : f_(f), w_(w), slash_(f->slashChar), committed_(w.pos), committedLeft_(w.left) {}
 
   int Write() noexcept {
-    for (size_t i = 0; i < kX400Order.size(); ++i) {
-      const int x = kX400Order[i];
-      if (LeftOut(x)) continue;
+    for (size_t i = 0; i < kX400Entries.size(); ++i) {
+      const X400Entry& entry = kX400Entries[i];
+      const int x = entry.slot;
+      if (LeftOut(entry)) continue;
       const int s = SelectValueSlot(f_, x);
-      const bool dda = IsDdaType(x);
-      if (s < 0 || w_.marks[s] || (dda && f_->attributes[s].valueLength == 0)) {
-        if (dda) ++i;  // the pair's value goes with its type
+      if (s < 0 || w_.marks[s] || (entry.ddaType && f_->attributes[s].valueLength == 0)) {
+        if (entry.ddaType) ++i;  // the pair's value goes with its type
         continue;
       }
       Item item;
-      if (dda) item = DdaPair(s, &i);
-      else if (IsBase(x, model::Group::OrgUnit) && !Flag(f_, hvcnFMT_OU_TAGS)) item = Unit(s);
-      else item = Tagged(x, s);
+      if (entry.ddaType) item = DdaPair(s, &i);
+      else if (entry.unit && !Flag(f_, hvcnFMT_OU_TAGS)) item = Unit(s);
+      else item = Tagged(entry.tag, s);
       if (item == Item::kFailed) return Fail();
       if (item != Item::kWritten) continue;
       Commit();
@@ -278,9 +295,9 @@ class X400Writer {
   enum class Item { kSkipped, kWritten, kClosed, kFailed };  // kClosed: committed, separator written
 
   // Slots the format's mask and flags keep out of the X.400 part.
-  bool LeftOut(int x) const noexcept {
-    return x >= f_->x400Mask || (IsBase(x, model::Group::Personal) && !Flag(f_, hvcnFMT_X400_PERSONAL)) ||
-           ((model::RowOf(x).flags & model::kSkippedWithoutForeign) && Flag(f_, hvcnFMT_NO_FOREIGN));
+  bool LeftOut(const X400Entry& entry) const noexcept {
+    return entry.slot >= f_->x400Mask || (entry.personal && !Flag(f_, hvcnFMT_X400_PERSONAL)) ||
+           (entry.needsForeign && Flag(f_, hvcnFMT_NO_FOREIGN));
   }
 
   // A domain-defined pair from its type's slot s; *i moves to its value.
@@ -292,7 +309,7 @@ class X400Writer {
     std::memcpy(name, tags_->DdaPrefix(), prefix);
     std::memcpy(name + prefix, type.text.data(), type.text.size());
     if (!WriteValue(w_, {name, prefix + type.text.size()}, w_.escapes) || !w_.Put('=')) return Item::kFailed;
-    const int valueSlot = *i + 1 < kX400Order.size() ? SelectValueSlot(f_, kX400Order[++*i]) : -1;
+    const int valueSlot = *i + 1 < kX400Entries.size() ? SelectValueSlot(f_, kX400Entries[++*i].slot) : -1;
     if (valueSlot < 0) {
       Commit();
       return w_.Put(slash_) ? Item::kClosed : Item::kFailed;
@@ -308,12 +325,11 @@ class X400Writer {
     return WriteValue(w_, unit.text, w_.escapes) ? Item::kWritten : Item::kFailed;
   }
 
-  // "tag=value" for slot x, its value from slot s.
-  Item Tagged(int x, int s) noexcept {
+  // "tag=value" with the tag of an entry, its value from slot s.
+  Item Tagged(int tag, int s) noexcept {
     const HeldValue held = ValueOf(f_, s);
     if (held.empty()) return Item::kSkipped;
     EndUnitRun();
-    const int tag = model::TagOf(x);
     const size_t tagLength = tags_->Length(tag);
     if (w_.left <= tagLength) return Item::kFailed;  // tags are never escaped
     std::memcpy(w_.pos, tags_->Name(tag), tagLength);

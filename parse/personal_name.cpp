@@ -2,6 +2,7 @@
 // order ("John J. Smith"). Both copy the token's text, cut it into words and
 // run the rows of their reading table through one interpreter; the context
 // word carries the readings not yet tried from one call to the next.
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -41,18 +42,31 @@ struct Words {
   uint32_t baseOffset = 0;  // the copy's position in nameBuffer
 };
 
+// The bits of every reading of each word count (index: the count).
+constexpr size_t kMostWords = 7;
+using BitsByWords = std::array<uint32_t, kMostWords + 1>;
+template <size_t N>
+constexpr BitsByWords ReadingBits(const Reading (&readings)[N]) {
+  BitsByWords bits{};
+  for (const Reading& r : readings) bits[r.words] |= r.bit;
+  return bits;
+}
+constexpr BitsByWords kCanonicalBits = ReadingBits(kCanonicalReadings);
+constexpr BitsByWords kNonCanonicalBits = ReadingBits(kNonCanonicalReadings);
+
 // The readings and first-reading rules of one parser.
 struct ReadingTable {
   const Reading* readings;
   size_t readingCount;
   const FirstRule* first;
   size_t firstCount;
+  const BitsByWords* bits;
 };
 
 constexpr ReadingTable kCanonical = {kCanonicalReadings, std::size(kCanonicalReadings), kCanonicalFirst,
-                                     std::size(kCanonicalFirst)};
+                                     std::size(kCanonicalFirst), &kCanonicalBits};
 constexpr ReadingTable kNonCanonical = {kNonCanonicalReadings, std::size(kNonCanonicalReadings),
-                                        kNonCanonicalFirst, std::size(kNonCanonicalFirst)};
+                                        kNonCanonicalFirst, std::size(kNonCanonicalFirst), &kNonCanonicalBits};
 
 // Saved offsets and lengths of the personal-name slots and their twins.
 struct SavedValue {
@@ -213,11 +227,7 @@ bool Probe(hvcnFormat* f, Words& w, const Reading* reading, bool complete) noexc
 // The context word after the first reading: every other reading of the
 // word count, unless the rule keeps the word as it was.
 void SetContext(const ReadingTable& table, const FirstRule& rule, uint16_t chosen, uint32_t* context) noexcept {
-  if (rule.keepsContext) return;
-  uint32_t others = 0;
-  for (size_t i = 0; i < table.readingCount; ++i)
-    if (table.readings[i].words == rule.words) others |= table.readings[i].bit;
-  *context = others & ~uint32_t{chosen};
+  if (!rule.keepsContext) *context = (*table.bits)[rule.words] & ~uint32_t{chosen};
 }
 
 int32_t FirstReading(hvcnFormat* f, Words& w, const ReadingTable& table, bool complete, uint32_t* context) noexcept {
