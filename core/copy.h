@@ -12,7 +12,7 @@ namespace hvcn {
 inline size_t CopyBounded(char* out, size_t size, std::string_view text) noexcept {
   if (!out || size == 0) return 0;
   const size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(out, text.data(), n);
+  if (n != 0) std::memcpy(out, text.data(), n);
   out[n] = '\0';
   return n;
 }
