@@ -62,6 +62,20 @@ bool LooksLikeRfc822(std::string_view text) {
   return local.front() == '"' || local.front() == '/' || local.find('=') == std::string_view::npos;
 }
 
+// The domain of an RFC 822 address whose local part is an O/R address in
+// the "/" form ("/G=John/S=Smith/C=US/"@gw.example.com): with no gateway
+// and no table given, that domain is plainly the gateway. Empty otherwise.
+std::string_view GatewayDomainOf(std::string_view text) {
+  if (!text.empty() && text.back() == '>' && text.rfind('<') != std::string_view::npos)
+    text = text.substr(text.rfind('<') + 1, text.size() - text.rfind('<') - 2);
+  const size_t at = text.rfind('@');
+  if (at == std::string_view::npos || at + 1 >= text.size()) return {};
+  std::string_view local = text.substr(0, at);
+  if (local.size() >= 2 && local.front() == '"' && local.back() == '"') local = local.substr(1, local.size() - 2);
+  if (local.empty() || local.front() != '/') return {};
+  return text.substr(at + 1);
+}
+
 // A domain as the mapping takes it: labels of letters, digits, '-' and '_'
 // separated by single dots.
 bool IsDomain(std::string_view domain) {
@@ -178,6 +192,13 @@ class OrNameHandler : public cli::LineHandler {
       case Form::StdOr: return hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_STDOR);
       case Form::Auto: break;
     }
+    if (!Mapping() && LooksLikeRfc822(input)) {
+      const std::string_view domain = GatewayDomainOf(input);
+      if (IsDomain(domain)) {
+        const std::string gateway(domain);
+        return hvcnRFC822ToORAddress(text, f_.get(), gateway.c_str(), nullptr, 0);
+      }
+    }
     status = hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_AUTO);
     if (status != hvcnSUCCESS && LooksLikeRfc822(input))
       *why = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
@@ -262,17 +283,18 @@ const cli::Command kOrNameCommand = {
     "orname",
     "Read and write O/R addresses in their standard forms (RFC 1685, RFC 2156) and as RFC 822 addresses.",
     "[TEXT...]",
-    "Reads each address in the form --from says (auto: an RFC 822 address when it\n"
-    "looks like one and --gateway or --table is given, the \"/\" form when it\n"
-    "starts with '/', else the \";\" form; typed: a typed name under --format) and\n"
-    "writes it in the form --to says (typed: under --format). The RFC 822 forms\n"
-    "need a gateway domain, a mapping table, or both. Without TEXT, addresses are\n"
-    "read from standard input, one a line; each gives one line (the written form,\n"
-    "or error N: text detail) or, with --json, one JSON object with the attributes\n"
-    "read (as parse --json shows them), in the order of the input. The exit status\n"
-    "is 1 when an address cannot be read or written; the status text and where it\n"
-    "goes wrong also go to standard error (with --json: the object's error and\n"
-    "detail).\n\n"
+    "Reads each address in the form --from says and writes it in the form --to\n"
+    "says. auto reads an RFC 822 address when it looks like one and --gateway or\n"
+    "--table is given, or when its local part is an O/R address in the \"/\" form\n"
+    "(its domain is then taken as the gateway); else the \"/\" form when the text\n"
+    "starts with '/', else the \";\" form. typed reads and writes names under\n"
+    "--format. The rfc822 form, either way, needs a gateway domain, a mapping table,\n"
+    "or both. Without TEXT, addresses are read from standard input, one a line;\n"
+    "each gives one line (the written form, or error N: text detail) or, with\n"
+    "--json, one JSON object with the attributes read (as parse --json shows\n"
+    "them), in the order of the input. The exit status is 1 when an address\n"
+    "cannot be read or written; the status text and where it goes wrong also go\n"
+    "to standard error (with --json: the object's error and detail).\n\n"
     "examples:\n"
     "  $ hvcn orname 'G=john; S=smith; O=a bank ltd; P=abl; A=snomail; C=aq'\n"
     "  /G=john/S=smith/O=a bank ltd/PRMD=abl/ADMD=snomail/C=aq/\n"
