@@ -1,11 +1,14 @@
 #include "attributes.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <cstring>
 
 namespace cli {
 namespace {
 
-constexpr int32_t kLastId = 82;
+constexpr int32_t kLastId = kLastAttributeId;
 
 // Every standard attribute's description, read from the library once.
 struct Catalogue {
@@ -98,6 +101,89 @@ std::string DescribeToken(int32_t id) {
     return "user attribute named by token " + std::to_string(id - hvcnTOKEN_POSITION_FIRST);
   if (id > 0) return DescribeAttribute(id);
   return "unused";
+}
+
+namespace {
+
+// The teletex twins' slots.
+constexpr int kFirstTeletexSlot = 25;
+constexpr int kLastTeletexSlot = 42;
+
+// The text of a held value as hvcnGetAttributeValue copies it, read in
+// place: its offset and length in nameBuffer, the foreign-address marker
+// standing for "RFC-822".
+std::string_view HeldText(const hvcnFormat& f, const hvcnAttribute& record) {
+  if (record.valueLength == hvcnVALUE_FOREIGN) return "RFC-822";
+  constexpr uint32_t kBuffer = sizeof f.nameBuffer - 1;
+  const uint32_t offset = std::min(record.valueOffset, kBuffer);
+  return std::string_view(f.nameBuffer + offset, std::min(record.valueLength, kBuffer - offset));
+}
+
+}  // namespace
+
+void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values) {
+  values.clear();
+  // The slots that hold a value, as bits: found without a branch for each
+  // slot, then visited in order.
+  const hvcnAttribute* records = format.attributes;
+  constexpr int kWords = (hvcnATTRIBUTE_COUNT + 63) / 64;
+  uint64_t held[kWords];
+  for (int word = 0; word < kWords; ++word) {
+    uint64_t bits = 0;
+    const int end = std::min(hvcnATTRIBUTE_COUNT, (word + 1) * 64);
+    for (int slot = word * 64; slot < end; ++slot) {
+      const uint32_t length = records[slot].valueLength;
+      bits |= static_cast<uint64_t>((length != 0) & (length != hvcnVALUE_ABSENT)) << (slot & 63);
+    }
+    held[word] = bits;
+  }
+  for (int word = 0; word < kWords; ++word) {
+    for (uint64_t bits = held[word]; bits; bits &= bits - 1) {
+      const int slot = word * 64 + std::countr_zero(bits);
+      const hvcnAttribute& record = records[slot];
+      if (record.id == 0) continue;
+      values.push_back({record.id, std::string_view(record.name, strnlen(record.name, sizeof record.name)),
+                        HeldText(format, record), slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
+    }
+  }
+}
+
+// The JSON text of a standard attribute up to its value, made once:
+// {"id":1,"name":"surname","tag":"s","teletex":false,"value":
+const std::string& AttributesJson::Prefix(const HeldValue& v) {
+  std::string& prefix = prefixes_[v.id][v.teletex];
+  if (prefix.empty()) {
+    Buffer text;
+    const hvcnAttributeInfo* known = AttributeById(v.id);
+    text += "{\"id\":";
+    AppendNumber(text, v.id);
+    AppendJsonField(text, "name", known->name);
+    AppendJsonField(text, "tag", known->tag);
+    text += v.teletex ? ",\"teletex\":true,\"value\":" : ",\"teletex\":false,\"value\":";
+    prefix = text.View();
+  }
+  return prefix;
+}
+
+void AttributesJson::Append(Buffer& out, const std::vector<HeldValue>& values) {
+  out += '[';
+  for (size_t i = 0; i < values.size(); ++i) {
+    const HeldValue& v = values[i];
+    if (i) out += ',';
+    if (AttributeById(v.id)) {
+      out += Prefix(v);
+      if (!AppendJson(out, v.value)) AppendHexField(out, "value", v.value);
+    } else {
+      out += "{\"id\":";
+      AppendNumber(out, v.id);
+      AppendJsonField(out, "name", v.userName);
+      out += ",\"tag\":\"\"";
+      out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
+      AppendJsonField(out, "value", v.value);
+    }
+    out += '}';
+  }
+  out += ']';
 }
 
 }  // namespace cli

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "hvcn.h"
-
-#include "hvcn.h"
+#include "text.h"
 
 namespace cli {
+
+// The highest standard attribute ID.
+inline constexpr int32_t kLastAttributeId = 82;
 
 // The library's description of a standard attribute ID, or nullptr.
 const hvcnAttributeInfo* AttributeById(int32_t id);
@@ -36,9 +38,29 @@ std::string DescribeAttribute(int32_t id);
 // The meaning of a token ID: "CANON", "surname (1)", "user attribute named by token 0"...
 std::string DescribeToken(int32_t id);
 
-// The JSON array of every non-empty value a format holds, one object each
-// with "id", "name", "tag", "teletex" and "value" (the form `hvcn parse
-// --json` prints).
-std::string AttributesJson(hvcnFormat* format);
+// One value a format holds, read in place (valid while the format holds
+// the name).
+struct HeldValue {
+  int32_t id;
+  std::string_view userName;  // a user attribute's name
+  std::string_view value;     // as hvcnGetAttributeValue copies it
+  bool teletex;               // held in a teletex twin's slot
+};
+
+// Every non-empty value the format holds, in slot order.
+void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values);
+
+// Writes held values as the JSON array `hvcn parse --json` prints, one
+// object each with "id", "name", "tag", "teletex" and "value" (and
+// "valueHex" for a value that is not UTF-8). It keeps the JSON text of
+// each attribute up to its value, so one writer serves one thread.
+class AttributesJson {
+ public:
+  void Append(Buffer& out, const std::vector<HeldValue>& values);
+
+ private:
+  const std::string& Prefix(const HeldValue& v);
+  std::string prefixes_[kLastAttributeId + 1][2];
+};
 
 }  // namespace cli

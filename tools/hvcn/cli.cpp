@@ -193,4 +193,12 @@ std::string StatusText(int status) {
   return text;
 }
 
+bool ReadyFormat(const char* formatString, hvcnFormat* format) {
+  const int32_t status = hvcnParseFormatString(formatString, format);
+  if (status == hvcnSUCCESS) return true;
+  Error("format string %s: %d: %s%s%s", formatString ? formatString : "(the configured default)", status,
+        StatusText(status).c_str(), format->errorDetail[0] ? " " : "", format->errorDetail);
+  return false;
+}
+
 }  // namespace cli

@@ -17,6 +17,8 @@
 #define HVCN_PRINTF(f, a) __attribute__((format(printf, f, a)))
 #endif
 
+struct hvcnFormat;
+
 namespace cli {
 
 // Exit statuses of the tool.
@@ -90,5 +92,9 @@ void Error(const char* format, ...) HVCN_PRINTF(1, 2);
 
 // The library's text for a status code.
 std::string StatusText(int status);
+
+// Readies a format with a format string (null: the configured default);
+// prints why it cannot.
+bool ReadyFormat(const char* formatString, hvcnFormat* format);
 
 }  // namespace cli

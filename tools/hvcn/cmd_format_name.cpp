@@ -33,13 +33,7 @@ class FormatHandler : public cli::LineHandler {
  public:
   explicit FormatHandler(const Settings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
-  bool Ready() {
-    const int32_t status = hvcnParseFormatString(s_.format, f_.get());
-    if (status == hvcnSUCCESS) return true;
-    cli::Error("format string %s: %d: %s%s%s", s_.format ? s_.format : "(the configured default)", status,
-               cli::StatusText(status).c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail);
-    return false;
-  }
+  bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
   bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
     const std::string text = cli::Unescape(std::string_view(line, length));

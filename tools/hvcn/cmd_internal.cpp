@@ -22,14 +22,6 @@ int32_t TypeOption(const cli::Invocation& args, const char* name) {
   return value[0] - '0';
 }
 
-bool ReadyFormat(const char* formatString, hvcnFormat* format) {
-  const int32_t status = hvcnParseFormatString(formatString, format);
-  if (status == hvcnSUCCESS) return true;
-  cli::Error("format string %s: %d: %s%s%s", formatString ? formatString : "(the configured default)", status,
-             cli::StatusText(status).c_str(), format->errorDetail[0] ? " " : "", format->errorDetail);
-  return false;
-}
-
 constexpr cli::Option kTranslateOptions[] = {
     {"--from", "N", "type of the input: 1 (GS), 2 (GSETB), 3 (GSRS)", "1 2 3", true},
     {"--to", "M", "type to write: 1, 2 or 3 (0 only decodes)", "0 1 2 3", true},
@@ -52,7 +44,7 @@ struct TranslateSettings {
 class TranslateHandler : public cli::LineHandler {
  public:
   explicit TranslateHandler(const TranslateSettings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
-  bool Ready() { return ReadyFormat(s_.format, f_.get()); }
+  bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
   bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
     const std::string text = cli::Unescape(std::string_view(line, length));
@@ -124,7 +116,7 @@ int RunAttr(const cli::Invocation& args) {
   cli::Encoding encoding;
   if (!cli::ReadEncoding(args, &encoding)) return cli::kUsage;
   auto format = std::make_unique<hvcnFormat>();
-  if (!ReadyFormat(args.Value("--format"), format.get())) return cli::kFailed;
+  if (!cli::ReadyFormat(args.Value("--format"), format.get())) return cli::kFailed;
   std::string err;
   std::string input = args.Positional()[0];
   size_t length = input.size();

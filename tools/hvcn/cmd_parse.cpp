@@ -1,11 +1,9 @@
 // hvcn parse: reads typed names, shows their attributes and readings.
-#include <algorithm>
-#include <bit>
-#include <utility>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "attributes.h"
@@ -35,8 +33,6 @@ const char* const kPartNames[] = {"surname", "given name", "initials", "generati
 
 // The personal-name slots and their teletex twins.
 constexpr int kPersonalSlots[2][4] = {{0, 1, 2, 3}, {25, 26, 27, 28}};
-constexpr int kFirstTeletexSlot = 25;
-constexpr int kLastTeletexSlot = 42;
 
 enum class Mode { Readable, Lines, Json };
 
@@ -54,26 +50,12 @@ bool IsDdaType(int32_t id) {
          (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
 }
 
-// One held value.
-struct Value {
-  int32_t id;
-  std::string_view userName;  // a user attribute's name
-  std::string_view value;
-  bool teletex;
-};
-
 class ParseHandler : public cli::LineHandler {
  public:
   explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, s.flags) {}
 
   // Readies the format; prints why it cannot.
-  bool Ready() {
-    const int32_t status = hvcnParseFormatString(s_.format, f_.get());
-    if (status == hvcnSUCCESS) return true;
-    cli::Error("format string %s: %d: %s%s%s", s_.format ? s_.format : "(the configured default)", status,
-               cli::StatusText(status).c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail);
-    return false;
-  }
+  bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
   bool Handle(const char* name, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
     const std::string_view text(name, length);
@@ -96,44 +78,6 @@ class ParseHandler : public cli::LineHandler {
   }
 
  private:
-  // Every held value, in slot order.
-  void CollectValues() {
-    values_.clear();
-    // The slots that hold a value, as bits: found without a branch for
-    // each slot, then visited in order.
-    const hvcnAttribute* records = f_->attributes;
-    constexpr int kWords = (hvcnATTRIBUTE_COUNT + 63) / 64;
-    uint64_t held[kWords];
-    for (int word = 0; word < kWords; ++word) {
-      uint64_t bits = 0;
-      const int end = std::min(hvcnATTRIBUTE_COUNT, (word + 1) * 64);
-      for (int slot = word * 64; slot < end; ++slot) {
-        const uint32_t length = records[slot].valueLength;
-        bits |= static_cast<uint64_t>((length != 0) & (length != hvcnVALUE_ABSENT)) << (slot & 63);
-      }
-      held[word] = bits;
-    }
-    for (int word = 0; word < kWords; ++word) {
-      for (uint64_t bits = held[word]; bits; bits &= bits - 1) {
-        const int slot = word * 64 + std::countr_zero(bits);
-        const hvcnAttribute& record = records[slot];
-        if (record.id == 0) continue;
-        values_.push_back({record.id, std::string_view(record.name, strnlen(record.name, sizeof record.name)),
-                           HeldText(record), slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
-      }
-    }
-  }
-
-  // The text of a held value as hvcnGetAttributeValue copies it, read in
-  // place: its offset and length in nameBuffer, the foreign-address marker
-  // standing for "RFC-822".
-  std::string_view HeldText(const hvcnAttribute& record) const {
-    if (record.valueLength == hvcnVALUE_FOREIGN) return "RFC-822";
-    constexpr uint32_t kBuffer = sizeof f_->nameBuffer - 1;
-    const uint32_t offset = std::min(record.valueOffset, kBuffer);
-    return std::string_view(f_->nameBuffer + offset, std::min(record.valueLength, kBuffer - offset));
-  }
-
   // The reading as its words: the personal-name parts in the order typed.
   void Words() {
     std::pair<uint32_t, const char*> parts[8];
@@ -160,25 +104,8 @@ class ParseHandler : public cli::LineHandler {
     if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
   }
 
-  // The JSON text of a standard attribute up to its value, made once:
-  // {"id":1,"name":"surname","tag":"s","teletex":false,"value":
-  const std::string& JsonPrefix(const Value& v) {
-    std::string& prefix = jsonPrefixes_[v.id][v.teletex];
-    if (prefix.empty()) {
-      cli::Buffer text;
-      const hvcnAttributeInfo* known = cli::AttributeById(v.id);
-      text += "{\"id\":";
-      cli::AppendNumber(text, v.id);
-      cli::AppendJsonField(text, "name", known->name);
-      cli::AppendJsonField(text, "tag", known->tag);
-      text += v.teletex ? ",\"teletex\":true,\"value\":" : ",\"teletex\":false,\"value\":";
-      prefix = text.View();
-    }
-    return prefix;
-  }
-
   void Reading(std::string_view name, int reading, uint32_t context, cli::Buffer& out) {
-    CollectValues();
+    cli::CollectHeldValues(*f_, values_);
     Words();
     Output();
     const std::string& words = words_;
@@ -195,24 +122,8 @@ class ParseHandler : public cli::LineHandler {
         out += ",\"context\":";
         cli::AppendNumber(out, context);
         cli::AppendJsonField(out, "words", words);
-        out += ",\"attributes\":[";
-        for (size_t i = 0; i < values_.size(); ++i) {
-          const Value& v = values_[i];
-          if (i) out += ',';
-          if (cli::AttributeById(v.id)) {
-            out += JsonPrefix(v);
-            if (!cli::AppendJson(out, v.value)) cli::AppendHexField(out, "value", v.value);
-          } else {
-            out += "{\"id\":";
-            cli::AppendNumber(out, v.id);
-            cli::AppendJsonField(out, "name", v.userName);
-            out += ",\"tag\":\"\"";
-            out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
-            cli::AppendJsonField(out, "value", v.value);
-          }
-          out += '}';
-        }
-        out += ']';
+        out += ",\"attributes\":";
+        attributesJson_.Append(out, values_);
         if (s_.internal) cli::AppendJsonField(out, "internal", internal_);
         if (s_.outputFormat) cli::AppendJsonField(out, "output", output);
         out += "}\n";
@@ -227,7 +138,7 @@ class ParseHandler : public cli::LineHandler {
         out += words;
         out += '\t';
         for (size_t i = 0; i < values_.size(); ++i) {
-          const Value& v = values_[i];
+          const cli::HeldValue& v = values_[i];
           if (i) out += ' ';
           if (IsDdaType(v.id)) {
             // A domain-defined pair as X.400 writes it: dd.type=value.
@@ -263,7 +174,7 @@ class ParseHandler : public cli::LineHandler {
         out += cli::Format("  reading %d%s%s  (shape 0x%x, context 0x%x%s)\n", reading, words.empty() ? "" : ": ",
                            words.c_str(), shape, context,
                            (context & hvcnPARSE_CONTEXT_MASK) ? ": more readings may follow" : "");
-        for (const Value& v : values_) {
+        for (const cli::HeldValue& v : values_) {
           const hvcnAttributeInfo* known = cli::AttributeById(v.id);
           const std::string label =
               known ? std::string(known->name) + " (" + std::to_string(v.id) + ")" : cli::ShowControls(v.userName);
@@ -306,9 +217,9 @@ class ParseHandler : public cli::LineHandler {
   cli::Explainer explainer_;
   char internal_[2048];
   char output_[2048];
-  std::vector<Value> values_;
+  std::vector<cli::HeldValue> values_;
+  cli::AttributesJson attributesJson_;
   std::string words_;
-  std::string jsonPrefixes_[83][2];
 };
 
 int Run(const cli::Invocation& args) {

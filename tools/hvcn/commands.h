@@ -14,6 +14,7 @@ extern const cli::Command kRsListCommand;
 extern const cli::Command kTokensCommand;
 extern const cli::Command kValidateCommand;
 extern const cli::Command kInternetCommand;
+extern const cli::Command kOrNameCommand;
 extern const cli::Command kParseCommand;
 
 // The one line of hvcn --version: the tool's and the library's versions and

@@ -11,7 +11,7 @@ namespace {
 
 const Command* const kCommands[] = {
     &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand,
-    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kVersionCommand,
+    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kVersionCommand,
 };
 
 constexpr Option kGlobalOptions[] = {
@@ -23,7 +23,7 @@ constexpr Option kGlobalOptions[] = {
 constexpr HelpItem kExitItems[] = {
     {"0", "every input was handled"},
     {"1", "some input failed: a name not read, a value rejected, a translation that failed, a code without a "
-          "text, a name that is no mailbox, a bad format string"},
+          "text, a name that is no mailbox, an address not read or written, a bad format string or mapping table"},
     {"2", "usage error: unknown command or option, a missing option value, a missing or bad argument"},
 };
 
@@ -46,7 +46,7 @@ constexpr HelpItem kFileItems[] = {
 
 constexpr HelpSection kSections[] = {
     {"batch mode",
-     "parse, format, translate and internet read their inputs from standard input, one a line, when none is "
+     "parse, format, translate, internet and orname read their inputs from standard input, one a line, when none is "
      "given on the command line (a final carriage return is dropped). The results come out in the order of the "
      "input, one line (or one JSON object) each. Standard input that is no terminal is read, and the results "
      "written, in large blocks; --jobs N shares the work among N threads (default: one per processor) and gives "
