@@ -51,6 +51,29 @@ inline constexpr const char* kInternetNames[] = {
     "ops@[192.168.0.1]",
 };
 
+// O/R addresses in the standard forms (hvcnParseORAddress, auto form).
+inline constexpr const char* kORAddresses[] = {
+    "/G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/",
+    "G=john; S=smith; O=a bank ltd; P=abl; A=snomail; C=aq",
+    "/C=GB/A=BT/P=ACME/O=Acme/OU1=Sales/S=Smith/G=John/",
+    "/c=US/a=TELENET/p=ABC/o=P$/Q/g=JOHN/s=STEEL",
+    "C=it;A=garr;P=Trieste;O=Elettra;S=Allocchio;G=Claudio;",
+    "/G=Ann/I=B/S=Lee/GQ=Jr/OU1=Sales/OU2=North/O=Example/PRMD=Corp/ADMD= /C=GB/",
+};
+
+// The RFC 822 mapping: a table and addresses it maps, or the gateway does.
+inline constexpr const char* kORTable =
+    "acme.example.com # PRMD=Acme$ADMD=ATTMAIL$C=US #\n"
+    "bt.example.co.uk # C=GB$ADMD=BT$PRMD=ACME #\n"
+    "example.net # /ADMD=TELEMAIL/C=US/ #\n";
+inline constexpr const char* kORGateway = "x400.example.com";
+inline constexpr const char* kRFC822Addresses[] = {
+    "John.Smith@Sales.acme.example.com",
+    "/G=John/S=Smith/GQ=Jr/@acme.example.com",
+    "\"/G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/\"@x400.example.com",
+    "John.Smith@Acme.bt.example.co.uk",
+};
+
 // Attribute values and the IDs they are checked against.
 struct CheckedValue {
   const char* value;

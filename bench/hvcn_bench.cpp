@@ -250,6 +250,79 @@ void BM_FormatName(benchmark::State& state) {
 BENCHMARK(BM_FormatName);
 
 // ---------------------------------------------------------------------------
+// O/R addresses: the standard forms and the RFC 822 mapping
+
+void BM_ParseORAddress(benchmark::State& state) {
+  auto f = Ready();
+  for (const char* text : kORAddresses)
+    if (int32_t s = hvcnParseORAddress(text, f.get(), hvcnOR_FROM_AUTO)) SetUpFailed(text, s);
+  CountNames count(state, std::size(kORAddresses));
+  for (auto _ : state)
+    for (const char* text : kORAddresses) benchmark::DoNotOptimize(hvcnParseORAddress(text, f.get(), hvcnOR_FROM_AUTO));
+}
+BENCHMARK(BM_ParseORAddress);
+
+// One format per address, each holding it.
+std::vector<std::unique_ptr<hvcnFormat>> HeldORAddresses() {
+  std::vector<std::unique_ptr<hvcnFormat>> formats;
+  for (const char* text : kORAddresses) {
+    formats.push_back(Ready());
+    if (int32_t s = hvcnParseORAddress(text, formats.back().get(), hvcnOR_FROM_AUTO)) SetUpFailed(text, s);
+  }
+  return formats;
+}
+
+// Arg 0: the "/" form, 1: the ";" form.
+void BM_FormatORAddress(benchmark::State& state) {
+  const uint32_t flags = state.range(0) ? hvcnOR_ANNEXF : 0;
+  auto formats = HeldORAddresses();
+  char out[1024];
+  CountNames count(state, formats.size());
+  for (auto _ : state)
+    for (auto& f : formats) benchmark::DoNotOptimize(hvcnFormatORAddress(f.get(), out, sizeof out, flags));
+}
+BENCHMARK(BM_FormatORAddress)->ArgName("annexf")->DenseRange(0, 1);
+
+std::vector<uint8_t> ORTable() {
+  uint32_t needed = 0, line = 0;
+  hvcnParseORTable(kORTable, nullptr, 0, &needed, &line);
+  std::vector<uint8_t> table(needed);
+  if (int32_t s = hvcnParseORTable(kORTable, table.data(), needed, &needed, &line)) SetUpFailed("the O/R table", s);
+  return table;
+}
+
+// Arg 0: through the gateway alone, 1: through the table (and the gateway
+// for what it does not map).
+void BM_ORAddressToRFC822(benchmark::State& state) {
+  const std::vector<uint8_t> table = state.range(0) ? ORTable() : std::vector<uint8_t>();
+  const void* rows = table.empty() ? nullptr : table.data();
+  const auto size = static_cast<uint32_t>(table.size());
+  auto formats = HeldORAddresses();
+  char out[1024];
+  for (auto& f : formats)
+    if (int32_t s = hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, 0))
+      SetUpFailed("hvcnORAddressToRFC822", s);
+  CountNames count(state, formats.size());
+  for (auto _ : state)
+    for (auto& f : formats)
+      benchmark::DoNotOptimize(hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, 0));
+}
+BENCHMARK(BM_ORAddressToRFC822)->ArgName("table")->DenseRange(0, 1);
+
+void BM_RFC822ToORAddress(benchmark::State& state) {
+  const std::vector<uint8_t> table = ORTable();
+  const auto size = static_cast<uint32_t>(table.size());
+  auto f = Ready();
+  for (const char* address : kRFC822Addresses)
+    if (int32_t s = hvcnRFC822ToORAddress(address, f.get(), kORGateway, table.data(), size)) SetUpFailed(address, s);
+  CountNames count(state, std::size(kRFC822Addresses));
+  for (auto _ : state)
+    for (const char* address : kRFC822Addresses)
+      benchmark::DoNotOptimize(hvcnRFC822ToORAddress(address, f.get(), kORGateway, table.data(), size));
+}
+BENCHMARK(BM_RFC822ToORAddress);
+
+// ---------------------------------------------------------------------------
 // Cost against length: one name grown to N bytes
 
 // A type 3 name of about n bytes: standard items in turn (later items
