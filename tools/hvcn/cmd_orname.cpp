@@ -76,17 +76,12 @@ std::string_view GatewayDomainOf(std::string_view text) {
   return text.substr(at + 1);
 }
 
-// A domain as the mapping takes it: labels of letters, digits, '-' and '_'
-// separated by single dots.
-bool IsDomain(std::string_view domain) {
-  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
-  char previous = 0;
-  for (char c : domain) {
-    const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return false;
-    previous = c;
-  }
-  return true;
+// Whether the library takes the text as a gateway domain. It refuses one
+// that is no domain (status 3) before it looks at the format, so a format
+// not set up (all zero) tells the two apart.
+bool TakesGateway(const char* domain) {
+  const auto probe = std::make_unique<hvcnFormat>();
+  return hvcnRFC822ToORAddress("x@y", probe.get(), domain, nullptr, 0) != hvcnERR_BAD_PARAMETER;
 }
 
 // Reads a mapping table file into the library's table form; prints why it
@@ -193,10 +188,12 @@ class OrNameHandler : public cli::LineHandler {
       case Form::Auto: break;
     }
     if (!Mapping() && LooksLikeRfc822(input)) {
-      const std::string_view domain = GatewayDomainOf(input);
-      if (IsDomain(domain)) {
-        const std::string gateway(domain);
-        return hvcnRFC822ToORAddress(text, f_.get(), gateway.c_str(), nullptr, 0);
+      // A gateway that is no domain gives 3; the text is then read as an
+      // O/R address, whose error says more.
+      const std::string gateway(GatewayDomainOf(input));
+      if (!gateway.empty()) {
+        status = hvcnRFC822ToORAddress(text, f_.get(), gateway.c_str(), nullptr, 0);
+        if (status != hvcnERR_BAD_PARAMETER) return status;
       }
     }
     status = hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_AUTO);
@@ -253,7 +250,7 @@ int Run(const cli::Invocation& args) {
     }
   }
   s.gateway = args.Value("--gateway");
-  if (s.gateway && !IsDomain(s.gateway)) {
+  if (s.gateway && !TakesGateway(s.gateway)) {
     cli::Error("--gateway takes a domain (letters, digits, '-' and '_' in labels separated by dots), not '%s'",
                cli::ShowControls(s.gateway).c_str());
     return cli::kUsage;
