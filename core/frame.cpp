@@ -8,6 +8,19 @@ namespace hvcn {
 
 void ApiFrame::Fault(const char* line) noexcept { trace::WriteLine(trace::tag::kError, line); }
 
+bool ApiFrame::FormatAndBufferGiven(hvcnFormat* format, const char* buffer, uint32_t size) noexcept {
+  if (!format) {
+    Fault("Format pointer is NULL");
+    return false;
+  }
+  ClearDetail(format);
+  if (!buffer || size == 0) {
+    Fault("Name buffer is NULL or zero length.");
+    return false;
+  }
+  return true;
+}
+
 int32_t ApiFrame::Abort(int32_t status) const noexcept {
   if (status != 0 && trace::On(trace::kApi)) trace::StatusText(status);
   return status;

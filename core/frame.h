@@ -41,6 +41,11 @@ class ApiFrame {
   // The status-text line and the return line.
   int32_t Finish(int32_t status) const noexcept;
 
+  // The first checks of an export that writes a held name into a caller's
+  // buffer: a format (its detail then cleared) and a buffer of some size.
+  // False after the fault's line.
+  static bool FormatAndBufferGiven(hvcnFormat* format, const char* buffer, uint32_t size) noexcept;
+
   // The return line alone (for exports that write the status text earlier).
   void ReturnLineOnly(int32_t status) const noexcept;
 

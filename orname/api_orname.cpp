@@ -54,15 +54,7 @@ HVCN_API int32_t HVCN_CALL hvcnParseORAddress(const char* text, hvcnFormat* f, u
 HVCN_API int32_t HVCN_CALL hvcnFormatORAddress(hvcnFormat* f, char* buffer, uint32_t size, uint32_t flags) noexcept {
   ApiFrame frame("hvcnFormatORAddress", ApiFrame::ReturnLine::WithName, "hvcnFormatORAddress(%Fp, %Fp, %u, 0x%x)",
                  static_cast<const void*>(f), static_cast<const void*>(buffer), size, flags);
-  if (!f) {
-    ApiFrame::Fault("Format pointer is NULL");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(f);
-  if (!buffer || size == 0) {
-    ApiFrame::Fault("Name buffer is NULL or zero length.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
+  if (!ApiFrame::FormatAndBufferGiven(f, buffer, size)) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if (flags & ~kWriteFlags) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if (int32_t status = CheckFormat(f, true)) return frame.Finish(status);
   const int32_t status = orname::WriteORAddress(f, buffer, size, flags);
@@ -93,15 +85,7 @@ HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* f, const char* gate
   ApiFrame frame("hvcnORAddressToRFC822", ApiFrame::ReturnLine::WithName,
                  "hvcnORAddressToRFC822(%Fp, \"%s\", %Fp, %u, %Fp, %u, 0x%x)", static_cast<const void*>(f), gateway,
                  table, tableSize, static_cast<const void*>(buffer), size, flags);
-  if (!f) {
-    ApiFrame::Fault("Format pointer is NULL");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(f);
-  if (!buffer || size == 0) {
-    ApiFrame::Fault("Name buffer is NULL or zero length.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
+  if (!ApiFrame::FormatAndBufferGiven(f, buffer, size)) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if ((!gateway && !table) || !GoodGateway(gateway) || (flags & ~kMappingFlags)) {
     ApiFrame::Fault("Neither a gateway domain nor a mapping table, or a bad gateway domain");
     return frame.Finish(hvcnERR_BAD_PARAMETER);

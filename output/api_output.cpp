@@ -9,14 +9,6 @@ extern "C" HVCN_API int32_t HVCN_CALL hvcnFormatName(hvcnFormat* format, char* n
                                                      uint16_t flags) noexcept {
   ApiFrame frame("hvcnFormatName", ApiFrame::ReturnLine::WithName, "hvcnFormatName(%Fp, %Fp, %u, 0x%x)",
                  static_cast<const void*>(format), static_cast<const void*>(name), size, flags);
-  if (!format) {
-    ApiFrame::Fault("Format pointer is NULL");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
-  hvcn::ClearDetail(format);
-  if (!name || size == 0) {
-    ApiFrame::Fault("Name buffer is NULL or zero length.");
-    return frame.Finish(hvcnERR_BAD_PARAMETER);
-  }
+  if (!ApiFrame::FormatAndBufferGiven(format, name, size)) return frame.Finish(hvcnERR_BAD_PARAMETER);
   return frame.Finish(hvcn::output::FormatName(format, name, size, flags));
 }
