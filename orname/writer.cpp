@@ -68,13 +68,10 @@ bool HeldText(const hvcnFormat* f, int slot, char* scratch, std::string_view* te
 // The slot that holds the value of a base slot: a reconfigured slot stands
 // for a personal-name part that it holds.
 int SourceSlot(const hvcnFormat* f, int slot) noexcept {
-  if (f->flags & hvcnFMT_NO_RECONFIG) return slot;
-  for (size_t k = 0; k < model::kPersonalSlots.size(); ++k) {
-    if (model::kPersonalSlots[k] != slot) continue;
-    const int32_t r = f->reconfigured[k];
-    if (r >= 0 && r < model::kSlotCount && model::IsPresent(f, r)) return r;
-  }
-  return slot;
+  const int part = model::PersonalPartOf(slot);
+  if (part < 0 || (f->flags & hvcnFMT_NO_RECONFIG)) return slot;
+  const int32_t r = f->reconfigured[part];
+  return r >= 0 && r < model::kSlotCount && model::IsPresent(f, r) ? r : slot;
 }
 
 // An RFC-822 character as RFC 2156 spells it in PrintableString.
