@@ -765,7 +765,8 @@ class Name(Mapping[str, str]):
             raise ValueError(f"labels are None, 'short' or 'long', not {labels!r}")
         write = _or_export("hvcnORAddressToRFC822")
         memory, size = _table_memory(mapping)
-        flags = (_lib.OR_SHORT_LABELS if labels == "short" else 0) | (0 if personal_local else _lib.OR_NO_PERSONAL_LOCAL)
+        flags = (_lib.OR_SHORT_LABELS if labels == "short" else 0) | \
+            (0 if personal_local else _lib.OR_NO_PERSONAL_LOCAL)
         held = self._held()
         return held._into_output(
             lambda buffer, room: int(write(held._address, domain, memory, size, buffer, room, flags)))

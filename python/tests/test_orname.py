@@ -86,6 +86,7 @@ def test_interface():
     assert name.rfc822("gw.example", labels="short") == '"/G=John/I=JR/S=Smith/A= /C=GB/"@gw.example'
     mapped = hvcn.from_rfc822("John.Smith@gb.example", table="gb.example#C=GB$ADMD= #", format="%(NONCANON)")
     assert (str(mapped), mapped.format_string) == ("John Smith", "%(NONCANON)")
+    assert mapped.rfc822(table="gb.example#C=GB$ADMD= #", personal_local=False) == "/G=John/S=Smith/@gb.example"
     assert pickle.loads(pickle.dumps(mapped)).orname() == "/G=John/S=Smith/ADMD= /C=GB/"
     for call in (lambda: hvcn.orname("S=x", form="x400"), lambda: name.orname("rfc822"),
                  lambda: name.orname(labels="tiny"), lambda: name.rfc822(), lambda: hvcn.from_rfc822("x@y")):
