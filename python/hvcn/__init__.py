@@ -61,12 +61,14 @@ __all__ = [
     "Error",
     "Format",
     "Name",
+    "ORTable",
     "Status",
     "Version",
     "attribute_info",
     "catalogue",
     "error_text",
     "from_internal",
+    "from_rfc822",
     "internet",
     "orname",
     "parse",
@@ -157,6 +159,8 @@ class Error(Exception):
     status: int
     text: str
     detail: str
+    #: The line of an :class:`ORTable` text at fault (0: none).
+    line: int = 0
 
     def __init__(self, status: int, detail: str = "") -> None:
         try:
@@ -390,12 +394,14 @@ def internet(text: Text, *, encoding: str = "utf-8") -> Optional[str]:
 # How a name was read, so that any thread's format can hold it again:
 # (kind, format string, text as the library read it, context word in or
 # internal type, flags).
-_PARSED, _DECODED, _OR_ADDRESS = 0, 1, 2
+_PARSED, _DECODED, _OR_ADDRESS, _RFC822 = 0, 1, 2, 3
 # The standard O/R address forms a text is read in, and written in.
 _OR_READ = {"auto": _lib.OR_FROM_AUTO, "annexf": _lib.OR_FROM_ANNEXF, "stdor": _lib.OR_FROM_STDOR}
 _OR_WRITE = {"stdor": 0, "annexf": _lib.OR_ANNEXF}
 _OR_LABELS = {None: 0, "short": _lib.OR_SHORT_LABELS, "long": _lib.OR_LONG_LABELS}
-_Recipe = Tuple[int, Optional[str], bytes, int, int]
+# (kind, format string, text, context word, internal type, O/R flags or
+# the RFC 822 mapping, flags)
+_Recipe = Tuple[int, Optional[str], bytes, Any, int]
 
 
 def _or_export(name: str) -> Any:
@@ -405,6 +411,53 @@ def _or_export(name: str) -> Any:
     except AttributeError:
         raise NotImplementedError(f"hvcn: the library {_lib.path} has no {name} (the standard O/R "
                                   "address forms)") from None
+
+
+class ORTable:
+    """An RFC 2156 domain mapping table for the RFC 822 mapping
+    (``hvcnParseORTable``): one row a line, ``domain#C=US$ADMD=ATT$O=Acme#``.
+    A bad row raises :class:`Error` with the row's ``line``. A table is
+    immutable and may be shared by threads.
+
+    >>> table = hvcn.ORTable("acme.example.com#C=US$ADMD=ATTMAIL$PRMD=Acme$O=Acme#")
+    >>> hvcn.parse("Smith, John /o=Acme/c=US/a=ATTMAIL/p=Acme").rfc822(table=table)
+    'John.Smith@acme.example.com'
+    """
+
+    __slots__ = ("text", "_memory")
+
+    def __init__(self, text: Text, *, encoding: str = "utf-8") -> None:
+        parse_table = _or_export("hvcnParseORTable")
+        data = _encode(text, encoding)
+        needed, line = ctypes.c_uint32(0), ctypes.c_uint32(0)
+        status = parse_table(data, None, 0, ctypes.byref(needed), ctypes.byref(line))
+        if status in (0, _lib.ERR_BUFFER_TOO_SMALL):
+            self._memory = ctypes.create_string_buffer(max(needed.value, 1))
+            status = parse_table(data, self._memory, needed.value, ctypes.byref(needed), ctypes.byref(line))
+        if status != 0:
+            error = Error(status)
+            error.line = line.value
+            raise error
+        self.text = _decode(data)
+
+    def __reduce__(self) -> Tuple[Any, Tuple[str]]:
+        return ORTable, (self.text,)
+
+    def __repr__(self) -> str:
+        return f"hvcn.ORTable({self.text!r})"
+
+
+def _mapping(gateway: Optional[Text], table: Union["ORTable", Text, None]) -> Tuple[Optional[bytes], Optional[ORTable]]:
+    """The gateway domain and table of the RFC 822 mapping; one at least."""
+    if gateway is None and table is None:
+        raise ValueError("hvcn: the RFC 822 mapping needs a gateway domain, a mapping table or both")
+    if table is not None and not isinstance(table, ORTable):
+        table = ORTable(table)
+    return (None if gateway is None else _encode(gateway)), table
+
+
+def _table_memory(table: Optional[ORTable]) -> Tuple[Any, int]:
+    return (None, 0) if table is None else (table._memory, len(table._memory))
 
 # A Name keeps one contiguous copy of the format from the held text
 # (nameBuffer) to the end of the standard attributes' records. A record's
@@ -694,6 +747,30 @@ class Name(Mapping[str, str]):
         held = self._held()
         return held._into_output(lambda buffer, size: int(write(held._address, buffer, size, flags)))
 
+    def rfc822(self, gateway: Optional[Text] = None, table: Union[ORTable, Text, None] = None, *,
+               labels: Optional[str] = None, personal_local: bool = True) -> str:
+        """The name as an RFC 822 address (RFC 2156): with a ``table`` (an
+        :class:`ORTable` or its text) whose row matches it, as
+        ``local-part@mapped.domain``, else through the ``gateway`` domain as
+        ``"std-or-address"@gateway`` (one of them at least; ``labels="short"``
+        writes ``A``, ``P``, ``Q`` there). ``personal_local=False`` never
+        makes the personal name alone the local part. Raises :class:`Error`
+        (19 when neither maps the name). See docs/orname.md.
+
+        >>> hvcn.orname("/G=John/S=Smith/O=Acme/C=US/").rfc822("gw.example.com")
+        '"/G=John/S=Smith/O=Acme/ADMD= /C=US/"@gw.example.com'
+        """
+        domain, mapping = _mapping(gateway, table)
+        if labels not in _OR_LABELS:
+            raise ValueError(f"labels are None, 'short' or 'long', not {labels!r}")
+        write = _or_export("hvcnORAddressToRFC822")
+        memory, size = _table_memory(mapping)
+        flags = (_lib.OR_SHORT_LABELS if labels == "short" else 0) | \
+            (0 if personal_local else _lib.OR_NO_PERSONAL_LOCAL)
+        held = self._held()
+        return held._into_output(
+            lambda buffer, room: int(write(held._address, domain, memory, size, buffer, room, flags)))
+
     # ----------------------------------------------------------------------
 
     def _compact(self) -> None:
@@ -742,7 +819,7 @@ class Name(Mapping[str, str]):
             elif kind == _DECODED:
                 status = held._decode(argument, data)
             else:
-                status = held._read_or_address(argument, data)
+                status = held._read_address(kind, argument, data)
             if status != 0:  # the same call succeeded before
                 raise held._error(status)
             held._holding = recipe
@@ -864,11 +941,22 @@ class Format:
         fault and its column)."""
         if form not in _OR_READ:
             raise ValueError(f"an O/R address is read in form 'auto', 'annexf' or 'stdor', not {form!r}")
-        data = _encode(text, encoding)
-        status = self._read_or_address(_OR_READ[form], data)
+        return self._address_name(_OR_ADDRESS, _OR_READ[form], _encode(text, encoding))
+
+    def from_rfc822(self, address: Text, gateway: Optional[Text] = None, table: Union[ORTable, Text, None] = None,
+                    *, encoding: str = "utf-8") -> Name:
+        """Reads an RFC 822 address back into an O/R address (RFC 2156): at
+        the ``gateway`` domain its local part is an O/R address in the ``/``
+        form, elsewhere the ``table`` row of the longest matching domain
+        gives the upper levels (one of them at least). Raises :class:`Error`
+        (19 when neither applies)."""
+        return self._address_name(_RFC822, _mapping(gateway, table), _encode(address, encoding))
+
+    def _address_name(self, kind: int, argument: Any, data: bytes) -> Name:
+        status = self._read_address(kind, argument, data)
         if status != 0:
             raise self._error(status)
-        return self._name((_OR_ADDRESS, self._string, data, _OR_READ[form], 0), 0, 1)
+        return self._name((kind, self._string, data, argument, 0), 0, 1)
 
     def rs_list(self, *, user_only: bool = False) -> List[str]:
         """The names of the attributes this format covers (``hvcnGetRSList``):
@@ -893,7 +981,7 @@ class Format:
     # The calls on the structure ------------------------------------------
 
     def _error(self, status: int) -> Error:
-        return Error(status, self._struct.errorDetail.decode(_LIBRARY_ENCODING, "replace"))
+        return Error(status, _decode(self._struct.errorDetail))
 
     def _read(self, data: bytes, context: int, flags: int) -> Name:
         """Parses a name with a context word and makes a Name of the
@@ -934,14 +1022,19 @@ class Format:
         self._shape[0] = 0
         return _c.hvcnTranslateInternalFormat(self._address, type, data, 0, None, 0, 0)  # type: ignore[no-any-return]
 
-    def _read_or_address(self, flags: int, data: bytes) -> int:
+    def _read_address(self, kind: int, argument: Any, data: bytes) -> int:
+        """Reads an O/R address (argument: the form's flags) or an RFC 822
+        address (argument: the mapping)."""
         # The read keeps the format's settings: they must be the defaults.
-        read = _or_export("hvcnParseORAddress")
+        read = _or_export("hvcnParseORAddress" if kind == _OR_ADDRESS else "hvcnRFC822ToORAddress")
         if self._changed:
             self._set_up()
         self._holding = None
         self._shape[0] = 0
-        return int(read(data, self._address, flags))
+        if kind == _OR_ADDRESS:
+            return int(read(data, self._address, argument))
+        gateway, table = argument
+        return int(read(data, self._address, gateway, *_table_memory(table)))
 
     def _set_up(self) -> None:
         """Sets the format up from its format string, every setting at its default."""
@@ -1119,3 +1212,14 @@ def orname(text: Text, format: FormatLike = None, *, form: str = "auto", encodin
     ('Smith', ' ', 'Smith, John /o=Acme/c=US/a= ', 'G=John;S=Smith;O=Acme;A= ;C=US')
     """
     return _format_of(format).orname(text, form=form, encoding=encoding)
+
+
+def from_rfc822(address: Text, gateway: Optional[Text] = None, table: Union[ORTable, Text, None] = None,
+                format: FormatLike = None, *, encoding: str = "utf-8") -> Name:
+    """A name from an RFC 822 address (see :meth:`Format.from_rfc822`).
+
+    >>> name = hvcn.from_rfc822('"/G=John/S=Smith/O=Acme/C=US/"@gw.example.com', "gw.example.com")
+    >>> name["surname"], name.orname()
+    ('Smith', '/G=John/S=Smith/O=Acme/ADMD= /C=US/')
+    """
+    return _format_of(format).from_rfc822(address, gateway, table, encoding=encoding)

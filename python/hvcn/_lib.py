@@ -50,6 +50,7 @@ OR_ANNEXF = 0x01
 OR_LONG_LABELS = 0x02
 OR_SHORT_LABELS = 0x04
 OR_TELETEX_ESCAPES = 0x08
+OR_NO_PERSONAL_LOCAL = 0x10
 AINFO_ASCII_ONLY = 0x0001
 AINFO_TELETEX = 0x0002
 CLASS_PRINTABLE = 5000
@@ -59,6 +60,7 @@ CLASS_TELETEX_OR_PRINTABLE = 5003
 ERR_BUFFER_TOO_SMALL = 1
 ERR_UNKNOWN_ATTRIBUTE = 16
 ERR_NO_MORE_INTERPRETATIONS = 21
+ERR_NO_VALUE = 29
 
 
 class Attribute(Structure):
@@ -169,10 +171,15 @@ _EXPORTS = (
     ("hvcnParseInternetName", _u32, (c_char_p, _ptr)),
     ("hvcnIsGSETBInternetName", _u32, (c_char_p,)),
 )
-# The standard O/R address forms, in libraries that have them.
+# The standard O/R address forms and the RFC 822 mapping, and the resource
+# library's name, in libraries that have them.
 _OPTIONAL_EXPORTS = (
     ("hvcnParseORAddress", _i32, (c_char_p, _ptr, _u32)),
     ("hvcnFormatORAddress", _i32, (_ptr, _ptr, _u32, _u32)),
+    ("hvcnParseORTable", _i32, (c_char_p, _ptr, _u32, POINTER(c_uint32), POINTER(c_uint32))),
+    ("hvcnORAddressToRFC822", _i32, (_ptr, c_char_p, _ptr, _u32, _ptr, _u32, _u32)),
+    ("hvcnRFC822ToORAddress", _i32, (c_char_p, _ptr, c_char_p, _ptr, _u32)),
+    ("hvcnGetResourceLibrary", _i32, (_ptr, _u32, _ptr, _u32)),
 )
 
 

@@ -13,7 +13,12 @@ import pytest
 TOOL = os.environ.get("HVCN_TOOL") or os.path.join(os.path.dirname(os.path.dirname(hvcn._lib.path)), "bin", "hvcn")
 BATCH = b"".join(line + b"\n" for line in [
     b"/o=Org/c=US", b"Smith (foo) bar", b"Smith, John (ext-42) /o=Org/c=US",
-    b"M\xc3\xbcller, J\xc3\xbcrgen (a\x01b) /dd.x=y", b"Lee, Ann /Sales,Dev/o=Example/c=GB/a=ADMD\r"])
+    b"M\xc3\xbcller, J\xc3\xbcrgen (a\x01b) /dd.x=y", b"Lee, Ann /Sales,Dev/o=Example/c=GB/a=ADMD\r",
+    b"M\xfcller, J", b"Smith\0, J"])
+# Names refused, each with its explanation.
+REFUSED = b"".join(line + b"\n" for line in [
+    b"Smith, a b c d e", b"Smith, John /o=Org/c=US/xx=1", b"Smith, John /o=Org//c=US", b"Smith, John /o=Org/=x",
+    b"Smith, John /o=Org/novalue", b"Smith, John /c=USA", b"/G=O'Brien/S=Smith/OU1=Sales/C=US/"])
 MAILBOXES = b"Ann  Lee <ann@example.com> (home)\n<ann@example.com>\nann @ example.com\n"
 
 
@@ -35,18 +40,23 @@ def run(command, arguments, stdin, tmp_path):
     (["parse"], BATCH), (["parse", "--json", "--internal", "3", "--output-format", "%(X400)"], BATCH),
     (["parse", "--all", "--internal", "2", "--lines"], BATCH),
     (["internet", "Ann  Lee <ann@example.com> (home)", "<ann@example.com>"], b""), (["internet", "--json"], MAILBOXES),
-    (["version"], b""), (["version", "--json"], b""),
+    (["version"], b""), (["version", "--json"], b""), (["--version"], b""),
+    (["parse"], REFUSED), (["parse", "--json"], REFUSED),
+    (["parse", "--format", "%(NONCANON)", "a b c d e f g Smith"], b""),
+    (["parse", "--input-encoding", "cp1252", "--jobs", "2"], b"M\xfcller, J\x81\n"),
+    (["parse", "--internal", "5", "Smith"], b""), (["parse", "--format"], b""), (["parse", "--open=1"], b""),
+    (["internet", "--jobs", "x"], b""), (["parse", "--input-encoding", "ebcdic"], b""),
 ])
 def test_same_as_the_tool(arguments, stdin, tmp_path):
     assert run([sys.executable, "-m", "hvcn"], arguments, stdin, tmp_path) == run([TOOL], arguments, stdin, tmp_path)
 
 
+# Where python -m hvcn names itself.
 @pytest.mark.parametrize("arguments, status, message", [
-    (["parse", "--internal", "5", "Smith"], 2, b"hvcn: parse: --internal takes 1, 2 or 3\n"),
     (["frobnicate"], 2, b"hvcn: unknown command 'frobnicate' (see 'python -m hvcn --help')\n"),
-    (["parse", "--bogus", "Smith"], 2, b"unrecognized arguments: --bogus"),
+    (["parse", "--bogus", "Smith"], 2, b"hvcn: parse: unknown option '--bogus' (see 'python -m hvcn parse --help')\n"),
     ([], 2, b"usage: python -m hvcn COMMAND"),
 ])
-def test_usage_errors(arguments, status, message, tmp_path):
+def test_own_usage_errors(arguments, status, message, tmp_path):
     code, _, error = run([sys.executable, "-m", "hvcn"], arguments, b"", tmp_path)
     assert code == status and message in error

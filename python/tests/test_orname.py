@@ -5,6 +5,7 @@ the C tool."""
 from __future__ import annotations
 
 import os
+import pickle
 import sys
 
 import hvcn
@@ -15,6 +16,10 @@ from test_cli import TOOL, run
 pytestmark = pytest.mark.skipif(not hasattr(hvcn._lib.lib, "hvcnParseORAddress"),
                                 reason="the library has no standard O/R address forms")
 LABELS = {b"short": "short", b"long": "long"}
+# RFC 822 addresses, mapped or not, among O/R addresses.
+ADDRESSES = b"".join(line + b"\n" for line in [
+    b'"/G=John/S=Smith/O=Acme/C=US/"@gw.example.com', b"John.Smith@acme.example.com", b"x@y.com",
+    b"/G=John/S=Smith/O=Acme/PRMD=Acme/ADMD=ATTMAIL/C=US/", b"S=M\xfcller;C=DE", b"/S=x/OU5=y/"])
 
 
 @pytest.mark.parametrize("row", [row for row in golden("orname.txt", optional=True)
@@ -42,6 +47,33 @@ def test_golden(row):
     assert status == b"0" and result == tuple(text(field) for field in row[4:4 + len(result)])
 
 
+def test_golden_rfc822():
+    """The table, to822 and from822 rows in order: each uses the last good table."""
+    table = None
+    for row in golden("orname.txt", optional=True):
+        operation, argument, source, status, values = row.values[0][:5]
+        gateway = None if argument == b"-" else text(argument)
+        try:
+            if operation == b"table":
+                try:
+                    table = hvcn.ORTable(source)
+                except hvcn.Error as error:
+                    assert (error.status, error.line) == (int(status), int(values)), row.id
+                    continue
+                assert (status, len(table._memory)) == (b"0", int(values)), row.id
+            elif operation == b"to822":
+                name = hvcn.orname(source)
+                written = name.rfc822(gateway, table)
+                back = hvcn.from_rfc822(written, gateway, table)
+                assert (status, written) == (b"0", text(values)), row.id
+                assert [r for r in back.records if r.value] == [r for r in name.records if r.value], row.id
+            elif operation == b"from822":
+                name = hvcn.from_rfc822(source, gateway, table)
+                assert (status, rendered(name), name.orname()) == (b"0", text(values), text(row.values[0][5])), row.id
+        except hvcn.Error as error:
+            assert (error.status, error.detail) == (int(status), text(values)), row.id
+
+
 def test_interface():
     name = hvcn.Format("%(NONCANON)").orname("G=John;I=J.R.;S=Smith;C=GB", form="annexf")
     assert (name["initials"], str(name), name.format_string) == ("JR", "John J.R. Smith", "%(NONCANON)")
@@ -51,8 +83,13 @@ def test_interface():
     with pytest.raises(hvcn.Error) as failure:
         hvcn.orname("/G=John/XYZ=1/", form="stdor")
     assert failure.value.status == 24 and "'XYZ'" in failure.value.detail
+    assert name.rfc822("gw.example", labels="short") == '"/G=John/I=JR/S=Smith/A= /C=GB/"@gw.example'
+    mapped = hvcn.from_rfc822("John.Smith@gb.example", table="gb.example#C=GB$ADMD= #", format="%(NONCANON)")
+    assert (str(mapped), mapped.format_string) == ("John Smith", "%(NONCANON)")
+    assert mapped.rfc822(table="gb.example#C=GB$ADMD= #", personal_local=False) == "/G=John/S=Smith/@gb.example"
+    assert pickle.loads(pickle.dumps(mapped)).orname() == "/G=John/S=Smith/ADMD= /C=GB/"
     for call in (lambda: hvcn.orname("S=x", form="x400"), lambda: name.orname("rfc822"),
-                 lambda: name.orname(labels="tiny")):
+                 lambda: name.orname(labels="tiny"), lambda: name.rfc822(), lambda: hvcn.from_rfc822("x@y")):
         with pytest.raises(ValueError):
             call()
 
@@ -65,7 +102,16 @@ def test_interface():
     (["orname", "--to", "typed", "--format", "%(NONCANON)%(X400)", "S=Smith;G=John;O=Acme;C=US"], b""),
     (["orname"], b"G=john; S=smith; C=aq\n/G=John/S=Smith/O=Acme/XYZ=1/\nS=M\xc3\xbcller;C=DE\n"),
     (["orname", "--json", "--from", "stdor"], b"/c=US/a=TELENET/p=ABC/o=P$/Q/g=JOHN/s=STEEL\n/S=x/OU5=y/\n"),
-    (["orname", "--to", "smtp", "S=x"], b""),
+    (["orname", "--to", "smtp", "S=x"], b""), (["orname", "--labels", "tiny"], b""),
+    (["orname", "--from", "rfc822"], b""),
+    (["orname", "--gateway", "a..b"], b""), (["orname", "--table", "none.table"], b""),
+    (["orname", "--table", "bad.table"], b""),
+    (["orname", "--from", "typed", "--json", "Smith, a b c d e", "Smith/c=USA"], b""),
+    (["orname"], ADDRESSES), (["orname", "--gateway", "gw.example.com", "--json"], ADDRESSES),
+    (["orname", "--table", "acme.table", "--to", "rfc822", "--labels", "short"], ADDRESSES),
+    (["orname", "--gateway", "gw.example.com", "--table", "acme.table", "--to", "typed"], ADDRESSES),
 ])
 def test_same_as_the_tool(arguments, stdin, tmp_path):
+    (tmp_path / "acme.table").write_bytes(b"acme.example.com#C=US$ADMD=ATTMAIL$PRMD=Acme$O=Acme#\n")
+    (tmp_path / "bad.table").write_bytes(b"# fine\nacme.example.com#C=US$C=GB#\n")
     assert run([sys.executable, "-m", "hvcn"], arguments, stdin, tmp_path) == run([TOOL], arguments, stdin, tmp_path)
