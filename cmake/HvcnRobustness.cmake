@@ -3,7 +3,7 @@
 option(HVCN_BUILD_FUZZERS "Build the libFuzzer targets (needs clang) and run each as a test" OFF)
 option(HVCN_BUILD_BENCHMARKS "Build the benchmarks when Google Benchmark is found" ON)
 option(HVCN_VALGRIND "Also run the tests under valgrind memcheck (tests labelled memcheck)" OFF)
-set(HVCN_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs as a test")
+set(HVCN_FUZZ_SECONDS 10 CACHE STRING "Seconds each fuzz target runs as a test")
 
 # A test folder with a TNUAL.INI that turns every trace level on, the log
 # going to that folder. Returns the folder in <out_var>.

@@ -38,7 +38,7 @@ rm -rf "$venv"
 # --- Robustness: threads, memory, fuzzing -----------------------------------
 # ThreadSanitizer over the whole suite; valgrind memcheck over the unit, API
 # and replay tests of the default build; then each fuzz target for a short
-# run (HVCN_FUZZ_SECONDS, 20 s) when clang's libFuzzer is there.
+# run (HVCN_FUZZ_SECONDS, 10 s) when clang's libFuzzer is there.
 echo "=== tsan"
 cmake --workflow --preset tsan
 echo "=== memcheck"
