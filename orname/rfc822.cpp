@@ -453,7 +453,7 @@ struct Rfc822Parts {
   uint32_t domainColumn;
 };
 
-// Splits addr-spec (or "phrase <addr-spec>") into its unquoted local part
+// Splits a bare address (or "phrase <address>") into its unquoted local part
 // and its domain.
 bool SplitAddress(const char* address, Rfc822Parts* parts) noexcept {
   std::string_view text = Trim(address);

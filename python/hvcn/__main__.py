@@ -646,7 +646,7 @@ _FORMS = ("auto", "annexf", "stdor", "rfc822", "typed")
 
 
 def _addr_spec(text: bytes) -> bytes:
-    """Of "phrase <addr-spec>", the part between the brackets."""
+    """Of "phrase <address>", the part between the brackets."""
     return text[text.rfind(b"<") + 1:-1] if text.endswith(b">") and b"<" in text else text
 
 

@@ -52,7 +52,7 @@ bool FormOption(const char* text, bool reading, Form* form) {
 // domain alone, and before it a quoted local part, an O/R address in the
 // "/" form or a text without '='.
 bool LooksLikeRfc822(std::string_view text) {
-  // "phrase <addr-spec>": the part between the brackets.
+  // "phrase <address>": the part between the brackets.
   if (!text.empty() && text.back() == '>' && text.rfind('<') != std::string_view::npos)
     text = text.substr(text.rfind('<') + 1, text.size() - text.rfind('<') - 2);
   const size_t at = text.rfind('@');
