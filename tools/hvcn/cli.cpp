@@ -160,8 +160,6 @@ void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent,
 
 void SetCommandName(const char* name) { g_command = name ? name : ""; }
 
-const char* CommandName() { return g_command; }
-
 std::string Format(const char* format, ...) {
   va_list args;
   va_start(args, format);

@@ -79,7 +79,6 @@ void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent,
 
 // The command whose messages are written ("" before one is chosen).
 void SetCommandName(const char* name);
-const char* CommandName();
 
 // printf into a string.
 std::string Format(const char* format, ...) HVCN_PRINTF(1, 2);

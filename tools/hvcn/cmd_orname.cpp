@@ -121,48 +121,35 @@ struct Settings {
   bool json = false;
 };
 
-class OrNameHandler : public cli::LineHandler {
+constexpr cli::Shape kShape{"input"};
+
+class OrNameHandler : public cli::Handler {
  public:
   explicit OrNameHandler(const Settings& s)
       : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, hvcnPARSE_COMPLETE) {}
 
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* text, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
-    const std::string_view input(text, length);
-    std::string why;
-    int32_t status = Read(text, input, &why);
+  void Handle(const char* text, size_t length, cli::Results& results) override {
+    cli::Result& r = results.Add();
+    r.input = std::string_view(text, length);
+    r.status = Read(text, r.input, &r.explanation);
+    const bool held = r.status == hvcnSUCCESS;
     output_.clear();
-    if (status == hvcnSUCCESS) status = Write();
-    const bool held = (f_->flags & hvcnFMT_NAME_HELD) != 0;
-    const std::string_view detail = status == hvcnSUCCESS ? std::string_view() : std::string_view(f_->errorDetail);
-    if (s_.json) {
-      out += '{';
-      cli::AppendJsonField(out, "input", input, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      cli::AppendJsonField(out, "error", status == hvcnSUCCESS ? std::string() : cli::StatusText(status));
-      cli::AppendJsonField(out, "detail", detail);
-      if (!why.empty()) cli::AppendJsonField(out, "explanation", why);
-      cli::AppendJsonField(out, "output", output_);
-      out += ",\"attributes\":";
-      if (held) cli::CollectHeldValues(*f_, values_);
-      else values_.clear();
-      attributesJson_.Append(out, values_);
-      out += "}\n";
-    } else if (status == hvcnSUCCESS) {
-      cli::AppendShown(out, output_);
-      out += '\n';
-    } else {
-      const std::string statusText = cli::StatusText(status);
-      out += cli::Format("error %d: %s%s", status, statusText.c_str(), detail.empty() ? "" : " ");
-      out += detail;
-      out += '\n';
-      cli::AppendMessage(err, "%s%s: %d: %s%s%.*s%s%s", cli::Where(line).c_str(), cli::ShowControls(input).c_str(),
-                         status, statusText.c_str(), detail.empty() ? "" : " ", static_cast<int>(detail.size()),
-                         detail.data(), why.empty() ? "" : " ", why.c_str());
+    if (r.status == hvcnSUCCESS) r.status = Write();
+    if (r.status != hvcnSUCCESS) r.detail = f_->errorDetail;
+    if (!s_.json) {
+      if (r.status == hvcnSUCCESS) {
+        cli::AppendShown(r.text, output_);
+        r.text += '\n';
+      }
+      return;
     }
-    return status == hvcnSUCCESS;
+    if (r.status == hvcnSUCCESS) r.Field("output", output_);
+    if (held) {
+      cli::CollectHeldValues(*f_, values_);
+      attributesJson_.Append(r.Raw("attributes"), values_);
+    }
   }
 
  private:
@@ -267,7 +254,8 @@ int Run(const cli::Invocation& args) {
     if (!LoadTable(tablePath, table.get())) return cli::kFailed;
     s.table = std::move(table);
   }
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<OrNameHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;

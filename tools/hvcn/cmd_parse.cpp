@@ -50,14 +50,18 @@ bool IsDdaType(int32_t id) {
          (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
 }
 
-class ParseHandler : public cli::LineHandler {
+// Each reading a result; a failure is the name's line with its error in the
+// line form, its message on standard error.
+constexpr cli::Shape kShape{"name", true, false, true};
+
+class ParseHandler : public cli::Handler {
  public:
   explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, s.flags) {}
 
   // Readies the format; prints why it cannot.
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* name, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
+  void Handle(const char* name, size_t length, cli::Results& results) override {
     const std::string_view text(name, length);
     uint32_t context = 0;
     for (int reading = 1;; ++reading) {
@@ -67,13 +71,16 @@ class ParseHandler : public cli::LineHandler {
       f_->nameShape = 0;
       const int32_t status = hvcnParseName(name, f_.get(), s_.internal, s_.internal ? internal_ : nullptr,
                                            s_.internal ? sizeof internal_ : 0, &context, s_.flags);
-      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return true;
+      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return;
+      cli::Result& r = results.Add();
+      r.input = text;
+      r.status = status;
       if (status != hvcnSUCCESS) {
-        Failure(text, line, status, out, err);
-        return false;
+        Failure(r);
+        return;
       }
-      Reading(text, reading, context, out);
-      if (!s_.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) return true;
+      Reading(r, reading, context);
+      if (!s_.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) return;
     }
   }
 
@@ -104,34 +111,27 @@ class ParseHandler : public cli::LineHandler {
     if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
   }
 
-  void Reading(std::string_view name, int reading, uint32_t context, cli::Buffer& out) {
+  void Reading(cli::Result& r, int reading, uint32_t context) {
     cli::CollectHeldValues(*f_, values_);
     Words();
     Output();
     const std::string& words = words_;
     const std::string_view output = output_;
     const uint32_t shape = static_cast<uint32_t>(f_->nameShape);
+    cli::Buffer& out = r.text;
     switch (s_.mode) {
-      case Mode::Json: {
-        out += '{';
-        cli::AppendJsonField(out, "name", name, true);
-        out += ",\"status\":0,\"reading\":";
-        cli::AppendNumber(out, reading);
-        out += ",\"shape\":";
-        cli::AppendNumber(out, shape);
-        out += ",\"context\":";
-        cli::AppendNumber(out, context);
-        cli::AppendJsonField(out, "words", words);
-        out += ",\"attributes\":";
-        attributesJson_.Append(out, values_);
-        if (s_.internal) cli::AppendJsonField(out, "internal", internal_);
-        if (s_.outputFormat) cli::AppendJsonField(out, "output", output);
-        out += "}\n";
+      case Mode::Json:
+        r.Number("reading", reading);
+        r.Number("shape", shape);
+        r.Number("context", context);
+        r.Field("words", words);
+        attributesJson_.Append(r.Raw("attributes"), values_);
+        if (s_.internal) r.Field("internal", internal_);
+        if (s_.outputFormat) r.Field("output", output);
         return;
-      }
       case Mode::Lines: {
         // name, reading, its words, then tag=value (or #ID=value) pairs.
-        cli::AppendShown(out, name);
+        cli::AppendShown(out, r.input);
         out += '\t';
         cli::AppendNumber(out, reading);
         out += '\t';
@@ -168,7 +168,7 @@ class ParseHandler : public cli::LineHandler {
       }
       case Mode::Readable: {
         if (reading == 1) {
-          cli::AppendShown(out, name);
+          cli::AppendShown(out, r.input);
           out += '\n';
         }
         out += cli::Format("  reading %d%s%s  (shape 0x%x, context 0x%x%s)\n", reading, words.empty() ? "" : ": ",
@@ -189,27 +189,14 @@ class ParseHandler : public cli::LineHandler {
     }
   }
 
-  void Failure(std::string_view name, size_t line, int32_t status, cli::Buffer& out, std::string& err) {
-    const std::string text = cli::StatusText(status);
-    const std::string why = explainer_.Explain(*f_, name, status);
-    if (s_.mode == Mode::Json) {
-      out += '{';
-      cli::AppendJsonField(out, "name", name, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      cli::AppendJsonField(out, "error", text);
-      cli::AppendJsonField(out, "detail", f_->errorDetail);
-      if (!why.empty()) cli::AppendJsonField(out, "explanation", why);
-      out += "}\n";
-      return;
-    }
-    if (s_.mode == Mode::Lines) {
-      cli::AppendShown(out, name);
-      out += "\terror " + std::to_string(status) + "\t" + text + "\n";
-    }
-    cli::AppendMessage(err, "%s%s: %d: %s%s%s%s%s", cli::Where(line).c_str(), cli::ShowControls(name).c_str(), status,
-                       text.c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail, why.empty() ? "" : " ",
-                       why.c_str());
+  // A name refused: its detail and explanation; in the line form also the
+  // name with its error.
+  void Failure(cli::Result& r) {
+    r.detail = f_->errorDetail;
+    r.explanation = explainer_.Explain(*f_, r.input, r.status);
+    if (s_.mode != Mode::Lines) return;
+    cli::AppendShown(r.text, r.input);
+    r.text += "\terror " + std::to_string(r.status) + "\t" + cli::StatusText(r.status) + "\n";
   }
 
   const Settings s_;
@@ -240,7 +227,8 @@ int Run(const cli::Invocation& args) {
   s.mode = args.Has("--json") ? Mode::Json
            : (args.Has("--lines") || args.Positional().empty()) ? Mode::Lines
                                                                  : Mode::Readable;
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.mode == Mode::Json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<ParseHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;

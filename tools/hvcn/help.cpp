@@ -9,6 +9,17 @@
 namespace cli {
 namespace {
 
+// A section of the general help: a paragraph and a list of terms.
+struct HelpItem {
+  const char* term;
+  const char* text;
+};
+struct HelpSection {
+  const char* title;
+  const char* text;
+  std::span<const HelpItem> items;
+};
+
 const Command* const kCommands[] = {
     &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand,
     &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kVersionCommand,
@@ -131,8 +142,6 @@ void RoffOption(FILE* out, const Option& option) {
 const char* const kToolSummary = "reads, checks, writes and converts X.400 recipient names";
 
 std::span<const Command* const> Commands() { return kCommands; }
-std::span<const Option> GlobalOptions() { return kGlobalOptions; }
-std::span<const HelpSection> HelpSections() { return kSections; }
 
 void PrintGeneralHelp(FILE* out) {
   std::fprintf(out, "usage: hvcn COMMAND [OPTIONS] [ARGUMENTS]\n       hvcn --help | --version\n\n");
