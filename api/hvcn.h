@@ -195,6 +195,10 @@ enum hvcnAttributeId {
   hvcnATT_EXT_PD_COMPONENTS_TX = 82
 };
 
+/** The highest standard attribute ID: hvcnGetAttributeInfo describes the
+ *  standard attributes among 1 to hvcnATTRIBUTE_ID_LAST. */
+#define hvcnATTRIBUTE_ID_LAST 82
+
 /** Value-class numbers accepted by hvcnValidateAttribute in place of an ID. */
 enum hvcnValueClass {
   hvcnCLASS_PRINTABLE = 5000,
@@ -216,6 +220,18 @@ enum hvcnValueClass {
 /** hvcnAttributeInfo.flags: the attribute holds teletex text (a teletex
  *  variant; ff is its own). */
 #define hvcnAINFO_TELETEX 0x0002u
+/** hvcnAttributeInfo.flags: a part of the personal name (surname, given
+ *  name, initials, generation qualifier: hvcnATT_SURNAME to
+ *  hvcnATT_GENERATION) or the teletex variant of one (its twinId names the
+ *  part). */
+#define hvcnAINFO_PERSONAL 0x0004u
+/** hvcnAttributeInfo.flags: the type of a domain-defined attribute; its
+ *  value is the attribute of the next ID (hvcnAINFO_DDA_VALUE), and the two
+ *  are written as one pair ("dd.type=value"). */
+#define hvcnAINFO_DDA_TYPE 0x0008u
+/** hvcnAttributeInfo.flags: the value of a domain-defined attribute; its
+ *  type is the attribute of the ID before. */
+#define hvcnAINFO_DDA_VALUE 0x0010u
 
 /** What the library knows of one standard attribute (hvcnGetAttributeInfo). */
 typedef struct hvcnAttributeInfo {

@@ -13,9 +13,6 @@
 
 namespace cli {
 
-// The highest standard attribute ID.
-inline constexpr int32_t kLastAttributeId = 82;
-
 // The library's description of a standard attribute ID, or nullptr.
 const hvcnAttributeInfo* AttributeById(int32_t id);
 
@@ -44,7 +41,9 @@ struct HeldValue {
   int32_t id;
   std::string_view userName;  // a user attribute's name
   std::string_view value;     // as hvcnGetAttributeValue copies it
-  bool teletex;               // held in a teletex twin's slot
+  uint32_t offset;            // where the value is in the held name's text
+  const hvcnAttributeInfo* info;  // a standard attribute's description, else null
+  bool teletex;               // a teletex variant (hvcnAINFO_TELETEX)
 };
 
 // Every non-empty value the format holds, in slot order.
@@ -60,7 +59,7 @@ class AttributesJson {
 
  private:
   const std::string& Prefix(const HeldValue& v);
-  std::string prefixes_[kLastAttributeId + 1][2];
+  std::string prefixes_[hvcnATTRIBUTE_ID_LAST + 1];
 };
 
 }  // namespace cli

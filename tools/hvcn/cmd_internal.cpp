@@ -148,7 +148,7 @@ int RunAttr(const cli::Invocation& args) {
   for (const auto& [id, name] : wanted) {
     std::string value;
     const int32_t result = Value(format.get(), id, name, &value);
-    const std::string label = id > 0 && id <= 82 ? cli::DescribeAttribute(id) : name;
+    const std::string label = cli::AttributeById(id) ? cli::DescribeAttribute(id) : name;
     if (result != hvcnSUCCESS) r.failed = true;
     if (json) {
       if (!first) values += ',';

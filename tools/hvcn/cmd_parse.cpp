@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -29,10 +30,15 @@ constexpr cli::Option kOptions[] = {
     cli::kEncodingOption,
 };
 
-const char* const kPartNames[] = {"surname", "given name", "initials", "generation qualifier"};
-
-// The personal-name slots and their teletex twins.
-constexpr int kPersonalSlots[2][4] = {{0, 1, 2, 3}, {25, 26, 27, 28}};
+// A part of a personal name in the words of a reading, by its attribute.
+const char* PartWord(int32_t part) {
+  switch (part) {
+    case hvcnATT_SURNAME: return "surname";
+    case hvcnATT_GIVEN_NAME: return "given name";
+    case hvcnATT_INITIALS: return "initials";
+    default: return "generation qualifier";
+  }
+}
 
 enum class Mode { Readable, Lines, Json };
 
@@ -44,11 +50,6 @@ struct Settings {
   bool all;
   Mode mode;
 };
-
-bool IsDdaType(int32_t id) {
-  return (id >= hvcnATT_DDAT1 && id <= hvcnATT_DDAT4 && id % 2 == 0) ||
-         (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
-}
 
 // Each reading a result; a failure is the name's line with its error in the
 // line form, its message on standard error.
@@ -89,12 +90,9 @@ class ParseHandler : public cli::Handler {
   void Words() {
     std::pair<uint32_t, const char*> parts[8];
     size_t count = 0;
-    for (int p = 0; p < 4; ++p)
-      for (const auto& slots : kPersonalSlots) {
-        const hvcnAttribute& record = f_->attributes[slots[p]];
-        if (record.valueLength != hvcnVALUE_ABSENT && record.valueLength != 0)
-          parts[count++] = {record.valueOffset, kPartNames[p]};
-      }
+    for (const cli::HeldValue& v : values_)
+      if (v.info && (v.info->flags & hvcnAINFO_PERSONAL) && count < std::size(parts))
+        parts[count++] = {v.offset, PartWord(v.teletex ? v.info->twinId : v.id)};
     for (size_t i = 1; i < count; ++i)  // in the order typed
       for (size_t j = i; j > 0 && parts[j].first < parts[j - 1].first; --j) std::swap(parts[j], parts[j - 1]);
     words_.clear();
@@ -140,14 +138,15 @@ class ParseHandler : public cli::Handler {
         for (size_t i = 0; i < values_.size(); ++i) {
           const cli::HeldValue& v = values_[i];
           if (i) out += ' ';
-          if (IsDdaType(v.id)) {
+          if (v.info && (v.info->flags & hvcnAINFO_DDA_TYPE)) {
             // A domain-defined pair as X.400 writes it: dd.type=value.
             out += "dd.";
             cli::AppendShown(out, v.value);
             out += '=';
+            // Its value: the attribute of the next ID.
             if (i + 1 < values_.size() && values_[i + 1].id == v.id + 1) cli::AppendShown(out, values_[++i].value);
           } else {
-            const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+            const hvcnAttributeInfo* known = v.info;
             if (known && known->tag[0]) out += known->tag;
             else if (known) out += "#" + std::to_string(v.id);
             else cli::AppendShown(out, v.userName);
@@ -175,7 +174,7 @@ class ParseHandler : public cli::Handler {
                            words.c_str(), shape, context,
                            (context & hvcnPARSE_CONTEXT_MASK) ? ": more readings may follow" : "");
         for (const cli::HeldValue& v : values_) {
-          const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+          const hvcnAttributeInfo* known = v.info;
           const std::string label =
               known ? std::string(known->name) + " (" + std::to_string(v.id) + ")" : cli::ShowControls(v.userName);
           out += cli::Format("    %-6s %-26s ", known ? known->tag : "", label.c_str());
