@@ -603,6 +603,34 @@ HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormat(hvcnFormat* format,
                                                        uint32_t destSize,
                                                        uint32_t flags) HVCN_NOEXCEPT;
 
+/* Texts of any length: the size they need --------------------------------- */
+
+/** hvcnFormatName and hvcnTranslateInternalFormat each have a twin, named
+ *  with "Ex", that also tells the size its text needs, as every export that
+ *  writes a text of unbounded length does (hvcnFormatORAddress,
+ *  hvcnORAddressToRFC822 and the later ones): *needed (may be NULL)
+ *  receives the size of buffer the whole text needs, its NUL included, on
+ *  success and on hvcnERR_BUFFER_TOO_SMALL alike (0 on any other status;
+ *  hvcnFormatName needs a byte more than the text where it writes an X.400
+ *  part, for the separator it writes after each item); a buffer NULL
+ *  with size 0 is a size query (hvcnERR_BUFFER_TOO_SMALL, nothing
+ *  written); a text that does not fit leaves the buffer an empty text.
+ *  Everything else is as for the export without "Ex", whose own results
+ *  stay as they are: hvcnFormatName leaves the part that fitted (and for a
+ *  typed name written as typed, the buffer untouched), and neither tells a
+ *  size. */
+HVCN_API int32_t HVCN_CALL hvcnFormatNameEx(hvcnFormat* format, char* name, uint32_t size,
+                                            uint32_t* needed, uint16_t flags) HVCN_NOEXCEPT;
+
+/** hvcnTranslateInternalFormat with the size of its text (see above; with
+ *  destType 0 nothing is written and *needed is 0). The source is decoded
+ *  once, also for a size query, so a second call may pass sourceType 0 (or
+ *  hvcnTIF_HELD_NAME) to write the held name. */
+HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormatEx(hvcnFormat* format, int32_t sourceType,
+                                                         const char* source, int32_t destType,
+                                                         char* dest, uint32_t destSize, uint32_t* needed,
+                                                         uint32_t flags) HVCN_NOEXCEPT;
+
 /** Copies the held value of one attribute. attributeId 0 looks the user
  *  attribute up by the name found in buffer; -99..-90 by token position. */
 HVCN_API int32_t HVCN_CALL hvcnGetAttributeValue(hvcnFormat* format,
@@ -670,6 +698,43 @@ HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* format, const char*
 HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat* format,
                                                  const char* gateway, const void* table,
                                                  uint32_t tableSize) HVCN_NOEXCEPT;
+
+/* Explanations of refusals ------------------------------------------------ */
+
+/** hvcnExplainStatus: the call that failed, and what `how` is for it. */
+#define hvcnEXPLAIN_FORMAT_STRING 1 /* hvcnParseFormatString, hvcnChangeInputFormat;
+                                       text may be NULL; how 0 */
+#define hvcnEXPLAIN_NAME 2          /* hvcnParseName: text the name; how its flags */
+#define hvcnEXPLAIN_INTERNAL 3      /* hvcnTranslateInternalFormat decoding: text the
+                                       internal name; how its type (1 to 3) */
+#define hvcnEXPLAIN_OR_ADDRESS 4    /* hvcnParseORAddress: text the address; how its flags */
+
+/** Where and why a call refused its input, beyond the status text and
+ *  errorDetail, in the language of the texts: for a typed name the word or
+ *  X.400 component at fault and its column, or how many words were read
+ *  and how many fit; for a value refused by its check (statuses 12 to 15,
+ *  22, 30) the attribute, at its column in a typed name; for a standard O/R
+ *  address form the component (as errorDetail says) and its column; for a
+ *  format string that fails because of the configured slash, the profile
+ *  setting (SlashCharacter of TNUAL.INI) behind it. `format` is the format
+ *  the failed call used, as that call left it (it is only read); status
+ *  the call's status; call an hvcnEXPLAIN_* value; text and how what the
+ *  failed call was given. The library reads the text again on a format of
+ *  its own, so any thread may ask.
+ *
+ *  The explanation goes into buffer (size includes the NUL; *needed, may be
+ *  NULL, receives the size it needs, as for the "Ex" exports), *column (may
+ *  be NULL) the column of the input at fault, from 1 (0 when there is
+ *  none). Returns hvcnSUCCESS; hvcnERR_NO_VALUE when there is nothing to
+ *  add (buffer an empty text); hvcnERR_BUFFER_TOO_SMALL (buffer NULL with
+ *  size 0 asks for the size); hvcnERR_BAD_PARAMETER for a NULL format, a
+ *  NULL text where one is needed, a NULL buffer with a size or an unknown
+ *  call. The 19 first exports keep errorDetail as they always have; the
+ *  explanation is asked for here. */
+HVCN_API int32_t HVCN_CALL hvcnExplainStatus(const hvcnFormat* format, int32_t status,
+                                             uint32_t call, uint32_t how, const char* text,
+                                             char* buffer, uint32_t size, uint32_t* needed,
+                                             uint32_t* column) HVCN_NOEXCEPT;
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -6,6 +6,7 @@
 
 #include "core/frame.h"
 #include "core/platform/chars.h"
+#include "core/refusal_note.h"
 #include "core/strings.h"
 #include "core/trace.h"
 #include "format/format_info.h"
@@ -76,7 +77,7 @@ constexpr auto kFreshRecords = Filled<hvcnAttribute, hvcnATTRIBUTE_COUNT>([] {
 // and the user records the set-up made, which it takes in slot order).
 constexpr char kSetUpMagic[8] = {'h', 'v', 'c', 'n', 'S', 'e', 't', 'U'};
 constexpr size_t kRecordsInUse = sizeof kSetUpMagic;
-static_assert(sizeof(hvcnFormat::reserved) > kRecordsInUse && hvcnATTRIBUTE_COUNT <= UINT8_MAX);
+static_assert(kRecordsInUse < kNoteAt && hvcnATTRIBUTE_COUNT <= UINT8_MAX);
 
 }  // namespace
 
@@ -90,7 +91,8 @@ void MarkSetUp(hvcnFormat* format) noexcept {
   format->reserved[kRecordsInUse] = static_cast<uint8_t>(inUse);
 }
 
-void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, sizeof format->reserved); }
+// The refusal note after the mark stays (core/refusal_note.h).
+void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, kNoteAt); }
 
 bool RestoreSetUp(hvcnFormat* format) noexcept {
   if (std::memcmp(format->reserved, kSetUpMagic, sizeof kSetUpMagic) != 0) return false;

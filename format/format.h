@@ -39,6 +39,10 @@ enum class CatalogueValues { kEmpty, kAbsent };
 // standard catalogue, separators, mask, wildcard and flags. 0 on success.
 int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values = CatalogueValues::kEmpty) noexcept;
 
+// hvcnParseFormatString's work without its frame lines: the set-up of a
+// format of the library's own (the explainer's probes).
+int32_t SetUpFormatFrom(hvcnFormat* format, const char* formatString) noexcept;
+
 // hvcnParseFormatString, frame lines and argument checks included:
 // initialises the format, applies the configured defaults and parses the
 // format string (NULL keeps the configured default).

@@ -5,6 +5,7 @@
 
 #include "core/numbers.h"
 #include "core/platform/chars.h"
+#include "core/refusal_note.h"
 #include "core/trace.h"
 #include "model/slots.h"
 
@@ -224,9 +225,8 @@ bool SevenBitOnly(const hvcnFormat* format) noexcept {
 }
 
 // Stores initials or a generation qualifier after its own check.
-int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
-                        int32_t checkResult, int32_t dotted, int32_t needsTeletex, int slot,
-                        const char* rejection) noexcept {
+int32_t CheckAndStorePersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired, int32_t checkResult,
+                                  int32_t dotted, int32_t needsTeletex, int slot, const char* rejection) noexcept {
   if (checkResult > 0) return checkResult;
   if (dotRequired && !dotted) return hvcnERR_BAD_VALUE;
   if (!needsTeletex && !PreferTeletex(format)) {
@@ -238,6 +238,44 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
     return hvcnERR_BAD_VALUE;
   }
   Store(format, TwinOf(slot), offset, checkResult);
+  return hvcnSUCCESS;
+}
+
+// The same, noting a refusal for the explainer.
+int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired, int32_t checkResult,
+                        int32_t dotted, int32_t needsTeletex, int slot, const char* rejection) noexcept {
+  const int32_t status =
+      CheckAndStorePersonalPart(format, offset, dotRequired, checkResult, dotted, needsTeletex, slot, rejection);
+  if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
+  return status;
+}
+
+// SetAttributeValue's check and store.
+int32_t CheckAndStore(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
+  if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
+    const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
+    int32_t flag = 0;
+    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
+    if (result > 0) return result;
+    if (rule.direct || (!flag && !PreferTeletex(format))) {
+      Store(format, slot, offset, result);
+      return hvcnSUCCESS;
+    }
+    if (rule.twin < 0) {
+      trace::If(trace::kInfo, trace::tag::kInformation,
+                "Rejecting attribute since there is no TX version for %d", slot);
+      return hvcnERR_BAD_VALUE;
+    }
+    if (SevenBitOnly(format)) {
+      trace::If(trace::kInfo, trace::tag::kInformation, "Rejecting attribute since configured for 7-bit only.");
+      return hvcnERR_BAD_VALUE;
+    }
+    Store(format, rule.twin, offset, result);
+    return hvcnSUCCESS;
+  }
+  // Postal and extension attributes and user attributes are stored unchecked.
+  if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
   return hvcnSUCCESS;
 }
 
@@ -376,31 +414,9 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
 }
 
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
-  if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
-    const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
-    int32_t flag = 0;
-    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
-    if (result > 0) return result;
-    if (rule.direct || (!flag && !PreferTeletex(format))) {
-      Store(format, slot, offset, result);
-      return hvcnSUCCESS;
-    }
-    if (rule.twin < 0) {
-      trace::If(trace::kInfo, trace::tag::kInformation,
-                "Rejecting attribute since there is no TX version for %d", slot);
-      return hvcnERR_BAD_VALUE;
-    }
-    if (SevenBitOnly(format)) {
-      trace::If(trace::kInfo, trace::tag::kInformation, "Rejecting attribute since configured for 7-bit only.");
-      return hvcnERR_BAD_VALUE;
-    }
-    Store(format, rule.twin, offset, result);
-    return hvcnSUCCESS;
-  }
-  // Postal and extension attributes and user attributes are stored unchecked.
-  if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
-  Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
-  return hvcnSUCCESS;
+  const int32_t status = CheckAndStore(format, value, offset, slot);
+  if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
+  return status;
 }
 
 int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {

@@ -4,6 +4,7 @@
 
 #include "core/frame.h"
 #include "core/platform/chars.h"
+#include "core/refusal_note.h"
 #include "core/trace.h"
 #include "format/format.h"
 #include "model/held_value.h"
@@ -126,6 +127,7 @@ int32_t NameBuilder::Refuse(int32_t status, uint16_t detailId, const Where& wher
   else
     RecordDetailWith(format_, detailId, label, where.column);
   trace::If(trace::kError, trace::tag::kError, "ORN: %s", format_->errorDetail);
+  NoteRefusedColumn(format_, where.column);
   return status;
 }
 

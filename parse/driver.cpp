@@ -102,8 +102,8 @@ int32_t ParseName(const char* name, hvcnFormat* f, int32_t internalType, char* b
   f->flags |= hvcnFMT_NAME_HELD;
   f->nameType = -1;
   if (internalType == 0) return hvcnSUCCESS;
-  return internal_form::TranslateInternal(f, 0, nullptr, internalType, buffer, bufferSize, flags | hvcnTIF_HELD_NAME,
-                                     wrote);
+  TextSink out(buffer, bufferSize);
+  return internal_form::TranslateInternal(f, 0, nullptr, internalType, out, flags | hvcnTIF_HELD_NAME, wrote);
 }
 
 }  // namespace hvcn::parse

@@ -30,6 +30,7 @@ TEST(Golden, RsLists) { Golden("rs_lists"); }
 TEST(Golden, FormatNames) { Golden("format_names"); }
 TEST(Golden, InternalNames) { Golden("internal_names"); }
 TEST(Golden, ParseNames) { Golden("parse_names"); }
+TEST(Golden, Explanations) { Golden("explanations"); }
 TEST(Golden, Readings) { Golden("readings"); }
 TEST(Golden, InternetNames) { Golden("internet_names"); }
 TEST(Golden, InternetNormalise) { Golden("internet_normalise"); }

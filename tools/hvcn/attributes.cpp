@@ -54,20 +54,6 @@ int32_t AttributeIdFromText(std::string_view text) {
   return 0;
 }
 
-std::vector<std::string> KnownTags() {
-  std::vector<std::string> tags;
-  for (int32_t id = 1; id <= kLastId; ++id) {
-    const hvcnAttributeInfo* a = AttributeById(id);
-    if (!a || !a->tag[0]) continue;
-    std::string tag = a->tag;
-    if (std::string_view(a->label) == "DDA") tag += "TYPE";
-    bool seen = false;
-    for (const auto& t : tags) seen = seen || t == tag;
-    if (!seen) tags.push_back(tag);
-  }
-  return tags;
-}
-
 bool IsStandardLabel(std::string_view text) {
   if (text.size() > 4 && EqualNoCase(text.substr(0, 4), "DDA:")) return true;
   for (int32_t id = 1; id <= kLastId; ++id)

@@ -20,10 +20,6 @@ const hvcnAttributeInfo* AttributeById(int32_t id);
 // 0 when unknown.
 int32_t AttributeIdFromText(std::string_view text);
 
-// The X.400 tags in force, in ID order, each once; the domain-defined
-// prefix is shown as "dd.TYPE".
-std::vector<std::string> KnownTags();
-
 // Is the text (any letter case) a standard O/R address label ("G",
 // "PRMD", "OU1", "DDA:TYPE" ...)? And is it one of the X.400 tags in force?
 bool IsStandardLabel(std::string_view text);

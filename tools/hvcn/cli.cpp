@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "explain.h"
 #include "hvcn.h"
 
 namespace cli {
@@ -194,9 +195,14 @@ std::string StatusText(int status) {
 bool ReadyFormat(const char* formatString, hvcnFormat* format) {
   const int32_t status = hvcnParseFormatString(formatString, format);
   if (status == hvcnSUCCESS) return true;
-  Error("format string %s: %d: %s%s%s", formatString ? formatString : "(the configured default)", status,
-        StatusText(status).c_str(), format->errorDetail[0] ? " " : "", format->errorDetail);
+  FormatStringRefused(formatString ? formatString : "(the configured default)", *format, status);
   return false;
+}
+
+void FormatStringRefused(const char* shown, const hvcnFormat& format, int32_t status) {
+  const std::string why = Explanation(format, status, hvcnEXPLAIN_FORMAT_STRING, 0, nullptr);
+  Error("format string %s: %d: %s%s%s%s%s", shown, status, StatusText(status).c_str(), format.errorDetail[0] ? " " : "",
+        format.errorDetail, why.empty() ? "" : " ", why.c_str());
 }
 
 }  // namespace cli

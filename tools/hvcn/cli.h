@@ -96,4 +96,25 @@ std::string StatusText(int status);
 // prints why it cannot.
 bool ReadyFormat(const char* formatString, hvcnFormat* format);
 
+// Says that a format string (`shown` in the message) was refused, with the
+// library's detail and explanation.
+void FormatStringRefused(const char* shown, const hvcnFormat& format, int32_t status);
+
+// Calls an export that writes a text of any length and tells the size it
+// needs (hvcnFormatNameEx and its kind): `call(buffer, size, &needed)`
+// writes into `buffer`, which is made as large as the size asked for when it
+// is too small, and called once more. Returns the status; after success the
+// text is buffer.c_str().
+template <typename Call>
+int32_t CallSized(std::string& buffer, Call call) {
+  if (buffer.empty()) buffer.resize(256);
+  uint32_t needed = 0;
+  int32_t status = call(buffer.data(), static_cast<uint32_t>(buffer.size()), &needed);
+  if (status == 1 /* hvcnERR_BUFFER_TOO_SMALL */ && needed > buffer.size()) {
+    buffer.resize(needed);
+    status = call(buffer.data(), needed, &needed);
+  }
+  return status;
+}
+
 }  // namespace cli

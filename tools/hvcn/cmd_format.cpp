@@ -27,12 +27,11 @@ void AppendLine(cli::Buffer& out, std::string line) {
   out += line + "\n";
 }
 
-// Parses a format string; prints the status and detail when it fails.
+// Parses a format string; prints why it fails.
 bool ParseFormat(const char* text, hvcnFormat* format) {
   int32_t status = hvcnParseFormatString(text, format);
   if (status == hvcnSUCCESS) return true;
-  cli::Error("format string %s: %d: %s%s%s", text, status, cli::StatusText(status).c_str(),
-             format->errorDetail[0] ? " " : "", format->errorDetail);
+  cli::FormatStringRefused(text, *format, status);
   return false;
 }
 

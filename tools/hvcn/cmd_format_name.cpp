@@ -5,6 +5,7 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "explain.h"
 #include "commands.h"
 #include "hvcn.h"
 #include "text.h"
@@ -39,19 +40,26 @@ class FormatHandler : public cli::Handler {
 
   void Handle(const char* line, size_t length, cli::Results& results) override {
     text_ = cli::Unescape(std::string_view(line, length));
-    char output[2048] = "";
-    int32_t status = hvcnTranslateInternalFormat(f_.get(), s_.type, text_.c_str(), 0, nullptr, 0, 0);
-    if (status == hvcnSUCCESS && s_.outputFormat) status = hvcnChangeOutputFormat(s_.outputFormat, f_.get());
-    if (status == hvcnSUCCESS) status = hvcnFormatName(f_.get(), output, sizeof output, s_.flags);
     cli::Result& r = results.Add();
     r.input = text_;
-    r.status = status;
-    if (status != hvcnSUCCESS) {
+    r.status = hvcnTranslateInternalFormat(f_.get(), s_.type, text_.c_str(), 0, nullptr, 0, 0);
+    if (r.status != hvcnSUCCESS) {
+      r.detail = f_->errorDetail;
+      r.explanation = cli::Explanation(*f_, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(s_.type),
+                                       text_.c_str(), &r.column);
+      return;
+    }
+    if (s_.outputFormat) r.status = hvcnChangeOutputFormat(s_.outputFormat, f_.get());
+    if (r.status == hvcnSUCCESS)
+      r.status = cli::CallSized(output_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+        return hvcnFormatNameEx(f_.get(), buffer, size, needed, s_.flags);
+      });
+    if (r.status != hvcnSUCCESS) {
       r.detail = f_->errorDetail;
     } else if (s_.json) {
-      r.Field("text", output);
+      r.Field("text", output_.c_str());
     } else {
-      cli::AppendShown(r.text, output);
+      cli::AppendShown(r.text, output_.c_str());
       r.text += '\n';
     }
   }
@@ -60,6 +68,7 @@ class FormatHandler : public cli::Handler {
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
   std::string text_;
+  std::string output_;
 };
 
 int Run(const cli::Invocation& args) {

@@ -9,6 +9,7 @@
 #include "attributes.h"
 #include "batch.h"
 #include "cli.h"
+#include "explain.h"
 #include "commands.h"
 #include "hvcn.h"
 #include "text.h"
@@ -50,13 +51,21 @@ class TranslateHandler : public cli::Handler {
 
   void Handle(const char* line, size_t length, cli::Results& results) override {
     text_ = cli::Unescape(std::string_view(line, length));
-    char output[4096] = "";
     cli::Result& r = results.Add();
     r.input = text_;
-    r.status = hvcnTranslateInternalFormat(f_.get(), s_.from, text_.c_str(), s_.to, output, sizeof output, s_.flags);
+    r.status = hvcnTranslateInternalFormatEx(f_.get(), s_.from, text_.c_str(), 0, nullptr, 0, nullptr, s_.flags);
+    if (r.status == hvcnSUCCESS && s_.to != 0)
+      r.status = cli::CallSized(output_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+        return hvcnTranslateInternalFormatEx(f_.get(), 0, nullptr, s_.to, buffer, size, needed, s_.flags);
+      });
     if (r.status != hvcnSUCCESS) {
       r.detail = f_->errorDetail;
-    } else if (s_.json) {
+      r.explanation = cli::Explanation(*f_, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(s_.from),
+                                       text_.c_str(), &r.column);
+      return;
+    }
+    const char* output = s_.to != 0 ? output_.c_str() : "";
+    if (s_.json) {
       r.Field("output", output);
     } else {
       cli::AppendShown(r.text, output);
@@ -68,6 +77,7 @@ class TranslateHandler : public cli::Handler {
   const TranslateSettings s_;
   std::unique_ptr<hvcnFormat> f_;
   std::string text_;
+  std::string output_;
 };
 
 int RunTranslate(const cli::Invocation& args) {
@@ -127,6 +137,8 @@ int RunAttr(const cli::Invocation& args) {
   const cli::ResultWriter writer(kShape, json);
   if (r.status != hvcnSUCCESS) {
     r.detail = format->errorDetail;
+    r.explanation = cli::Explanation(*format, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(from),
+                                     text.c_str(), &r.column);
     return cli::WriteResults(writer, results);
   }
   // The attributes asked for, or every attribute that holds a value.

@@ -126,14 +126,14 @@ constexpr cli::Shape kShape{"input"};
 class OrNameHandler : public cli::Handler {
  public:
   explicit OrNameHandler(const Settings& s)
-      : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, hvcnPARSE_COMPLETE) {}
+      : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
   void Handle(const char* text, size_t length, cli::Results& results) override {
     cli::Result& r = results.Add();
     r.input = std::string_view(text, length);
-    r.status = Read(text, r.input, &r.explanation);
+    r.status = Read(text, r);
     const bool held = r.status == hvcnSUCCESS;
     output_.clear();
     if (r.status == hvcnSUCCESS) r.status = Write();
@@ -157,8 +157,9 @@ class OrNameHandler : public cli::Handler {
   uint32_t TableSize() const { return s_.table ? static_cast<uint32_t>(s_.table->size()) : 0; }
   bool Mapping() const { return s_.gateway || s_.table; }
 
-  // Reads the text into the format; *why says more about a refusal.
-  int32_t Read(const char* text, std::string_view input, std::string* why) {
+  // Reads the text into the format; a refusal is explained in the result.
+  int32_t Read(const char* text, cli::Result& r) {
+    const std::string_view input = r.input;
     Form from = s_.from;
     if (from == Form::Auto && Mapping() && LooksLikeRfc822(input)) from = Form::Rfc822;
     int32_t status;
@@ -167,11 +168,11 @@ class OrNameHandler : public cli::Handler {
       case Form::Typed: {
         uint32_t context = 0;
         status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE);
-        if (status != hvcnSUCCESS) *why = explainer_.Explain(*f_, input, status);
+        if (status != hvcnSUCCESS) r.explanation = cli::ExplainName(*f_, status, hvcnPARSE_COMPLETE, input, &r.column);
         return status;
       }
-      case Form::AnnexF: return hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_ANNEXF);
-      case Form::StdOr: return hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_STDOR);
+      case Form::AnnexF: return ReadORAddress(text, hvcnOR_FROM_ANNEXF, r);
+      case Form::StdOr: return ReadORAddress(text, hvcnOR_FROM_STDOR, r);
       case Form::Auto: break;
     }
     if (!Mapping() && LooksLikeRfc822(input)) {
@@ -183,9 +184,17 @@ class OrNameHandler : public cli::Handler {
         if (status != hvcnERR_BAD_PARAMETER) return status;
       }
     }
-    status = hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_AUTO);
+    status = ReadORAddress(text, hvcnOR_FROM_AUTO, r);
     if (status != hvcnSUCCESS && LooksLikeRfc822(input))
-      *why = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
+      r.explanation = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
+    return status;
+  }
+
+  // An O/R address in a standard form: the detail names the component at
+  // fault, the library's explanation adds its column.
+  int32_t ReadORAddress(const char* text, uint32_t flags, cli::Result& r) {
+    const int32_t status = hvcnParseORAddress(text, f_.get(), flags);
+    if (status != hvcnSUCCESS) cli::Explanation(*f_, status, hvcnEXPLAIN_OR_ADDRESS, flags, text, &r.column);
     return status;
   }
 
@@ -212,7 +221,6 @@ class OrNameHandler : public cli::Handler {
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  cli::Explainer explainer_;
   std::string output_;
   std::vector<cli::HeldValue> values_;
   cli::AttributesJson attributesJson_;

@@ -57,7 +57,7 @@ constexpr cli::Shape kShape{"name", true, false, true};
 
 class ParseHandler : public cli::Handler {
  public:
-  explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, s.flags) {}
+  explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
   // Readies the format; prints why it cannot.
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
@@ -66,12 +66,10 @@ class ParseHandler : public cli::Handler {
     const std::string_view text(name, length);
     uint32_t context = 0;
     for (int reading = 1;; ++reading) {
-      internal_[0] = '\0';
       // The shape is reported for this call only: a name without a
       // personal-name reading leaves the field as the call found it.
       f_->nameShape = 0;
-      const int32_t status = hvcnParseName(name, f_.get(), s_.internal, s_.internal ? internal_ : nullptr,
-                                           s_.internal ? sizeof internal_ : 0, &context, s_.flags);
+      const int32_t status = hvcnParseName(name, f_.get(), 0, nullptr, 0, &context, s_.flags);
       if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return;
       cli::Result& r = results.Add();
       r.input = text;
@@ -102,17 +100,27 @@ class ParseHandler : public cli::Handler {
     }
   }
 
-  // The text under --output-format ("" when it cannot be written).
-  void Output() {
-    output_[0] = '\0';
+  // The name in the internal type of --internal, and under --output-format
+  // ("" when it cannot be written).
+  void Forms() {
+    internal_ = output_ = {};
+    if (s_.internal &&
+        cli::CallSized(internalBuffer_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+          return hvcnTranslateInternalFormatEx(f_.get(), 0, nullptr, s_.internal, buffer, size, needed,
+                                               hvcnTIF_HELD_NAME);
+        }) == hvcnSUCCESS)
+      internal_ = internalBuffer_.c_str();
     if (!s_.outputFormat || hvcnChangeOutputFormat(s_.outputFormat, f_.get()) != hvcnSUCCESS) return;
-    if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
+    if (cli::CallSized(outputBuffer_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+          return hvcnFormatNameEx(f_.get(), buffer, size, needed, hvcnFN_REFORMAT);
+        }) == hvcnSUCCESS)
+      output_ = outputBuffer_.c_str();
   }
 
   void Reading(cli::Result& r, int reading, uint32_t context) {
     cli::CollectHeldValues(*f_, values_);
     Words();
-    Output();
+    Forms();
     const std::string& words = words_;
     const std::string_view output = output_;
     const uint32_t shape = static_cast<uint32_t>(f_->nameShape);
@@ -192,7 +200,7 @@ class ParseHandler : public cli::Handler {
   // name with its error.
   void Failure(cli::Result& r) {
     r.detail = f_->errorDetail;
-    r.explanation = explainer_.Explain(*f_, r.input, r.status);
+    r.explanation = cli::ExplainName(*f_, r.status, s_.flags, r.input, &r.column);
     if (s_.mode != Mode::Lines) return;
     cli::AppendShown(r.text, r.input);
     r.text += "\terror " + std::to_string(r.status) + "\t" + cli::StatusText(r.status) + "\n";
@@ -200,9 +208,8 @@ class ParseHandler : public cli::Handler {
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  cli::Explainer explainer_;
-  char internal_[2048];
-  char output_[2048];
+  std::string internalBuffer_, outputBuffer_;
+  std::string_view internal_, output_;  // in the buffers
   std::vector<cli::HeldValue> values_;
   cli::AttributesJson attributesJson_;
   std::string words_;
