@@ -135,7 +135,7 @@ class OrNameHandler : public cli::Handler {
     r.input = std::string_view(text, length);
     r.status = Read(text, r);
     const bool held = r.status == hvcnSUCCESS;
-    output_.clear();
+    output_ = {};
     if (r.status == hvcnSUCCESS) r.status = Write();
     if (r.status != hvcnSUCCESS) r.detail = f_->errorDetail;
     if (!s_.json) {
@@ -200,28 +200,24 @@ class OrNameHandler : public cli::Handler {
 
   // Writes the held name in the form asked for into output_.
   int32_t Write() {
-    int32_t status = hvcnERR_BUFFER_TOO_SMALL;
-    for (size_t size = 4096; status == hvcnERR_BUFFER_TOO_SMALL && size <= 256 * 1024; size *= 4) {
-      output_.assign(size, '\0');
-      char* text = output_.data();
-      const uint32_t room = static_cast<uint32_t>(size);
+    const int32_t status = cli::CallSized(buffer_, [&](char* text, uint32_t room, uint32_t* needed) {
       switch (s_.to) {
         case Form::Rfc822:
-          status = hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, nullptr,
-                                         s_.labels & hvcnOR_SHORT_LABELS);
-          break;
-        case Form::Typed: status = hvcnFormatName(f_.get(), text, room, hvcnFN_REFORMAT); break;
-        case Form::AnnexF: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, hvcnOR_ANNEXF | s_.labels); break;
-        default: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, s_.labels); break;
+          return hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, needed,
+                                       s_.labels & hvcnOR_SHORT_LABELS);
+        case Form::Typed: return hvcnFormatNameEx(f_.get(), text, room, needed, hvcnFN_REFORMAT);
+        case Form::AnnexF: return hvcnFormatORAddress(f_.get(), text, room, needed, hvcnOR_ANNEXF | s_.labels);
+        default: return hvcnFormatORAddress(f_.get(), text, room, needed, s_.labels);
       }
-    }
-    output_.resize(status == hvcnSUCCESS ? std::strlen(output_.c_str()) : 0);
+    });
+    output_ = status == hvcnSUCCESS ? std::string_view(buffer_.c_str()) : std::string_view();
     return status;
   }
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  std::string output_;
+  std::string buffer_;
+  std::string_view output_;  // in buffer_
   std::vector<cli::HeldValue> values_;
   cli::AttributesJson attributesJson_;
 };
