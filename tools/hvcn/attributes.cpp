@@ -54,6 +54,18 @@ int32_t AttributeIdFromText(std::string_view text) {
   return 0;
 }
 
+std::vector<std::string> AttributeWords() {
+  std::vector<std::string> words;
+  auto add = [&](const char* word) {
+    if (*word && std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+  };
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id)) add(a->name);
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id)) add(a->tag);
+  return words;
+}
+
 bool IsStandardLabel(std::string_view text) {
   if (text.size() > 4 && EqualNoCase(text.substr(0, 4), "DDA:")) return true;
   for (int32_t id = 1; id <= kLastId; ++id)

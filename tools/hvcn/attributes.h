@@ -20,6 +20,10 @@ const hvcnAttributeInfo* AttributeById(int32_t id);
 // 0 when unknown.
 int32_t AttributeIdFromText(std::string_view text);
 
+// The names and the X.400 tags in force of the standard attributes, each
+// once: the words the commands read as attributes.
+std::vector<std::string> AttributeWords();
+
 // Is the text (any letter case) a standard O/R address label ("G",
 // "PRMD", "OU1", "DDA:TYPE" ...)? And is it one of the X.400 tags in force?
 bool IsStandardLabel(std::string_view text);

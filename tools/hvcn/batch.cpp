@@ -9,6 +9,8 @@
 
 #include "threads.h"
 
+#include <sys/stat.h>
+
 #if defined(_WIN32)
 #include <io.h>
 #define HVCN_ISATTY(fd) _isatty(fd)
@@ -18,7 +20,6 @@
 #include <malloc.h>
 #endif
 #include <sched.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #define HVCN_ISATTY(fd) isatty(fd)
 #endif
@@ -137,11 +138,22 @@ struct Worker {
   }
 };
 
-// The inputs given as arguments.
-int RunArguments(Worker& worker, const std::vector<const char*>& arguments) {
+// Is the text the name of a file here?
+bool IsFileName(const char* text) {
+  struct stat status {};
+  return stat(text, &status) == 0 && (status.st_mode & S_IFMT) == S_IFREG;
+}
+
+// The inputs given as arguments. One that names a file gets a hint: the
+// inputs of a file are read from standard input.
+int RunArguments(Worker& worker, const Invocation& args) {
+  const std::vector<const char*>& arguments = args.Positional();
   BlockOutput block;
   bool failed = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
+    if (IsFileName(arguments[i]))
+      AppendMessage(block.err, "argument %zu: warning: '%s' is the name of a file; to read the lines in it: hvcn %s < %s",
+                    i + 1, arguments[i], args.Command(), ShellQuote(arguments[i]).c_str());
     std::string text = arguments[i];
     size_t length = text.size();
     const char* prepared = worker.input.Prepare(text.data(), &length, i + 1, true, block.err);
@@ -401,7 +413,7 @@ int RunInputs(const Invocation& args, const ResultWriter& writer, const HandlerM
   std::vector<Worker> workers;
   workers.push_back(Worker{make(), InputText(encoding), &writer, {}});
   if (!workers[0].handler) return kFailed;
-  if (!args.Positional().empty()) return RunArguments(workers[0], args.Positional());
+  if (!args.Positional().empty()) return RunArguments(workers[0], args);
   if (HVCN_ISATTY(0)) return RunTyped(workers[0]);
   for (int i = 1; i < jobs; ++i) {
     workers.push_back(Worker{make(), InputText(encoding), &writer, {}});

@@ -216,4 +216,5 @@ const cli::Command kAttrCommand = {
     "  $ hvcn attr --from 1 'Smith<GS>John' given-name\n",
     kAttrOptions,
     RunAttr,
+    cli::Arguments::Attributes,
 };

@@ -1,5 +1,6 @@
 // hvcn orname: O/R addresses in the standard text forms (F.401 Annex F /
 // RFC 1685, RFC 2156), their RFC 822 mapping, and the library's typed form.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,7 @@ constexpr cli::Option kOptions[] = {
     {"--from", "FORM", "auto (the default), annexf, stdor, rfc822 or typed", "auto annexf stdor rfc822 typed"},
     {"--to", "FORM", "stdor (the default), annexf, typed or rfc822", "stdor annexf typed rfc822"},
     {"--gateway", "DOMAIN", "the gateway domain of the RFC 822 mapping"},
-    {"--table", "FILE", "an RFC 2156 domain mapping table"},
+    {"--table", "FILE", "an RFC 2156 domain mapping table", nullptr, false, nullptr, true},
     {"--labels", "KIND", "short (A=, P=, Q=) or long (ADMD=, PRMD=, GQ=) labels", "short long"},
     {"--format", "F", "format string of typed names (default: the configured one)"},
     {"--json", nullptr, "print one JSON object per address"},
@@ -94,11 +95,19 @@ bool LoadTable(const char* path, std::vector<uint8_t>* table) {
   }
   std::string text;
   char block[4096];
+  errno = 0;
   for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, got);
-  const bool readError = std::ferror(file) != 0;
+  const int readError = std::ferror(file) ? (errno ? errno : EIO) : 0;
   std::fclose(file);
   if (readError) {
-    cli::Error("cannot read the table file '%s'", path);
+    cli::Error("cannot read the table file '%s': %s", path, std::strerror(readError));
+    return false;
+  }
+  // The library reads a table up to its first NUL: a NUL would drop the
+  // rows after it without a word.
+  if (const size_t nul = text.find('\0'); nul != std::string::npos) {
+    const size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(nul), '\n'));
+    cli::Error("the table file '%s' holds a NUL byte on line %zu: a mapping table is text", path, line);
     return false;
   }
   uint32_t needed = 0, line = 0;

@@ -46,7 +46,9 @@ int Run(const cli::Invocation& args) {
   const ClassCheck check = ClassOf(attribute);
   const int32_t id = check == ClassCheck::None ? cli::AttributeIdFromText(attribute) : 0;
   if (check == ClassCheck::None && id == 0) {
-    cli::Error("unknown attribute '%s'", attribute.c_str());
+    std::vector<std::string> known = cli::AttributeWords();
+    for (const char* word : {"numeric", "printable", "string", "teletex"}) known.push_back(word);
+    cli::Error("unknown attribute '%s'%s", attribute.c_str(), cli::DidYouMean(attribute, known).c_str());
     return cli::kUsage;
   }
   const int32_t maximum = args.Value("--max") ? std::atoi(args.Value("--max")) : 0;
@@ -115,4 +117,5 @@ const cli::Command kValidateCommand = {
     "  ok        Müller  (7 bytes, needs teletex)\n",
     kOptions,
     Run,
+    cli::Arguments::Attributes,
 };

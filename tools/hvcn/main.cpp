@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "cli.h"
 #include "commands.h"
@@ -50,6 +51,12 @@ void WarnAboutResources() {
 
 namespace {
 
+void UnknownCommand(const char* name) {
+  std::vector<std::string> known;
+  for (const cli::Command* command : cli::Commands()) known.push_back(command->name);
+  cli::Error("unknown command '%s'%s (see 'hvcn --help')", name, cli::DidYouMean(name, known).c_str());
+}
+
 // The command line after the start-up: a help text, the version line or a
 // command. Returns the exit status; what went to standard output is flushed
 // by the caller.
@@ -79,7 +86,7 @@ int Dispatch(int argc, char** argv) {
           command->PrintHelp(stdout);
           return cli::kOk;
         }
-      cli::Error("unknown command '%s' (see 'hvcn --help')", argv[2]);
+      UnknownCommand(argv[2]);
       return cli::kUsage;
     }
     cli::PrintGeneralHelp(stdout);
@@ -97,7 +104,7 @@ int Dispatch(int argc, char** argv) {
     if (command != &kVersionCommand) WarnAboutResources();
     return command->run(args);
   }
-  cli::Error("unknown command '%s' (see 'hvcn --help')", name);
+  UnknownCommand(name);
   return cli::kUsage;
 }
 
