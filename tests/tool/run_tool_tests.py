@@ -37,6 +37,10 @@ A case is a block of lines, each a marker and its text:
                         address space limited to N KiB (native, unsanitized
                         posix builds only)
 
+With --schemas DIR every line a case prints with --json is checked against
+DIR/COMMAND.schema.json (JSON Schema, draft 2020-12, python3-jsonschema),
+and every schema there must be used by some case.
+
 In texts and shell words \\xHH, \\t, \\r, \\n and \\\\ stand for the byte; a
 REGEX is a Python regular expression on the bytes as they stand.
 """
@@ -232,6 +236,43 @@ def json_problems(case, out):
     return problems
 
 
+class Schemas:
+    """The tool's JSON Schemas (docs/schemas), one per command."""
+
+    def __init__(self, folder):
+        from jsonschema import Draft202012Validator
+        from referencing import Registry, Resource
+        self.schemas = {}
+        resources = []
+        for name in sorted(os.listdir(folder)):
+            if name.endswith(".schema.json"):
+                with open(os.path.join(folder, name), encoding="utf-8") as f:
+                    schema = json.load(f)
+                Draft202012Validator.check_schema(schema)
+                self.schemas[name[:-len(".schema.json")]] = schema
+                resources.append((schema["$id"], Resource.from_contents(schema)))
+        registry = Registry().with_resources(resources)
+        self.validators = {name: Draft202012Validator(schema, registry=registry)
+                           for name, schema in self.schemas.items() if name != "common"}
+        self.used = set()
+
+    def problems(self, command, out):
+        validator = self.validators.get(command)
+        if validator is None:
+            return [f"no JSON schema for {command}"]
+        self.used.add(command)
+        found = []
+        for number, line in enumerate(lines(out), 1):
+            try:
+                value = json.loads(line.decode("utf-8", "surrogateescape"))
+            except ValueError:
+                continue  # json_problems says so where JSON was promised
+            for error in validator.iter_errors(value):
+                found.append(f"output line {number} does not fit {command}.schema.json: {error.message} "
+                             f"(at {'/'.join(map(str, error.absolute_path)) or 'the object'})")
+        return found
+
+
 def check(case, options):
     problems = []
     root = tempfile.mkdtemp(prefix="hvcn-tool-")
@@ -259,6 +300,8 @@ def check(case, options):
                 problems.append(f"unexpected error output: {data[:2000]!r}")
         if {"json", "json-names"} & case.checks:
             problems += json_problems(case, out)
+        if options.schemas and b"--json" in case.args and status != 2:
+            problems += options.schemas.problems(case.args[0].decode(), out)
         if "full" in case.checks and not options.windows:
             again = run(case, options, root, case.args, full=True)
             if again[0] != 1 or b"the output could not be written\n" not in again[2]:
@@ -296,8 +339,11 @@ def main():
     parser.add_argument("--windows", action="store_true", help="the tool is a Windows program")
     parser.add_argument("--lib-dir", help="the folder of the library (default: ../lib beside the tool)")
     parser.add_argument("--sanitized", action="store_true", help="the tool is built with sanitizers (no memory limits)")
+    parser.add_argument("--schemas", help="the folder of the JSON Schemas of --json (docs/schemas)")
     parser.add_argument("files", nargs="+")
     options = parser.parse_args()
+    if options.schemas:
+        options.schemas = Schemas(options.schemas)
     failed = total = 0
     for path in options.files:
         for case in read_cases(path):
@@ -310,6 +356,11 @@ def main():
             if problems:
                 failed += 1
                 print(f"FAIL {case.where}: {case.title}\n  " + "\n  ".join(problems), file=sys.stderr)
+    if options.schemas:
+        unused = sorted(set(options.schemas.validators) - options.schemas.used)
+        if unused:
+            failed += 1
+            print(f"FAIL: no case checks the JSON of {', '.join(unused)}", file=sys.stderr)
     print(f"{total - failed} of {total} tool cases passed")
     return 1 if failed else 0
 
