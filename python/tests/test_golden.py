@@ -5,6 +5,7 @@ from __future__ import annotations
 
 import hvcn
 import pytest
+from conftest import detail as detail_of
 from conftest import format_of, golden, rendered, text
 
 CONTEXT_MASK = 0x337FF0
@@ -23,7 +24,7 @@ def test_parse(row):
     else:
         with pytest.raises(hvcn.Error) as failure:
             hvcn.parse(name, format_of(form), **options)
-        assert (failure.value.status, failure.value.detail) == (int(status), text(detail))
+        assert (failure.value.status, failure.value.detail) == (int(status), detail_of(failure.value, detail))
 
 
 @pytest.mark.parametrize("row", golden("readings.txt"))
