@@ -88,8 +88,9 @@ int64_t MonotonicSeconds() noexcept;
 // is $HVCN_LOG_DIR, else $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn
 // (relative XDG_STATE_HOME and HOME values do not count); `folder` is the
 // folder the file lands in, to be created when the first line is written.
-// With none of the variables set, or a path longer than the buffers,
-// `path` is "": no log. The current folder is never used on posix.
+// With none of the variables set, a relative name with a ".." step (it
+// would leave the log folder), or a path longer than the buffers, `path` is
+// "": no log. The current folder is never used on posix.
 void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
                      size_t folderSize) noexcept;
 
@@ -97,12 +98,16 @@ void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder
 // befits a user's state); false when it cannot be made. Windows: false.
 bool CreateFolders(const char* path) noexcept;
 
-// The trace log file: append-only writes, each call one write.
+// The trace log file: append-only writes, each call one write. On posix
+// opening never waits (a FIFO without a reader is no log) and a write that
+// would wait is dropped.
 using FileHandle = intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 FileHandle OpenForAppend(const char* name) noexcept;
 void WriteFile(FileHandle file, const char* data, size_t size) noexcept;
 void CloseFile(FileHandle file) noexcept;
+// Removes the old log. posix: only a regular file, the name judged without
+// following a link (a link, device node, FIFO, socket or folder stays).
 void DeleteFile(const char* name) noexcept;
 
 // The ANSI/DBCS character services (single-byte code page on posix).

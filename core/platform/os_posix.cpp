@@ -8,8 +8,9 @@
 //               LC_ALL, LC_MESSAGES or LANG
 //   modules     dladdr and dlopen; string tables exported as hvcnStringTable
 //   trace log   a relative log name lives in $HVCN_LOG_DIR, else
-//               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn; never
-//               in the current folder
+//               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn, and
+//               never leaves it; never in the current folder; only a
+//               regular file is removed as the old log
 //
 // Files are read with open/read into fixed buffers, so a profile read after
 // start-up does not touch the heap.
@@ -476,7 +477,9 @@ int64_t MonotonicSeconds() noexcept {
 
 FileHandle OpenForAppend(const char* name) noexcept {
   if (!name || !*name) return kNoFile;
-  int fd = ::open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // Never waits: a FIFO that nobody reads is no log (ENXIO), and a line that
+  // a full one cannot take is dropped. Nor does a terminal become ours.
+  int fd = ::open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
   return fd < 0 ? kNoFile : static_cast<FileHandle>(fd);
 }
 
@@ -495,7 +498,12 @@ void CloseFile(FileHandle file) noexcept {
 }
 
 void DeleteFile(const char* name) noexcept {
-  if (name && *name) ::unlink(name);
+  if (!name || !*name) return;
+  // An old log is a regular file. The name itself is judged, a link not
+  // followed: a device node, a FIFO, a socket, a folder or a symbolic link
+  // (whatever it points to) stays.
+  struct stat info{};
+  if (::lstat(name, &info) == 0 && S_ISREG(info.st_mode)) ::unlink(name);
 }
 
 void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
@@ -530,6 +538,14 @@ void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder
     break;
   }
   if (!base) return;
+  // A relative name stays inside the log folder: one with a ".." step names
+  // no log.
+  for (const char* step = name; *step;) {
+    const size_t length = std::strcspn(step, "/");
+    if (length == 2 && step[0] == '.' && step[1] == '.') return;
+    step += length;
+    while (*step == '/') ++step;
+  }
   const size_t baseLength = std::strlen(base);
   const size_t belowLength = std::strlen(below);
   if (baseLength + belowLength + 1 + nameLength + 1 > pathSize) return;
