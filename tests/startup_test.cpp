@@ -249,20 +249,7 @@ TEST(Startup, GoldenCases) {
 TEST(Startup, Regressions) {
   const RowHandler scenario = [](const GoldenCase& c) {
     Scenarios scenarios;
-    std::vector<std::string> out;
-    GoldenCase row{c.file, c.line, {}};
-    for (size_t i = 0; i <= c.fields.size(); ++i) {
-      if (i < c.fields.size() && c.fields[i] != ";") {
-        row.fields.push_back(c.fields[i]);
-        continue;
-      }
-      const std::vector<std::string> answers = scenarios.Run(row);
-      out.insert(out.end(), row.fields.begin(), row.fields.end() - static_cast<long>(answers.size()));
-      out.insert(out.end(), answers.begin(), answers.end());
-      if (i < c.fields.size()) out.push_back(";");
-      row.fields.clear();
-    }
-    return out;
+    return RunSteps(c, [&](const GoldenCase& row) { return scenarios.Run(row); });
   };
   const RowHandler other = [](const GoldenCase&) { return std::vector<std::string>(); };
   RunRegressions([&](const std::string& kind) { return kind == "startup" ? &scenario : &other; });
