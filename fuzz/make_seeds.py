@@ -134,6 +134,14 @@ TYPED_NAMES_EXTRA = [
 ]
 
 
+# Profiles beyond the golden ones: a comment line looked up by its own key,
+# CR LF and CR CR LF endings, a NUL in a value, sections met twice.
+PROFILE_SEEDS = [
+    (b";LogFile", b"[NameParsing]\n;LogFile=commented\n ; LogFile = also\n"),
+    (b"LogFile", b"[NameParsing]\r\r\nLogFile=a\0b\r\n[Other]\nLogFile=c\n[nameparsing]\nLogFile=d\n"),
+    (b"LogLevel", b"[Other]\nLogLevel=1\n[ NameParsing ]\nX=1\n[Other]\n[NameParsing]\nLogLevel = '2' \n"),
+]
+
 # REGEDIT4 files of the tests (tests/core_os_test.cpp, startup_test.cpp,
 # core_config_test.cpp): key path, value name, current-user root, text.
 _VALUES = (b'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\hvcn-tests\\Values]\r\n'
@@ -350,6 +358,7 @@ def main():
     profile_keys = {b"text": b"LogFile", b"number": b"LogLevel", b"bool": b"SevenBitOnly"}
     profiles = [(profile_keys.get(x[1], b"LogFile"), x[2]) for x in golden(args.data, "profile_readers.txt") if len(x) > 2]
     profiles += [(b"DefaultFormat", x[1]) for x in rows(args.data, "startup.txt") if len(x) > 1 and x[0] == b"profile"]
+    profiles += PROFILE_SEEDS
     for key, text in profiles:
         for size in (1, 8, 64):
             c.add("profile", bytes([(size - 1) << 2]) + b"NameParsing\0" + key + b"\0" + text)

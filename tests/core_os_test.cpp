@@ -40,8 +40,9 @@ constexpr const char* kValues =
 constexpr const char* kKey = "Software\\hvcn-tests\\Values";
 
 // The profile's text kept between lookups (posix): a profile with [S] K=A,
-// written an hour ago, looked up three times, changed, and looked up three
-// times again. The two values, or how many times the file was read.
+// written an hour ago (or just now: fresh), looked up three times, changed,
+// and looked up three times again. The two values, or how many times the
+// file was read.
 std::vector<std::string> ProfileChange(const std::string& change, bool countReads) {
 #if defined(_WIN32)
   (void)change, (void)countReads;
@@ -61,7 +62,7 @@ std::vector<std::string> ProfileChange(const std::string& change, bool countRead
     for (int i = 0; i < 3; ++i) os::GetProfileString("TNUAL.INI", "s", "k", "-", value, sizeof value);
     return std::string(value);
   };
-  write(path, "[S]\nK=A\n", anHourAgo);
+  write(path, "[S]\nK=A\n", change == "fresh" ? fs::file_time_type::clock::now() : anHourAgo);
   const uint64_t readsBefore = os::ConfigurationFileReads();
   const std::string before = lookUp();
   if (change == "size") write(path, "[S]\nK=BB\n", anHourAgo);
