@@ -164,15 +164,15 @@ class ConfigFile {
     length_ = 0;
     answers_.Clear();
     if (error == ENOENT || error == ENOTDIR) return;  // no file: no note
-    if (error != 0) return Note("cannot be examined", error);
-    if (!S_ISREG(info.st_mode)) return Note("not a regular file");
-    if (static_cast<uint64_t>(info.st_size) > kConfigFileLimit) return Note("larger than the limit");
+    if (error != 0) return Note(Refusal::kCannotExamine, error);
+    if (!S_ISREG(info.st_mode)) return Note(Refusal::kNotRegular);
+    if (static_cast<uint64_t>(info.st_size) > kConfigFileLimit) return Note(Refusal::kTooLarge);
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return Note("cannot be read", errno);
+    if (fd < 0) return Note(Refusal::kCannotRead, errno);
     struct stat opened{};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
       ::close(fd);
-      return Note("not a regular file");
+      return Note(Refusal::kNotRegular);
     }
     identity_ = Identity::Of(opened);
     size_t length = 0;
@@ -193,22 +193,29 @@ class ConfigFile {
     }
     ::close(fd);
     g_reads.fetch_add(1, std::memory_order_relaxed);
-    if (failure != 0) return Note("cannot be read", failure);
-    if (tooLong) return Note("larger than the limit");
+    if (failure != 0) return Note(Refusal::kCannotRead, failure);
+    if (tooLong) return Note(Refusal::kTooLarge);
     length_ = length;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     settled_ = Nanoseconds(now) - identity_.modified >= kSettledNanoseconds;
   }
 
-  void Note(const char* why, int error = 0) noexcept {
+  // Why a file is ignored: the texts of the note, with the limit or the
+  // system's error number where it has one.
+  enum class Refusal { kNotRegular, kTooLarge, kCannotExamine, kCannotRead };
+
+  void Note(Refusal refusal, int error = 0) noexcept {
+    constexpr const char* kTexts[] = {
+        "not a regular file",             // kNotRegular
+        "larger than %u bytes",           // kTooLarge
+        "cannot be examined (error %d)",  // kCannotExamine
+        "cannot be read (error %d)",      // kCannotRead
+    };
+    const char* text = kTexts[static_cast<int>(refusal)];
     char reason[64];
-    if (std::strcmp(why, "larger than the limit") == 0)
-      FormatText(reason, sizeof reason, "larger than %u bytes", static_cast<uint32_t>(kConfigFileLimit));
-    else if (error != 0)
-      FormatText(reason, sizeof reason, "%s (error %d)", why, error);
-    else
-      CopyText(reason, sizeof reason, why);
+    if (refusal == Refusal::kTooLarge) FormatText(reason, sizeof reason, text, static_cast<uint32_t>(kConfigFileLimit));
+    else FormatText(reason, sizeof reason, text, error);
     FormatText(note_, sizeof note_, "Configuration file %s ignored: %s", path_, reason);
   }
 
