@@ -515,7 +515,8 @@ HVCN_API int32_t HVCN_CALL hvcnValidateAttribute(const char* value,
                                                  int32_t attributeId) HVCN_NOEXCEPT;
 
 /** Class checks: 0 or -length when acceptable, a positive status otherwise.
- *  A maxLength below 1 means 1024. */
+ *  A maxLength below 1 means 1024. A value of more than INT32_MAX bytes is
+ *  too long (hvcnERR_VALUE_TOO_LONG) whatever the maximum. */
 HVCN_API int32_t HVCN_CALL hvcnValidateNString(const char* value,
                                                int32_t maxLength) HVCN_NOEXCEPT;
 HVCN_API int32_t HVCN_CALL hvcnValidatePString(const char* value,

@@ -6,11 +6,15 @@
 // The *Length benchmarks grow one name and fit the cost to its length.
 // Run from a scratch folder with tracing off (scripts/bench.sh does).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -93,6 +97,40 @@ void BM_ParseFormatString(benchmark::State& state) {
     for (const char* s : strings) benchmark::DoNotOptimize(hvcnParseFormatString(s, f.get()));
 }
 BENCHMARK(BM_ParseFormatString);
+
+// hvcnParseFormatString(NULL): each initialisation reads the default format
+// string from the profile. Argument 0: no TNUAL.INI; 1: a profile of 1 MB
+// whose [NameParsing] section comes last, unchanged for an hour. The
+// profile lives in a folder of its own for the time of the benchmark.
+void BM_ParseDefaultFormat(benchmark::State& state) {
+  char folder[] = "/tmp/hvcn-bench-XXXXXX";
+  if (!mkdtemp(folder)) SetUpFailed("mkdtemp", 0);
+  const std::string profile = std::string(folder) + "/TNUAL.INI";
+  if (state.range(0) == 1) {
+    std::string text = "[Other]\n";
+    for (int i = 0; text.size() < 1'000'000 - 64; ++i) text += "Key" + std::to_string(i) + "=a value of no interest here\n";
+    text += "[NameParsing]\nDefaultFormat=%(CANON)%(EFA)%(X400)\n";
+    std::FILE* out = std::fopen(profile.c_str(), "wb");
+    if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0)
+      SetUpFailed("write the profile", 0);
+    const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimensat(AT_FDCWD, profile.c_str(), anHourAgo, 0);
+  }
+  const char* saved = std::getenv("HVCN_PROFILE_DIR");
+  const std::string restore = saved ? saved : "";
+  setenv("HVCN_PROFILE_DIR", folder, 1);
+  auto f = std::make_unique<hvcnFormat>();
+  {
+    CountNames count(state, 1);
+    for (auto _ : state) benchmark::DoNotOptimize(hvcnParseFormatString(nullptr, f.get()));
+  }
+  if (f->flags == 0) state.SkipWithError("the default format did not parse");
+  if (saved) setenv("HVCN_PROFILE_DIR", restore.c_str(), 1);
+  else unsetenv("HVCN_PROFILE_DIR");
+  std::remove(profile.c_str());
+  rmdir(folder);
+}
+BENCHMARK(BM_ParseDefaultFormat)->ArgName("profile_1MB")->DenseRange(0, 1);
 
 void BM_RSList(benchmark::State& state) {
   auto f = Ready();
