@@ -36,28 +36,37 @@ static_assert(model::kStandardSlots < 0xF0, "a slot's tag never looks like the d
 // The slots a shape looks at, and where the shape keeps each.
 struct ShapeSlot {
   model::Slot slot;
-  Shape::Value Shape::*value;
+  Shape::Part part;
 };
 constexpr ShapeSlot kShapeSlots[] = {
-    {model::kCountry, &Shape::c}, {model::kAdmd, &Shape::admd}, {model::kPrmd, &Shape::prmd},
-    {model::kOrganization, &Shape::o}, {model::kOu1, &Shape::ou1}, {model::kCommonName, &Shape::cn},
+    {model::kCountry, Shape::kC}, {model::kAdmd, Shape::kAdmd}, {model::kPrmd, Shape::kPrmd},
+    {model::kOrganization, Shape::kO}, {model::kOu1, Shape::kOu1}, {model::kCommonName, Shape::kCn},
 };
+// The same by slot (kParts: any other attribute).
+constexpr std::array<Shape::Part, model::kStandardSlots> kShapeOfSlot = [] {
+  std::array<Shape::Part, model::kStandardSlots> table{};
+  for (auto& part : table) part = Shape::kParts;
+  for (const ShapeSlot& s : kShapeSlots) table[s.slot] = s.part;
+  return table;
+}();
 
 void Note(Shape* shape, int slot, std::string_view value) noexcept {
-  for (const ShapeSlot& s : kShapeSlots) {
-    if (s.slot != slot) continue;
-    Shape::Value& v = shape->*(s.value);
-    v.length = static_cast<uint32_t>(value.size());
-    for (size_t i = 0; i < value.size() && i < sizeof v.text; ++i) v.text[i] = ascii::Upper(value[i]);
+  const Shape::Part part = kShapeOfSlot[static_cast<size_t>(slot)];
+  if (part == Shape::kParts) {
+    shape->other = true;
     return;
   }
-  shape->other = true;
+  Shape::Value& v = shape->part[part];
+  v.length = static_cast<uint32_t>(value.size());
+  for (size_t i = 0; i < value.size() && i < sizeof v.text; ++i) v.text[i] = ascii::Upper(value[i]);
 }
 
-// A held value as it is to be written; empty when absent.
-std::string_view CopyValue(const hvcnFormat* format, int slot, char* out) noexcept {
-  if (!model::IsPresent(format, slot)) return {};
-  return {out, static_cast<size_t>(internal_form::CopyStoredValue(format, slot, out, nullptr) - out)};
+// A held value as it is to be written; empty when absent. A typed name's
+// is copied into `scratch` without its escapes.
+std::string_view ValueText(const hvcnFormat* format, int slot, char* scratch) noexcept {
+  if (slot < 0 || format->attributes[slot].valueLength == hvcnVALUE_ABSENT) return {};
+  if (format->nameType != -1) return model::ValueOf(format, slot).text;
+  return {scratch, static_cast<size_t>(internal_form::CopyStoredValue(format, slot, scratch, nullptr) - scratch)};
 }
 
 }  // namespace
@@ -76,6 +85,37 @@ int32_t ReadMfAddress(orname::NameBuilder& builder, std::string_view text) noexc
   return HoldAsReadName(builder);
 }
 
+uint32_t WriteValueList(const hvcnFormat* format, char* out) noexcept {
+  uint32_t n = 0;
+  for (int slot = 0; slot < model::kStandardSlots; ++slot) {
+    if (format->attributes[slot].valueLength == hvcnVALUE_ABSENT) continue;
+    const std::string_view text = model::ValueOf(format, slot).text;
+    const auto length = static_cast<uint16_t>(text.size());
+    if (out) {
+      out[n] = static_cast<char>(slot);
+      std::memcpy(out + n + 1, &length, sizeof length);
+      std::memcpy(out + n + 3, text.data(), text.size());
+    }
+    n += 3 + length;
+  }
+  return n;
+}
+
+int32_t HoldValueList(orname::NameBuilder& builder, std::string_view list, bool* damaged) noexcept {
+  while (!list.empty()) {
+    uint16_t length = 0;
+    const auto slot = static_cast<uint8_t>(list[0]);
+    if (list.size() >= 3) std::memcpy(&length, list.data() + 1, sizeof length);
+    if (list.size() < 3 || slot >= model::kStandardSlots || length > list.size() - 3) {
+      *damaged = true;
+      return hvcnERR_BAD_PARAMETER;
+    }
+    if (int32_t status = builder.TakeText({model::RowOf(slot).label, 0}, slot, list.substr(3, length))) return status;
+    list.remove_prefix(3 + length);
+  }
+  return HoldAsReadName(builder);
+}
+
 // Until the O/R address reader offers one step that also keeps a later
 // hvcnPARSE_REINTERPRET from turning the name into a typed one, finishing
 // the builder is that step.
@@ -89,12 +129,15 @@ bool KeyBuilder::Put(std::string_view text) noexcept {
 
 bool KeyBuilder::Add(int slot, std::string_view value) noexcept {
   if (value.empty()) return true;
-  if (count_ == kMaxEntries) return false;
+  const size_t size = value.size() + 2;
+  if (count_ == kMaxEntries || size > kSize - used_) return false;
+  char* out = entries_ + used_;
+  *out++ = static_cast<char>(slot + 1);
+  for (char c : value) *out++ = ascii::Upper(c);
+  *out = '\0';
   start_[count_] = used_;
-  const char tag[1] = {static_cast<char>(slot + 1)};
-  if (!Put({tag, 1}) || !Put(value) || !Put({"", 1})) return false;
-  length_[count_] = used_ - start_[count_];
-  ++count_;
+  length_[count_++] = static_cast<uint32_t>(size);
+  used_ += static_cast<uint32_t>(size);
   return true;
 }
 
@@ -109,9 +152,17 @@ bool KeyBuilder::AddDda(std::string_view type, std::string_view value) noexcept 
 
 std::string_view KeyBuilder::Finish() noexcept {
   const auto entry = [this](uint32_t i) { return std::string_view(entries_ + start_[i], length_[i]); };
-  // Few entries: an insertion sort.
-  for (uint32_t i = 1; i < count_; ++i) {
-    for (uint32_t k = i; k > 0 && entry(k) < entry(k - 1); --k) {
+  // The tags (first bytes) mostly decide.
+  const auto before = [&](uint32_t a, uint32_t b) {
+    const auto x = static_cast<unsigned char>(entries_[start_[a]]), y = static_cast<unsigned char>(entries_[start_[b]]);
+    return x != y ? x < y : entry(a) < entry(b);
+  };
+  // Entries come mostly in order already (slot order): then they are the key.
+  bool sorted = true;
+  for (uint32_t i = 1; i < count_ && sorted; ++i) sorted = !before(i, i - 1);
+  if (sorted) return {entries_, used_};
+  for (uint32_t i = 1; i < count_; ++i) {  // few entries: an insertion sort
+    for (uint32_t k = i; k > 0 && before(k, k - 1); --k) {
       std::swap(start_[k], start_[k - 1]);
       std::swap(length_[k], length_[k - 1]);
     }
@@ -126,18 +177,35 @@ std::string_view KeyBuilder::Finish() noexcept {
 
 bool ReadHeldAddress(const hvcnFormat* format, KeyBuilder* key, Shape* shape) noexcept {
   char value[sizeof(hvcnFormat::nameBuffer)], type[sizeof(hvcnFormat::nameBuffer)];
-  for (int slot = 0; slot < model::kStandardSlots; ++slot) {
+  // The slots that hold values, found without a branch per record (the
+  // foreign-address marker, a domain-defined type's, is not counted here).
+  uint8_t held[model::kStandardSlots];
+  uint32_t count = 0;
+  static_assert(model::kStandardSlots % 2 == 0);
+  for (int slot = 0; slot < model::kStandardSlots; slot += 2) {  // two at a time: the loop is most of the cost
+    held[count] = static_cast<uint8_t>(slot);
+    count += format->attributes[slot].valueLength - 1u < hvcnVALUE_ABSENT - 1u;
+    held[count] = static_cast<uint8_t>(slot + 1);
+    count += format->attributes[slot + 1].valueLength - 1u < hvcnVALUE_ABSENT - 1u;
+  }
+  bool dda = false;
+  for (uint32_t i = 0; i < count; ++i) {
+    const int slot = held[i];
     const int keySlot = kKeySlot[static_cast<size_t>(slot)];
-    if (keySlot < 0) continue;
-    const std::string_view text = CopyValue(format, slot, value);
-    if (text.empty()) continue;
+    if (keySlot < 0) {
+      dda = true;
+      continue;
+    }
+    const std::string_view text = ValueText(format, slot, value);
     if (!key->Add(keySlot, text)) return false;
     if (shape) Note(shape, slot, text);
   }
+  for (const model::DdaPair& pair : model::kDdaPairs) dda |= format->attributes[pair.type].valueLength == hvcnVALUE_FOREIGN;
   for (const model::DdaPair& pair : model::kDdaPairs) {
-    std::string_view t = CopyValue(format, pair.type, type), v = CopyValue(format, pair.value, value);
-    if (t.empty()) t = CopyValue(format, model::TwinOf(pair.type), type);
-    if (v.empty()) v = CopyValue(format, model::TwinOf(pair.value), value);
+    if (!dda) break;
+    std::string_view t = ValueText(format, pair.type, type), v = ValueText(format, pair.value, value);
+    if (t.empty()) t = ValueText(format, model::TwinOf(pair.type), type);
+    if (v.empty()) v = ValueText(format, model::TwinOf(pair.value), value);
     if (t.empty() && v.empty()) continue;
     if (!key->AddDda(t, v)) return false;
     if (shape) shape->other = true;

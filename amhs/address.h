@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "api/hvcn.h"
+#include "model/slots.h"
 #include "orname/builder.h"
 
 namespace hvcn::amhs {
@@ -32,6 +33,20 @@ void PrepareScratch(hvcnFormat* format) noexcept;
 // Reads an MF-Address written in the "/" form into the builder's held name
 // and holds it as a read name.
 int32_t ReadMfAddress(orname::NameBuilder& builder, std::string_view text) noexcept;
+
+// What a USER row keeps of its MF-Address: the values of the held name as
+// read, for each present value of a catalogue slot in slot order the slot
+// (one byte), its length (two bytes, the machine's order) and its bytes.
+// Held again, they give the same held name without reading the text again.
+inline constexpr uint32_t kValueListMax = model::kStandardSlots * 3 + sizeof(hvcnFormat::nameBuffer);
+
+// Writes the held name's value list into out (null: only measures);
+// returns its bytes.
+uint32_t WriteValueList(const hvcnFormat* format, char* out) noexcept;
+
+// Holds a value list in the builder's held name as a read name. A list
+// that is not one sets *damaged.
+int32_t HoldValueList(orname::NameBuilder& builder, std::string_view list, bool* damaged) noexcept;
 
 // The last step of every address the conversions hold: the held name is
 // left as a name read from an O/R address (hvcnNAME_OR_ADDRESS, held).
@@ -71,8 +86,15 @@ struct Shape {
     std::string_view view() const noexcept { return {text, length < sizeof text ? length : sizeof text}; }
     bool Is(std::string_view word) const noexcept { return length == word.size() && view() == word; }
   };
-  Value c, admd, prmd, o, ou1, cn;
+  enum Part : uint8_t { kC, kAdmd, kPrmd, kO, kOu1, kCn, kParts };
+  Value part[kParts];
   bool other = false;
+
+  const Value& c() const noexcept { return part[kC]; }
+  const Value& admd() const noexcept { return part[kAdmd]; }
+  const Value& o() const noexcept { return part[kO]; }
+  const Value& ou1() const noexcept { return part[kOu1]; }
+  const Value& cn() const noexcept { return part[kCn]; }
 };
 
 // Reads the held name's key (and its shape, when wanted); false when its

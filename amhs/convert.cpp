@@ -25,6 +25,7 @@
 #include "amhs/tables.h"
 #include "core/frame.h"
 #include "core/trace.h"
+#include "format/format.h"
 #include "model/slots.h"
 #include "orname/builder.h"
 
@@ -63,23 +64,19 @@ struct Match {
   int64_t found = -1, other = -1;  // other: a second wildcard record, an ambiguity
 };
 template <typename Find>
-Match FindPattern(const char* letters, uint32_t count, const uint8_t (&masks)[16], const Find& find) noexcept {
+Match FindPattern(const char* letters, uint32_t count, const MaskSet& masks, const Find& find) noexcept {
   char pattern[8];
   std::memcpy(pattern, letters, count);
   Match match;
   match.found = find(pattern);
   if (match.found >= 0) return match;
-  for (uint32_t mask = 1; mask < (1u << count); ++mask) {
-    if (!MaskPresent(masks, mask)) continue;
+  masks.ForEach([&](uint32_t mask) {
+    if (match.other >= 0 || mask == 0 || mask >= (1u << count)) return;
     for (uint32_t i = 0; i < count; ++i) pattern[i] = (mask >> i) & 1u ? kWildcard : letters[i];
     const int64_t at = find(pattern);
-    if (at < 0) continue;
-    if (match.found >= 0) {
-      match.other = at;
-      return match;
-    }
-    match.found = at;
-  }
+    if (at < 0) return;
+    (match.found < 0 ? match.found : match.other) = at;
+  });
   return match;
 }
 
@@ -88,11 +85,12 @@ bool FindMdRow(const TablesView& tables, const char* af, MdRow* row, Refusal* wh
     const Level& places = kLevels[level];
     char letters[8];
     for (uint32_t i = 0; i < places.count; ++i) letters[i] = af[places.positions[i]];
-    const Match match = FindPattern(letters, places.count, tables.header().masks[level], [&](const char* pattern) {
-      char key[8] = {static_cast<char>('0' + level)};
-      std::memcpy(key + 1, pattern, places.count);
-      return tables.FindMd(key);
-    });
+    const Match match =
+        FindPattern(letters, places.count, tables.header().masks[level], [&](const char* pattern) {
+          char key[8] = {static_cast<char>('0' + level)};
+          std::memcpy(key + 1, pattern, places.count);
+          return tables.FindMd(level, key);
+        });
     if (match.other >= 0) {
       *why = Tie(detail::kAmbiguousMd, tables.Md(static_cast<uint32_t>(match.found)).line,
                  tables.Md(static_cast<uint32_t>(match.other)).line);
@@ -151,7 +149,7 @@ bool FindPlan(const TablesView& tables, const char* af, Plan* plan, Refusal* why
   return false;
 }
 
-// The attributes of an XF or CAAS plan, in the order they are held.
+// The attributes of an XF or CAAS plan, in slot order (as keys take them).
 struct Part {
   model::Slot slot;
   std::string_view value;  // empty: left out
@@ -163,11 +161,11 @@ struct Parts {
 Parts PartsOf(const TablesView& tables, const Plan& plan) noexcept {
   const std::string_view af(plan.af, kAfLength);
   const bool caas = plan.scheme == hvcnAMHS_CAAS;
-  return {{{model::kCountry, tables.Text(plan.md.c)},
+  return {{{model::kOu1, caas ? af.substr(0, kLocationLength) : af},
+           {model::kOrganization, caas ? tables.Text(plan.caas.o) : kXfOrganization},
+           {model::kCountry, tables.Text(plan.md.c)},
            {model::kAdmd, tables.Text(plan.md.admd)},
            {model::kPrmd, tables.Text(plan.md.prmd)},
-           {model::kOrganization, caas ? tables.Text(plan.caas.o) : kXfOrganization},
-           {model::kOu1, caas ? af.substr(0, kLocationLength) : af},
            {model::kCommonName, caas ? af : std::string_view()}},
           6};
 }
@@ -182,7 +180,12 @@ std::string_view KeyOf(const TablesView& tables, const Plan& plan, KeyBuilder& b
 
 // A plan's address into the builder's held name.
 int32_t Hold(const TablesView& tables, const Plan& plan, orname::NameBuilder& builder) noexcept {
-  if (plan.scheme == hvcnAMHS_USER) return ReadMfAddress(builder, tables.Text(plan.user.mf));
+  if (plan.scheme == hvcnAMHS_USER) {
+    bool damaged = false;
+    const int32_t status = HoldValueList(builder, tables.Text(plan.user.values), &damaged);
+    if (damaged) tables.Damage();
+    return status;
+  }
   const Parts parts = PartsOf(tables, plan);
   for (uint32_t i = 0; i < parts.count; ++i) {
     const Part& part = parts.part[i];
@@ -216,13 +219,13 @@ bool Letters(const Shape::Value& value, uint32_t count) noexcept {
   char ignored[kAfLength];
   return value.length == count && (count != kAfLength || ReadAfAddress(value.view(), ignored));
 }
-bool InAmhs(const Shape& s) noexcept { return !s.other && s.c.Is(kAmhsCountry) && s.admd.Is(kAmhsAdmd); }
+bool InAmhs(const Shape& s) noexcept { return !s.other && s.c().Is(kAmhsCountry) && s.admd().Is(kAmhsAdmd); }
 bool CaasShaped(const Shape& s) noexcept {
-  return InAmhs(s) && s.o.length > 0 && Letters(s.cn, kAfLength) && Letters(s.ou1, kLocationLength) &&
-         std::memcmp(s.ou1.text, s.cn.text, kLocationLength) == 0;
+  return InAmhs(s) && s.o().length > 0 && Letters(s.cn(), kAfLength) && Letters(s.ou1(), kLocationLength) &&
+         std::memcmp(s.ou1().text, s.cn().text, kLocationLength) == 0;
 }
 bool XfShaped(const Shape& s) noexcept {
-  return InAmhs(s) && s.o.Is(kXfOrganization) && Letters(s.ou1, kAfLength) && s.cn.length == 0;
+  return InAmhs(s) && s.o().Is(kXfOrganization) && Letters(s.ou1(), kAfLength) && s.cn().length == 0;
 }
 
 }  // namespace
@@ -241,7 +244,10 @@ int32_t ToORAddress(const char* aftn, const void* tables, uint32_t size, hvcnFor
   Refusal why{};
   const bool found = FindPlan(view, af, &plan, &why);
   const int32_t status = found ? Hold(view, plan, builder) : why.status;
-  if (view.damaged()) return NotTables(format);
+  if (view.damaged()) {
+    format::ResetName(format);
+    return NotTables(format);
+  }
   if (!found) Explain(format, why, af);
   if (status == hvcnSUCCESS && scheme) *scheme = plan.scheme;
   return status;
@@ -260,13 +266,13 @@ int32_t ToAftn(hvcnFormat* format, const void* tables, uint32_t size, char* aftn
   uint32_t bits;
   UserRow user;
   if (view.FindUserByKey(key, &user)) {
-    std::memcpy(af, user.af, kAfLength);
+    if (!ReadAfAddress({user.af, kAfLength}, af)) return NotTables(format);
     bits = hvcnAMHS_USER;
   } else if (CaasShaped(shape)) {
-    std::memcpy(af, shape.cn.text, kAfLength);
+    std::memcpy(af, shape.cn().text, kAfLength);
     bits = hvcnAMHS_CAAS;
   } else if (XfShaped(shape)) {
-    std::memcpy(af, shape.ou1.text, kAfLength);
+    std::memcpy(af, shape.ou1().text, kAfLength);
     bits = hvcnAMHS_XF;
   } else {
     if (view.damaged()) return NotTables(format);

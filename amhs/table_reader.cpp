@@ -128,13 +128,12 @@ int LevelOfKey(std::string_view key) noexcept {
   }
 }
 
-void SetMask(uint8_t (&bits)[16], uint32_t mask) noexcept { bits[mask / 8] = static_cast<uint8_t>(bits[mask / 8] | (1u << (mask % 8))); }
 
 // One pass over the text: with memory, the rows and the pool are written
 // where the layout puts them; without, they are only counted and measured.
 class Reader {
  public:
-  using Masks = uint8_t[kLevelCount + 1][16];
+  using Masks = MaskSet[kLevelCount + 1];
 
   Reader(uint8_t* base, const Layout& layout) noexcept : base_(base), layout_(layout), pool_(layout.pool) {
     PrepareScratch(&scratch_);
@@ -159,18 +158,15 @@ class Reader {
   int32_t ReadDomain(const std::string_view* fields, const char* kind, uint32_t number, Row* row,
                      Fault* fault) noexcept;
   template <typename Row>
-  void Keep(uint64_t at, uint32_t* count, const Row& row, uint8_t (&masks)[16]) noexcept {
-    if (row.mask) SetMask(masks, row.mask);
+  void Keep(uint64_t at, uint32_t* count, const Row& row, MaskSet* masks) noexcept {
+    if (row.mask) masks->Add(row.mask);
     Put(at, (*count)++, row);
   }
 
-  Span Add(std::string_view text, bool terminated = false) noexcept {
+  Span Add(std::string_view text) noexcept {
     const Span span{static_cast<uint32_t>(pool_), static_cast<uint32_t>(text.size())};
-    if (base_) {
-      if (!text.empty()) std::memcpy(base_ + pool_, text.data(), text.size());
-      if (terminated) base_[pool_ + text.size()] = '\0';
-    }
-    pool_ += text.size() + (terminated ? 1 : 0);
+    if (base_ && !text.empty()) std::memcpy(base_ + pool_, text.data(), text.size());
+    pool_ += text.size();
     return span;
   }
   template <typename T>
@@ -275,7 +271,7 @@ int32_t Reader::ReadMd(const std::string_view* fields, uint32_t number, Fault* f
   if (!scheme) return fault->Set(hvcnERR_BAD_VALUE, number, detail::kBadScheme, Shown(fields[5]).text);
   row.scheme = static_cast<uint8_t>(scheme->scheme);
   if (int32_t status = ReadDomain(fields, "MD", number, &row, fault)) return status;
-  Keep(layout_.md, &md_, row, masks_[level]);
+  Keep(layout_.md, &md_, row, &masks_[level]);
   return hvcnSUCCESS;
 }
 
@@ -285,7 +281,7 @@ int32_t Reader::ReadCaas(const std::string_view* fields, uint32_t number, Fault*
     return fault->Set(hvcnERR_BAD_VALUE, number, detail::kBadLocation, Shown(fields[1]).text);
   if (int32_t status = ReadDomain(fields, "CAAS", number, &row, fault)) return status;
   if (int32_t status = ReadValue(fields[5], kOrganizationField, "CAAS", number, &row.o, fault)) return status;
-  Keep(layout_.caas, &caas_, row, masks_[kLevelCount]);
+  Keep(layout_.caas, &caas_, row, &masks_[kLevelCount]);
   return hvcnSUCCESS;
 }
 
@@ -298,12 +294,18 @@ int32_t Reader::ReadUser(const std::string_view* fields, uint32_t number, Fault*
   int32_t status = ReadMfAddress(builder, fields[2]);
   if (status == hvcnSUCCESS && !ReadHeldAddress(&scratch_, &key, nullptr)) status = hvcnERR_NAME_TOO_LONG;
   if (status != hvcnSUCCESS) return fault->Set(status, number, detail::kBadMf, scratch_.errorDetail);
+  char values[kValueListMax];
   row.line = number;
-  row.mf = Add(fields[2], true);
+  row.values = Add({values, WriteValueList(&scratch_, values)});
   row.key = Add(key.Finish());
   Put(layout_.user, user_++, row);
   return hvcnSUCCESS;
 }
+
+// An entry of the USER index, as bytes.
+struct KeyEntry {
+  uint8_t bytes[kKeyEntrySize];
+};
 
 // The written tables: each array sorted, and a key given twice refused.
 class Sorter {
@@ -315,32 +317,48 @@ class Sorter {
 
   int32_t SortAll(Fault* fault) noexcept {
     const Header& h = view_.header();
-    const auto mdOrder = [&](const MdRow& a, const MdRow& b) { return std::memcmp(a.key, b.key, sizeof a.key); };
+    const auto mdOrder = [&](const MdRow& a, const MdRow& b) { return Order(Ordered8(a.key), Ordered8(b.key)); };
     const auto caasOrder = [&](const CaasRow& a, const CaasRow& b) {
       return view_.OrderCaas(a, b.location, view_.Text(b.c), view_.Text(b.admd), view_.Text(b.prmd));
     };
-    const auto userOrder = [&](const UserRow& a, const UserRow& b) { return std::memcmp(a.af, b.af, kAfLength); };
-    const auto keyOrder = [&](const UserRow& a, const UserRow& b) { return view_.OrderUserKey(a, view_.Text(b.key)); };
+    const auto userOrder = [&](const UserRow& a, const UserRow& b) { return Order(Ordered8(a.af), Ordered8(b.af)); };
+    const auto keyOrder = [&](uint32_t a, uint32_t b) {
+      return view_.OrderUserKey(a, view_.KeyHash(b), view_.Text(view_.UserByKeyOrder(b).key));
+    };
     const auto md = [&](uint32_t i) { return view_.Md(i); };
     const auto caas = [&](uint32_t i) { return view_.Caas(i); };
     const auto user = [&](uint32_t i) { return view_.User(i); };
-    const auto byKey = [&](uint32_t i) { return view_.UserByKeyOrder(i); };
+    const auto byKey = [](uint32_t i) { return i; };
 
     Sort<MdRow>(layout_.md, h.mdRows, md, mdOrder);
+    for (uint32_t level = 0, first = 0; level < kLevelCount; ++level) {
+      uint32_t end = first;
+      while (end < h.mdRows && md(end).key[0] == static_cast<char>('0' + level)) ++end;
+      WriteList(kListMd + level, kBuckets, first, end, [&](uint32_t i) { return BucketOf(md(i).key + 1); });
+      first = end;
+    }
     if (const int64_t i = Repeated(h.mdRows, md, mdOrder); i > 0)
       return Twice(fault, md, i, detail::kDuplicateMd, KeyText(md(static_cast<uint32_t>(i))).text);
     Sort<CaasRow>(layout_.caas, h.caasRows, caas, caasOrder);
+    WriteList(kListCaas, kBuckets, 0, h.caasRows, [&](uint32_t i) { return BucketOf(caas(i).location); });
     if (const int64_t i = Repeated(h.caasRows, caas, caasOrder); i > 0)
       return Twice(fault, caas, i, detail::kDuplicateCaas,
                    Shown({caas(static_cast<uint32_t>(i)).location, kLocationLength}).text);
     Sort<UserRow>(layout_.user, h.userRows, user, userOrder);
+    WriteList(kListUserAf, kBuckets, 0, h.userRows, [&](uint32_t i) { return BucketOf(user(i).af); });
     if (const int64_t i = Repeated(h.userRows, user, userOrder); i > 0)
       return Twice(fault, user, i, detail::kDuplicateUserAf, Shown({user(static_cast<uint32_t>(i)).af, kAfLength}).text);
     // The index, over the rows in their final places.
-    for (uint32_t i = 0; i < h.userRows; ++i) std::memcpy(base_ + layout_.index + uint64_t{i} * sizeof i, &i, sizeof i);
-    Sort<uint32_t>(layout_.index, h.userRows, byKey, keyOrder);
+    for (uint32_t i = 0; i < h.userRows; ++i) {
+      uint8_t* entry = base_ + layout_.index + uint64_t{i} * kKeyEntrySize;
+      const uint64_t hash = HashOf(view_.Text(user(i).key));
+      std::memcpy(entry, &hash, sizeof hash);
+      std::memcpy(entry + sizeof hash, &i, sizeof i);
+    }
+    Sort<KeyEntry>(layout_.index, h.userRows, byKey, keyOrder);
+    WriteList(kListUserKey, kHashBuckets, 0, h.userRows, [&](uint32_t i) { return HashBucketOf(view_.KeyHash(i)); });
     if (const int64_t i = Repeated(h.userRows, byKey, keyOrder); i > 0)
-      return Twice(fault, byKey, i, detail::kDuplicateUserMf);
+      return Twice(fault, [&](uint32_t k) { return view_.UserByKeyOrder(k); }, i, detail::kDuplicateUserMf);
     return hvcnSUCCESS;
   }
 
@@ -359,6 +377,20 @@ class Sorter {
           std::memcpy(x, &b, sizeof b);
           std::memcpy(y, &a, sizeof a);
         });
+  }
+
+  // Writes a list of the directory: where the bucket of each number b from 0
+  // to `buckets` - 1 starts among the sorted rows [first, end), whose
+  // buckets bucketOf(i) never decrease.
+  template <typename BucketOfRow>
+  void WriteList(uint32_t list, uint32_t buckets, uint32_t first, uint32_t end, const BucketOfRow& bucketOf) noexcept {
+    uint8_t* starts = base_ + layout_.directory + uint64_t{list} * kListStarts * sizeof(uint32_t);
+    uint32_t i = first;
+    for (uint32_t b = 0; b <= buckets; ++b) {
+      while (i < end && bucketOf(i) < b) ++i;
+      const uint32_t start = b == buckets ? end : i;
+      std::memcpy(starts + uint64_t{b} * sizeof start, &start, sizeof start);
+    }
   }
 
   // The first sorted record equal to the one before it, or -1.

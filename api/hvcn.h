@@ -385,7 +385,7 @@ enum hvcnInternalType {
 /** AMHS tables (hvcnParseAMHSTables): the tables take at most
  *  hvcnAMHS_TABLE_HEADER_SIZE + rows * hvcnAMHS_TABLE_ROW_SIZE
  *  + 2 * strlen(text) + 1 bytes of the caller's memory (any alignment). */
-#define hvcnAMHS_TABLE_HEADER_SIZE 104u
+#define hvcnAMHS_TABLE_HEADER_SIZE 21724u
 #define hvcnAMHS_TABLE_ROW_SIZE 44u
 
 /* ------------------------------------------------------------------------ */
