@@ -252,6 +252,54 @@ TEST(AmhsTables, GeneratedTablesConvertAsTheModelSaysAndBack) {
   }
 }
 
+// The worked examples of docs/amhs.md, over the sample table it ships.
+TEST(AmhsTables, TheDocumentedExamplesHold) {
+  std::FILE* file = std::fopen(HVCN_TEST_DATA_DIR "/../../docs/amhs-sample.tsv", "rb");
+  ASSERT_NE(file, nullptr);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  std::fclose(file);
+  const std::vector<uint8_t> tables = Tables(text);
+  const auto size = static_cast<uint32_t>(tables.size());
+  const std::pair<const char*, const char*> kToAmhs[] = {
+      {"VVTSOPTA", "/CN=VVTSOPTA/O=VVTS/OU1=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/"},
+      {"AYPYANGM", "/O=AFTN/OU1=AYPYANGM/PRMD=SITA/ADMD=ICAO/C=XX/"},
+      {"LFPOAFRX", "/O=AFTN/OU1=LFPOAFRX/PRMD=AIRFRANCE/ADMD=ICAO/C=XX/"},
+      {"LFMNYTYX", "/CN=LFMNYTYX/O=LFMM/OU1=LFMN/PRMD=FRANCE/ADMD=ICAO/C=XX/"},
+      {"egllzpzx", "/CN=Tower/O=NATS/OU1=Heathrow/PRMD=UK/ADMD=ICAO/C=XX/"},
+      {"KZAKZQZX", "/O=AFTN/OU1=KZAKZQZX/ADMD=ICAO/C=XX/"},
+      {"EGKKZPZX", "18"}, {"CZEGYFYX", "29"}, {"OEJBYTYX", "29"},
+  };
+  for (const auto& [af, expected] : kToAmhs) {
+    auto f = Ready();
+    const int32_t status = hvcnAFTNToORAddress(af, tables.data(), size, f.get(), nullptr);
+    EXPECT_EQ(status == hvcnSUCCESS ? Written(f.get()) : S(status), expected) << af;
+  }
+  const struct {
+    const char* address;
+    int32_t status;
+    const char* af;
+    uint32_t result;
+  } kToAftn[] = {
+      {"/C=XX/ADMD=ICAO/PRMD=VIETNAM/O=VVTS/OU1=VVTS/CN=VVTSOPTA/", 0, "VVTSOPTA", hvcnAMHS_CAAS},
+      {"/C=XX/ADMD=ICAO/PRMD=SITA/O=AFTN/OU1=AYPYANGM/", 0, "AYPYANGM", hvcnAMHS_XF},
+      {"C=xx;A=icao;P=uk;O=nats;OU1=heathrow;CN=tower", 0, "EGLLZPZX", hvcnAMHS_USER},
+      {"/C=XX/ADMD=ICAO/PRMD=ARINC/O=AFTN/OU1=AYPYANGM/", 0, "AYPYANGM", hvcnAMHS_XF | hvcnAMHS_INCONSISTENT},
+      {"/C=XX/ADMD=ICAO/PRMD=SITA/O=AFTN/OU1=EGLLZQZX/", 0, "EGLLZQZX",
+       hvcnAMHS_XF | hvcnAMHS_INCONSISTENT | hvcnAMHS_NO_REVERSE},
+      {"/C=XX/ADMD=ICAO/PRMD=SITA/O=AFTN/OU1=AYPYANG/", hvcnERR_NOT_AN_ADDRESS, "", 0},
+  };
+  for (const auto& c : kToAftn) {
+    auto f = Ready();
+    ASSERT_EQ(hvcnParseORAddress(c.address, f.get(), 0), hvcnSUCCESS) << c.address;
+    char af[9];
+    uint32_t result = 0;
+    EXPECT_EQ(hvcnORAddressToAFTN(f.get(), tables.data(), size, af, sizeof af, &result), c.status) << c.address;
+    EXPECT_STREQ(af, c.af) << c.address;
+    EXPECT_EQ(result, c.result) << c.address;
+  }
+}
+
 // The tables hold offsets, not addresses: moved to memory of any alignment
 // they answer the same; memory larger than they need is fine.
 TEST(AmhsTables, MovedTablesAnswerTheSame) {
