@@ -17,7 +17,8 @@
 // values pass their attribute's check and keep their case.
 //
 // The text is read twice: once to check it and measure what it takes, once
-// to write the rows; then each array is sorted and its duplicates refused.
+// to write the rows; then each array is sorted, its duplicates refused and
+// its list of buckets written to the directory.
 #include <cstring>
 #include <iterator>
 

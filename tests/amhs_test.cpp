@@ -40,7 +40,7 @@ std::unique_ptr<hvcnFormat> Ready() {
 
 std::string Written(hvcnFormat* f) {
   char text[1024];
-  EXPECT_EQ(hvcnFormatORAddress(f, text, sizeof text, 0), hvcnSUCCESS);
+  EXPECT_EQ(hvcnFormatORAddress(f, text, sizeof text, nullptr, 0), hvcnSUCCESS);
   return text;
 }
 

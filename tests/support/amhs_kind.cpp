@@ -99,7 +99,7 @@ std::unique_ptr<hvcnFormat> Ready() {
 std::string Written(hvcnFormat* f) {
   if (!(f->flags & hvcnFMT_NAME_HELD)) return "-";
   Guarded out(2048);
-  EXPECT_EQ(LIB(hvcnFormatORAddress(f, out.data(), out.size(), 0)), hvcnSUCCESS);
+  EXPECT_EQ(LIB(hvcnFormatORAddress(f, out.data(), out.size(), nullptr, 0)), hvcnSUCCESS);
   return out.Text();
 }
 
