@@ -131,10 +131,12 @@ void CheckToAftn(hvcnFormat* f, const uint8_t* tables, uint32_t size, uint32_t f
   uint32_t result = flags;
   const int32_t status = hvcnORAddressToAFTN(f, tables, size, aftn.data(), aftnSize, &result);
   CheckStatus(status, kToAftnStatuses, "hvcnORAddressToAFTN");
-  Check(aftn.Terminated(), "the AF-Address buffer is terminated");
+  if (aftnSize == 0) Check(aftn.Untouched(), "a buffer of size 0 is not written");
+  else Check(aftn.Terminated(), "the AF-Address buffer is terminated");
   if (!(flags & hvcnAMHS_KEEP_REVERSE) || (status != hvcnSUCCESS && status != hvcnERR_BUFFER_TOO_SMALL))
     Check(NonEmptyValues(*f) == before, "the held name is left alone");
-  if (status == hvcnERR_BUFFER_TOO_SMALL) Check(aftnSize < 9 && aftn.Text().empty(), "status 1 for a short buffer");
+  if (status == hvcnERR_BUFFER_TOO_SMALL)
+    Check(aftnSize < 9 && (aftnSize == 0 || aftn.Text().empty()), "status 1 for a short buffer");
   if (status != hvcnSUCCESS && status != hvcnERR_BUFFER_TOO_SMALL) {
     Check(result == 0, "a refusal reports no result");
     if (status == hvcnERR_NOT_AN_ADDRESS) Check(f->errorDetail[0] != '\0', "a refusal names its diagnostic");
