@@ -366,6 +366,19 @@ def main():
         for size in (4, 27, 64):
             c.add("profile", bytes([1 | (2 if user else 0) | ((size - 1) << 2)]) + path + b"\0" + name + b"\0" + text)
 
+    # AMHS: the tables of each golden row (its rows in the file's short
+    # notation made text), with its AF-Address or O/R address and flags.
+    for x in golden(args.data, "amhs.txt"):
+        if len(x) < 4:
+            continue
+        op, tables, text, flags = x[0], x[1], strip_nul(x[2]), x[3]
+        tables = tables[1:] if tables.startswith(b"=") else tables.replace(b";", b"\n").replace(b"|", b"\t")
+        selector = (0x01 if b"orig" in flags else 0) | (0x02 if b"keep" in flags else 0)
+        af, address = (text, b"") if op == b"amhs" else (b"", text)
+        for extra in (0x00, 0x04):
+            c.add("amhs", bytes([selector | extra, 0]) + u16(len(tables) * 7) + b"\xff" + af + b"\0" + address +
+                  b"\0" + tables)
+
     c.write()
     if args.stamp:
         with open(args.stamp, "w") as f:
