@@ -408,8 +408,12 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"gsetb_names", {"gsetb_names.txt", 2, 2, GsetbName}},
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
       {"orname", {"orname.txt", 5, 7, ORAddressRows()}},
+      {"amhs", {"amhs.txt", 7, 8, AmhsRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
-      {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},  // hvcn_unit_tests
+      // Rows that other programs run.
+      {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},       // hvcn_unit_tests
+      {"startup", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},  // hvcn_startup_tests
+      {"huge", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},     // hvcn_huge_tests
   };
   return kKinds;
 }
