@@ -638,11 +638,15 @@ HVCN_API int32_t HVCN_CALL hvcnParseORAddress(const char* text, hvcnFormat* form
                                               uint32_t flags) HVCN_NOEXCEPT;
 
 /** Writes the held name in a standard form (flags: hvcnOR_ANNEXF, label and
- *  escape choices) into buffer (size includes the NUL). A text that does
- *  not fit gives hvcnERR_BUFFER_TOO_SMALL and an empty buffer; a value the
- *  form cannot carry (a control character) hvcnERR_BAD_VALUE. */
+ *  escape choices) into buffer (size includes the NUL). *needed (may be
+ *  NULL) receives the size of the whole text with its NUL, on success and
+ *  on hvcnERR_BUFFER_TOO_SMALL alike (0 otherwise). A text that does not
+ *  fit gives hvcnERR_BUFFER_TOO_SMALL and an empty buffer; buffer NULL with
+ *  size 0 is a size query (hvcnERR_BUFFER_TOO_SMALL, nothing written). A
+ *  value the form cannot carry (a control character) gives
+ *  hvcnERR_BAD_VALUE. */
 HVCN_API int32_t HVCN_CALL hvcnFormatORAddress(hvcnFormat* format, char* buffer, uint32_t size,
-                                               uint32_t flags) HVCN_NOEXCEPT;
+                                               uint32_t* needed, uint32_t flags) HVCN_NOEXCEPT;
 
 /** Reads an RFC 2156 domain mapping table ("domain#C=US$ADMD=ATT$O=Acme#",
  *  one row a line) into the caller's memory `table` of `size` bytes.
@@ -657,10 +661,11 @@ HVCN_API int32_t HVCN_CALL hvcnParseORTable(const char* text, void* table, uint3
  *  gateway domain as "std-or-address"@gateway, or with a mapping table
  *  (from hvcnParseORTable, tableSize bytes) as local-part@mapped.domain.
  *  Either may be NULL, not both. hvcnERR_NOT_AN_ADDRESS when neither maps
- *  the name. flags: hvcnOR_SHORT_LABELS, hvcnOR_NO_PERSONAL_LOCAL. */
+ *  the name. flags: hvcnOR_SHORT_LABELS, hvcnOR_NO_PERSONAL_LOCAL. Buffer,
+ *  size and *needed (may be NULL) as for hvcnFormatORAddress. */
 HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* format, const char* gateway,
                                                  const void* table, uint32_t tableSize,
-                                                 char* buffer, uint32_t size,
+                                                 char* buffer, uint32_t size, uint32_t* needed,
                                                  uint32_t flags) HVCN_NOEXCEPT;
 
 /** Reads an RFC 822 address back into the held name of a ready format: at

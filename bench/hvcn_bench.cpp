@@ -279,7 +279,7 @@ void BM_FormatORAddress(benchmark::State& state) {
   char out[1024];
   CountNames count(state, formats.size());
   for (auto _ : state)
-    for (auto& f : formats) benchmark::DoNotOptimize(hvcnFormatORAddress(f.get(), out, sizeof out, flags));
+    for (auto& f : formats) benchmark::DoNotOptimize(hvcnFormatORAddress(f.get(), out, sizeof out, nullptr, flags));
 }
 BENCHMARK(BM_FormatORAddress)->ArgName("annexf")->DenseRange(0, 1);
 
@@ -300,12 +300,12 @@ void BM_ORAddressToRFC822(benchmark::State& state) {
   auto formats = HeldORAddresses();
   char out[1024];
   for (auto& f : formats)
-    if (int32_t s = hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, 0))
+    if (int32_t s = hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, nullptr, 0))
       SetUpFailed("hvcnORAddressToRFC822", s);
   CountNames count(state, formats.size());
   for (auto _ : state)
     for (auto& f : formats)
-      benchmark::DoNotOptimize(hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, 0));
+      benchmark::DoNotOptimize(hvcnORAddressToRFC822(f.get(), kORGateway, rows, size, out, sizeof out, nullptr, 0));
 }
 BENCHMARK(BM_ORAddressToRFC822)->ArgName("table")->DenseRange(0, 1);
 

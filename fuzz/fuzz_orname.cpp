@@ -67,18 +67,22 @@ void CheckRead(const hvcnFormat& f, int32_t status, const char* call) {
 
 // A writer's text in a large buffer, then in `n` bytes: the whole text or
 // "" with status 1, terminated within the size (the buffer is exactly n).
-int32_t Written(uint32_t n, std::string* text, const std::function<int32_t(char*, uint32_t)>& write) {
+int32_t Written(uint32_t n, std::string* text, const std::function<int32_t(char*, uint32_t, uint32_t*)>& write) {
   OutBuffer large(kLarge);
-  const int32_t status = write(large.data(), kLarge);
+  uint32_t needed = 1;
+  const int32_t status = write(large.data(), kLarge, &needed);
   Check(large.Terminated(), "written text terminated");
   *text = std::string(large.Text());
   if (status != hvcnSUCCESS) {
-    Check(text->empty(), "a refused text is empty");
+    Check(text->empty() && needed == 0, "a refused text is empty, and needs nothing");
     return status;
   }
+  Check(needed == text->size() + 1, "needed is the text's size with its NUL");
   OutBuffer sized(n);
-  const int32_t s = write(sized.data(), n);
+  uint32_t sizedNeed = 0;
+  const int32_t s = write(sized.data(), n, &sizedNeed);
   Check(sized.Terminated(), "terminated within the size");
+  Check(sizedNeed == needed, "needed is the same in any buffer");
   if (s == hvcnSUCCESS) Check(sized.Text() == *text, "a text that fits is the whole text", sized.Text());
   else Check(s == hvcnERR_BUFFER_TOO_SMALL && sized.Text().empty(), "too small gives \"\" and status 1");
   Check((n > text->size()) == (s == hvcnSUCCESS), "status 1 exactly when the text does not fit");
@@ -98,8 +102,8 @@ void CheckForms(hvcnFormat* f, const Settings& s, uint32_t n) {
   const Values values = NonEmptyValues(*f);
   const bool whole = ValidUtf8(values);
   std::string stdOr;
-  const int32_t status = Written(n, &stdOr, [&](char* b, uint32_t size) {
-    return hvcnFormatORAddress(f, b, size, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
+  const int32_t status = Written(n, &stdOr, [&](char* b, uint32_t size, uint32_t* need) {
+    return hvcnFormatORAddress(f, b, size, need, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
   });
   CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE}, "hvcnFormatORAddress");
   if (status == hvcnSUCCESS && whole && !stdOr.empty() && stdOr.size() <= kNameText) {
@@ -110,15 +114,15 @@ void CheckForms(hvcnFormat* f, const Settings& s, uint32_t n) {
     Check(NonEmptyValues(*g) == values, "the \"/\" form reads back to the same values",
           stdOr + " " + Describe(NonEmptyValues(*g)) + " vs " + Describe(values));
     std::string second;
-    Written(n, &second, [&](char* b, uint32_t size) {
-      return hvcnFormatORAddress(g.get(), b, size, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
+    Written(n, &second, [&](char* b, uint32_t size, uint32_t* need) {
+      return hvcnFormatORAddress(g.get(), b, size, need, s.writeFlags & ~uint32_t{hvcnOR_ANNEXF});
     });
     Check(second == stdOr, "the \"/\" form is written again the same", second);
   }
 
   std::string annexF;
-  const int32_t annexStatus = Written(n, &annexF, [&](char* b, uint32_t size) {
-    return hvcnFormatORAddress(f, b, size, s.writeFlags | hvcnOR_ANNEXF);
+  const int32_t annexStatus = Written(n, &annexF, [&](char* b, uint32_t size, uint32_t* need) {
+    return hvcnFormatORAddress(f, b, size, need, s.writeFlags | hvcnOR_ANNEXF);
   });
   CheckStatus(annexStatus, {hvcnSUCCESS, hvcnERR_BAD_VALUE}, "hvcnFormatORAddress ;");
   if (annexStatus == hvcnSUCCESS && whole && !annexF.empty() && annexF.size() <= kNameText) {
@@ -127,8 +131,8 @@ void CheckForms(hvcnFormat* f, const Settings& s, uint32_t n) {
     Check(hvcnParseORAddress(text.c_str(), g.get(), hvcnOR_FROM_ANNEXF) == hvcnSUCCESS, "the \";\" form reads back",
           annexF + " " + g->errorDetail);
     std::string second;
-    Written(n, &second, [&](char* b, uint32_t size) {
-      return hvcnFormatORAddress(g.get(), b, size, s.writeFlags | hvcnOR_ANNEXF);
+    Written(n, &second, [&](char* b, uint32_t size, uint32_t* need) {
+      return hvcnFormatORAddress(g.get(), b, size, need, s.writeFlags | hvcnOR_ANNEXF);
     });
     Check(second == annexF, "the \";\" form is written again the same", second);
   }
@@ -155,8 +159,8 @@ void CheckRfc822(hvcnFormat* f, const Settings& s, uint32_t n, const void* table
   for (const void* t : {static_cast<const void*>(nullptr), table}) {
     const uint32_t size = t ? tableSize : 0;
     std::string address;
-    const int32_t status = Written(n, &address, [&](char* b, uint32_t bytes) {
-      return hvcnORAddressToRFC822(f, kGateway, t, size, b, bytes, flags);
+    const int32_t status = Written(n, &address, [&](char* b, uint32_t bytes, uint32_t* need) {
+      return hvcnORAddressToRFC822(f, kGateway, t, size, b, bytes, need, flags);
     });
     CheckStatus(status, {hvcnSUCCESS, hvcnERR_BAD_VALUE, hvcnERR_NOT_AN_ADDRESS}, "hvcnORAddressToRFC822");
     if (status != hvcnSUCCESS || address.size() > kNameText || !ValidUtf8(values)) continue;

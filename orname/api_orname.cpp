@@ -30,6 +30,23 @@ bool GoodGateway(const char* gateway) noexcept { return !gateway || orname::IsDo
 
 void TraceOutput(const char* text) noexcept { trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", text); }
 
+// The first checks of an export that writes a text of any length: a format
+// (its detail then cleared), and a buffer unless the size is 0 (a size
+// query). *needed starts at 0.
+bool FormatAndOutputGiven(hvcnFormat* f, const char* buffer, uint32_t size, uint32_t* needed) noexcept {
+  if (needed) *needed = 0;
+  if (!f) {
+    ApiFrame::Fault("Format pointer is NULL");
+    return false;
+  }
+  hvcn::ClearDetail(f);
+  if (!buffer && size != 0) {
+    ApiFrame::Fault("Name buffer is NULL with a size.");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -51,13 +68,14 @@ HVCN_API int32_t HVCN_CALL hvcnParseORAddress(const char* text, hvcnFormat* f, u
   return frame.Finish(orname::ReadORAddress(f, text, flags));
 }
 
-HVCN_API int32_t HVCN_CALL hvcnFormatORAddress(hvcnFormat* f, char* buffer, uint32_t size, uint32_t flags) noexcept {
+HVCN_API int32_t HVCN_CALL hvcnFormatORAddress(hvcnFormat* f, char* buffer, uint32_t size, uint32_t* needed,
+                                               uint32_t flags) noexcept {
   ApiFrame frame("hvcnFormatORAddress", ApiFrame::ReturnLine::WithName, "hvcnFormatORAddress(%Fp, %Fp, %u, 0x%x)",
                  static_cast<const void*>(f), static_cast<const void*>(buffer), size, flags);
-  if (!ApiFrame::FormatAndBufferGiven(f, buffer, size)) return frame.Finish(hvcnERR_BAD_PARAMETER);
+  if (!FormatAndOutputGiven(f, buffer, size, needed)) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if (flags & ~kWriteFlags) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if (int32_t status = CheckFormat(f, true)) return frame.Finish(status);
-  const int32_t status = orname::WriteORAddress(f, buffer, size, flags);
+  const int32_t status = orname::WriteORAddress(f, buffer, size, needed, flags);
   if (status == hvcnSUCCESS) TraceOutput(buffer);
   return frame.Finish(status);
 }
@@ -80,18 +98,18 @@ HVCN_API int32_t HVCN_CALL hvcnParseORTable(const char* text, void* table, uint3
 }
 
 HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* f, const char* gateway, const void* table,
-                                                 uint32_t tableSize, char* buffer, uint32_t size,
+                                                 uint32_t tableSize, char* buffer, uint32_t size, uint32_t* needed,
                                                  uint32_t flags) noexcept {
   ApiFrame frame("hvcnORAddressToRFC822", ApiFrame::ReturnLine::WithName,
                  "hvcnORAddressToRFC822(%Fp, \"%s\", %Fp, %u, %Fp, %u, 0x%x)", static_cast<const void*>(f), gateway,
                  table, tableSize, static_cast<const void*>(buffer), size, flags);
-  if (!ApiFrame::FormatAndBufferGiven(f, buffer, size)) return frame.Finish(hvcnERR_BAD_PARAMETER);
+  if (!FormatAndOutputGiven(f, buffer, size, needed)) return frame.Finish(hvcnERR_BAD_PARAMETER);
   if ((!gateway && !table) || !GoodGateway(gateway) || (flags & ~kMappingFlags)) {
     ApiFrame::Fault("Neither a gateway domain nor a mapping table, or a bad gateway domain");
     return frame.Finish(hvcnERR_BAD_PARAMETER);
   }
   if (int32_t status = CheckFormat(f, true)) return frame.Finish(status);
-  const int32_t status = orname::MapToRfc822(f, gateway, table, tableSize, buffer, size, flags);
+  const int32_t status = orname::MapToRfc822(f, gateway, table, tableSize, buffer, size, needed, flags);
   if (status == hvcnSUCCESS) TraceOutput(buffer);
   return frame.Finish(status);
 }

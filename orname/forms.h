@@ -8,6 +8,7 @@
 
 #include "api/hvcn.h"
 #include "orname/builder.h"
+#include "orname/output.h"
 
 namespace hvcn::orname {
 
@@ -26,56 +27,6 @@ int32_t ReadStdOrComponents(NameBuilder& builder, const char* text, const char* 
 // ---------------------------------------------------------------------------
 // Writing
 
-// A bounded text in a caller's buffer: at most size - 1 bytes and the NUL;
-// one that does not fit is left empty.
-class Output {
- public:
-  Output(char* buffer, uint32_t size) noexcept : start_(buffer), pos_(buffer), last_(buffer + size - 1) {}
-
-  bool Put(char c) noexcept {
-    if (pos_ >= last_) return Overflow();
-    *pos_++ = c;
-    return true;
-  }
-  bool Put(std::string_view text) noexcept {
-    if (text.size() > static_cast<size_t>(last_ - pos_)) return Overflow();
-    for (char c : text) *pos_++ = c;
-    return true;
-  }
-  // NUL-terminates the text, or empties it when it did not fit.
-  int32_t Finish() noexcept {
-    if (full_) {
-      *start_ = '\0';
-      return hvcnERR_BUFFER_TOO_SMALL;
-    }
-    *pos_ = '\0';
-    return hvcnSUCCESS;
-  }
-
-  char* start() const noexcept { return start_; }
-  char* pos() const noexcept { return pos_; }
-  uint32_t room() const noexcept { return static_cast<uint32_t>(last_ - pos_); }
-  bool full() const noexcept { return full_; }
-  // Moves the end of the text back to `pos`, or on by n bytes that the
-  // caller fills (the RFC 822 writer rearranges what it wrote).
-  void Rewind(char* pos) noexcept { pos_ = pos; }
-  bool Grow(uint32_t n) noexcept {
-    if (n > room()) return Overflow();
-    pos_ += n;
-    return true;
-  }
-
- private:
-  bool Overflow() noexcept {
-    full_ = true;
-    return false;
-  }
-  char* start_;
-  char* pos_;
-  char* last_;
-  bool full_ = false;
-};
-
 struct WriteOptions {
   uint32_t flags = 0;          // hvcnOR_ANNEXF, hvcnOR_LONG_LABELS, ...
   const bool* skip = nullptr;  // catalogue slots to leave out, or null
@@ -86,11 +37,13 @@ struct WriteOptions {
 
 // Writes the held name's components (nothing for a name without any).
 // A value the form cannot carry is refused with hvcnERR_BAD_VALUE and its
-// detail. A text that does not fit leaves `out` full (status 0).
+// detail. A text that does not fit leaves `out` full (status 0), having
+// counted the whole text.
 int32_t WriteComponents(hvcnFormat* format, Output& out, const WriteOptions& options) noexcept;
 
-// Writes the held name in a standard form into the caller's buffer.
-int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t flags) noexcept;
+// Writes the held name in a standard form into the caller's buffer;
+// *needed (may be null) receives the size of the whole text.
+int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t* needed, uint32_t flags) noexcept;
 
 // ---------------------------------------------------------------------------
 // The RFC 822 mapping and its table
@@ -106,7 +59,7 @@ int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* neede
 // The held name as an RFC 822 address through a gateway domain and/or a
 // mapping table (either may be null; the table is size bytes).
 int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, uint32_t tableSize, char* buffer,
-                    uint32_t size, uint32_t flags) noexcept;
+                    uint32_t size, uint32_t* needed, uint32_t flags) noexcept;
 
 // An RFC 822 address read back into the held name.
 int32_t MapFromRfc822(hvcnFormat* format, const char* address, const char* gateway, const void* table,

@@ -409,28 +409,38 @@ int64_t BestRow(const TableView& table, const LevelValues& levels) noexcept {
   return best;
 }
 
-// RFC 822's atoms: no specials, blanks or controls; dots only between atoms.
-bool DotAtom(std::string_view text) noexcept {
-  if (text.empty() || text.front() == '.' || text.back() == '.') return false;
-  char previous = 0;
-  for (char c : text) {
+// Watches a local part being written: whether it is RFC 822 atoms
+// separated by single dots (no specials, blanks or controls), and how many
+// characters quoting would escape.
+class LocalPartShape final : public OutputWatcher {
+ public:
+  void See(char c) noexcept override {
     const auto b = static_cast<unsigned char>(c);
-    if (b <= 0x20 || b >= 0x7F || std::strchr("()<>@,;:\\\".[]", c) != nullptr) {
-      if (c != '.' || previous == '.') return false;
-    }
-    previous = c;
+    if (length_++ == 0 && c == '.') dotAtom_ = false;
+    if (b <= 0x20 || b >= 0x7F || std::strchr("()<>@,;:\\\".[]", c) != nullptr)
+      if (c != '.' || last_ == '.') dotAtom_ = false;
+    escapes_ += c == '"' || c == '\\';
+    last_ = c;
   }
-  return true;
-}
+  bool DotAtom() const noexcept { return length_ > 0 && dotAtom_ && last_ != '.'; }
+  uint32_t escapes() const noexcept { return escapes_; }
+  uint64_t length() const noexcept { return length_; }
 
-// Quotes the local part [start, out.pos()) where RFC 822 needs it, in place.
-bool QuoteLocalPart(Output& out, char* start) noexcept {
-  const std::string_view text(start, static_cast<size_t>(out.pos() - start));
-  if (DotAtom(text)) return true;
-  uint32_t escapes = 0;
-  for (char c : text) escapes += c == '"' || c == '\\';
+ private:
+  uint64_t length_ = 0;
+  uint32_t escapes_ = 0;
+  char last_ = 0;
+  bool dotAtom_ = true;
+};
+
+// Quotes the local part written from `start` (the text's position when it
+// began) where RFC 822 needs it: in place when it is all in the buffer,
+// else only counted.
+void QuoteLocalPart(Output& out, char* start, const LocalPartShape& shape) noexcept {
+  if (shape.DotAtom()) return;
+  const bool stored = !out.full();
   char* end = out.pos();
-  if (!out.Grow(escapes + 2)) return false;
+  if (!out.Grow(shape.escapes() + 2) || !stored) return;
   char* to = out.pos();
   *--to = '"';
   for (char* from = end; from > start;) {
@@ -439,7 +449,6 @@ bool QuoteLocalPart(Output& out, char* start) noexcept {
     if (c == '"' || c == '\\') *--to = '\\';
   }
   *--to = '"';
-  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -519,7 +528,9 @@ int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* neede
 }
 
 int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, uint32_t tableSize, char* buffer,
-                    uint32_t size, uint32_t flags) noexcept {
+                    uint32_t size, uint32_t* needed, uint32_t flags) noexcept {
+  Output out(buffer, size);
+  if (needed) *needed = 0;
   TableView view;
   if (table && !view.Open(table, tableSize)) {
     trace::WriteLine(trace::tag::kError, "ORN: The mapping table is not one that hvcnParseORTable wrote.");
@@ -530,7 +541,7 @@ int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, 
   const int64_t best = table ? BestRow(view, levels) : -1;
   if (best < 0 && !gateway) {
     RecordDetail(format, detail::kNoMapping);
-    buffer[0] = '\0';
+    out.Empty();
     return hvcnERR_NOT_AN_ADDRESS;
   }
 
@@ -549,32 +560,33 @@ int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, 
     }
   }
 
-  Output out(buffer, size);
   char* local = out.pos();
+  LocalPartShape shape;
+  out.Watch(&shape);
   WriteOptions options;
   options.flags = (flags & ~uint32_t{hvcnOR_ANNEXF}) | hvcnOR_TELETEX_ESCAPES;
   options.skip = skip;
   options.personalName = best >= 0 && !(flags & hvcnOR_NO_PERSONAL_LOCAL);
-  if (int32_t status = WriteComponents(format, out, options)) {
-    buffer[0] = '\0';
-    return status;
+  const int32_t status = WriteComponents(format, out, options);
+  out.Watch(nullptr);
+  if (status == hvcnSUCCESS && shape.length() == 0) RecordDetail(format, detail::kEmptyLocalPart);
+  if (status != hvcnSUCCESS || shape.length() == 0) {
+    out.Empty();
+    return status != hvcnSUCCESS ? status : hvcnERR_NOT_AN_ADDRESS;
   }
-  if (!out.full() && out.pos() == local) {
-    RecordDetail(format, detail::kEmptyLocalPart);
-    buffer[0] = '\0';
-    return hvcnERR_NOT_AN_ADDRESS;
-  }
-  if (!out.full() && QuoteLocalPart(out, local) && out.Put('@')) {
-    if (best >= 0) {
-      // The deepest label first.
-      for (uint32_t k = covered; k > depth; --k)
-        if (out.Put(levels.text[k - 1])) out.Put('.');
-      out.Put(view.Text(view.RowAt(static_cast<uint32_t>(best)).domain));
-    } else {
-      out.Put(std::string_view(gateway));
+  QuoteLocalPart(out, local, shape);
+  out.Put('@');
+  if (best >= 0) {
+    // The deepest label first.
+    for (uint32_t k = covered; k > depth; --k) {
+      out.Put(levels.text[k - 1]);
+      out.Put('.');
     }
+    out.Put(view.Text(view.RowAt(static_cast<uint32_t>(best)).domain));
+  } else {
+    out.Put(std::string_view(gateway));
   }
-  return out.Finish();
+  return out.Finish(needed);
 }
 
 int32_t MapFromRfc822(hvcnFormat* format, const char* address, const char* gateway, const void* table,

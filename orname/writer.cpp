@@ -43,24 +43,24 @@ struct Context {
   bool begun = false;
 };
 
-bool PutDecimal(Output& out, char open, unsigned char byte, char close) noexcept {
+void PutDecimal(Output& out, char open, unsigned char byte, char close) noexcept {
   const char text[5] = {open, static_cast<char>('0' + byte / 100), static_cast<char>('0' + byte / 10 % 10),
                         static_cast<char>('0' + byte % 10), close};
-  return out.Put(std::string_view(text, sizeof text));
+  out.Put(std::string_view(text, sizeof text));
 }
 
 using internal_form::HeldText;
 using internal_form::SourceSlot;
 
 // An RFC-822 character as RFC 2156 spells it in PrintableString.
-bool PutRfc822Character(Output& out, unsigned char c) noexcept {
+void PutRfc822Character(Output& out, unsigned char c) noexcept {
   char text[5];
-  return out.Put(std::string_view(text, SpellRfc822(c, text)));
+  out.Put(std::string_view(text, SpellRfc822(c, text)));
 }
 
-// Writes one value (or one part of it). False, with nothing said, when the
-// output is full; *refused when a character cannot be carried.
-bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc822, bool* refused) noexcept {
+// Writes one value (or one part of it); false when a character cannot be
+// carried.
+bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc822) noexcept {
   Output& out = c.out;
   const bool stdOr = c.form == Form::StdOr;
   const bool escapes = (c.flags & hvcnOR_TELETEX_ESCAPES) != 0;
@@ -73,37 +73,33 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
     if (n > 1 || byte >= 0x80) {
       // A character beyond ASCII: as it is, or byte by byte as {ddd} or (ddd).
       const bool encode = rfc822 || (escapes && stdOr && part == Part::Teletex);
-      if (escapes && stdOr && !encode) {
-        *refused = true;
-        return true;
-      }
+      if (escapes && stdOr && !encode) return false;
       for (size_t i = 0; i < n; ++i) {
         const auto b = static_cast<unsigned char>(p[i]);
-        if (!(rfc822 ? PutRfc822Character(out, b) : encode ? PutDecimal(out, '{', b, '}') : out.Put(p[i])))
-          return false;
+        if (rfc822) PutRfc822Character(out, b);
+        else if (encode) PutDecimal(out, '{', b, '}');
+        else out.Put(p[i]);
       }
       p += n;
       continue;
     }
     ++p;
-    bool ok;
     if (postalLines && byte == kPostalLineSeparator) {
-      ok = out.Put(kPostalLineMark);
+      out.Put(kPostalLineMark);
     } else if ((postalLines && byte == kPostalLineMark) || byte < 0x20 || byte == 0x7F) {
-      *refused = true;  // read back, it would be another character
-      return true;
+      return false;  // read back, it would be another character
     } else if (rfc822 && SpelledInRfc822(byte)) {
-      ok = PutRfc822Character(out, byte);
+      PutRfc822Character(out, byte);
     } else if (!stdOr) {
-      ok = byte == ';' ? out.Put(";;") : out.Put(static_cast<char>(byte));
+      out.Put(byte == ';' ? std::string_view(";;") : std::string_view(p - 1, 1));
     } else if (byte == '$' || byte == '/' || byte == '=' || (byte == '*' && part == Part::Printable)) {
-      ok = out.Put('$') && out.Put(static_cast<char>(byte));
+      out.Put('$');
+      out.Put(static_cast<char>(byte));
     } else if (part == Part::Teletex && (byte == '{' || byte == '*')) {
-      ok = PutDecimal(out, '{', byte, '}');
+      PutDecimal(out, '{', byte, '}');
     } else {
-      ok = out.Put(static_cast<char>(byte));
+      out.Put(static_cast<char>(byte));
     }
-    if (!ok) return false;
   }
   return true;
 }
@@ -118,11 +114,11 @@ int32_t Refuse(Context& c, std::string_view label) noexcept {
 }
 
 // Starts an item: the separator before it.
-bool Begin(Context& c) noexcept {
+void Begin(Context& c) noexcept {
   const bool first = !c.begun;
   c.begun = true;
-  if (c.form == Form::StdOr) return c.out.Put('/');
-  return first || c.out.Put(';');
+  if (c.form == Form::StdOr) c.out.Put('/');
+  else if (!first) c.out.Put(';');
 }
 
 bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
@@ -138,18 +134,20 @@ std::string_view TrimBlanks(std::string_view text) noexcept {
 // form the type ends at the first '=' and loses its end blanks, so it can
 // hold no '=' (nor the separator) and no blank at either end.
 int32_t PutType(Context& c, std::string_view label, std::string_view type) noexcept {
-  bool refused = false;
   if (c.form == Form::AnnexF) {
     if (type.find_first_of("=;") != std::string_view::npos || TrimBlanks(type).size() != type.size())
       return Refuse(c, label);
   } else if (!type.empty() && IsBlank(type.front())) {
-    if (!c.out.Put('$')) return hvcnSUCCESS;
+    c.out.Put('$');
   }
   const bool blankEnd = c.form == Form::StdOr && type.size() > 1 && IsBlank(type.back());
-  if (!PutValue(c, blankEnd ? type.substr(0, type.size() - 1) : type, Part::Printable, -1, false, &refused))
-    return hvcnSUCCESS;
-  if (blankEnd && (!c.out.Put('$') || !c.out.Put(type.back()))) return hvcnSUCCESS;
-  return refused ? Refuse(c, label) : hvcnSUCCESS;
+  if (!PutValue(c, blankEnd ? type.substr(0, type.size() - 1) : type, Part::Printable, -1, false))
+    return Refuse(c, label);
+  if (blankEnd) {
+    c.out.Put('$');
+    c.out.Put(type.back());
+  }
+  return hvcnSUCCESS;
 }
 
 // One item: label=printable[*teletex] in the "/" form, label=value in the
@@ -158,26 +156,24 @@ int32_t PutType(Context& c, std::string_view label, std::string_view type) noexc
 // item whose value is nothing else is left out (but for the blank ADMD).
 int32_t PutItem(Context& c, std::string_view label, std::string_view labelTail, std::string_view printable,
                 std::string_view teletex, int slot, bool rfc822) noexcept {
-  bool refused = false;
   std::string_view text;
   if (c.form == Form::AnnexF) {
     text = TrimBlanks(teletex.empty() ? printable : teletex);
     if (text.empty() && slot == model::kAdmd) text = " ";
     if (text.empty() && TrimBlanks(labelTail).empty()) return hvcnSUCCESS;
   }
-  if (!Begin(c) || !c.out.Put(label)) return hvcnSUCCESS;
+  Begin(c);
+  c.out.Put(label);
   if (labelTail.data() != nullptr)
-    if (int32_t status = PutType(c, label, labelTail); status != hvcnSUCCESS || c.out.full()) return status;
-  if (!c.out.Put('=')) return hvcnSUCCESS;
-  if (c.form == Form::AnnexF) {
-    if (!PutValue(c, text, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
-    return refused ? Refuse(c, label) : hvcnSUCCESS;
+    if (int32_t status = PutType(c, label, labelTail)) return status;
+  c.out.Put('=');
+  if (c.form == Form::AnnexF) return PutValue(c, text, Part::Printable, slot, rfc822) ? hvcnSUCCESS : Refuse(c, label);
+  if (!PutValue(c, printable, Part::Printable, slot, rfc822)) return Refuse(c, label);
+  if (!teletex.empty()) {
+    c.out.Put('*');
+    if (!PutValue(c, teletex, Part::Teletex, slot, false)) return Refuse(c, label);
   }
-  if (!PutValue(c, printable, Part::Printable, slot, rfc822, &refused)) return hvcnSUCCESS;
-  if (!refused && !teletex.empty()) {
-    if (!c.out.Put('*') || !PutValue(c, teletex, Part::Teletex, slot, false, &refused)) return hvcnSUCCESS;
-  }
-  return refused ? Refuse(c, label) : hvcnSUCCESS;
+  return hvcnSUCCESS;
 }
 
 std::string_view LabelOf(int slot, const Context& c) noexcept {
@@ -216,8 +212,7 @@ bool HoldsAnyValue(const hvcnFormat* f, int slot) noexcept {
 
 // The name as given.initials.surname: only when it holds nothing else (out
 // of the slots not skipped), nothing in teletex, only printable ASCII, not
-// starting with '/', and the text reads back as the same three parts. True when written (or when
-// the output filled up).
+// starting with '/', and the text reads back as the same three parts. True when written.
 bool PutPersonalName(Context& c, const bool* skip) noexcept {
   auto open = [&](int slot) noexcept { return !(skip && skip[slot]); };
   for (const Slot slot : kLeadingOrder)
@@ -316,15 +311,16 @@ int32_t WriteComponents(hvcnFormat* format, Output& out, const WriteOptions& opt
   return hvcnSUCCESS;
 }
 
-int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t flags) noexcept {
+int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t* needed, uint32_t flags) noexcept {
   Output out(buffer, size);
   WriteOptions options;
   options.flags = flags;
   if (int32_t status = WriteComponents(format, out, options)) {
-    buffer[0] = '\0';
+    out.Empty();
+    if (needed) *needed = 0;
     return status;
   }
-  return out.Finish();
+  return out.Finish(needed);
 }
 
 }  // namespace hvcn::orname

@@ -119,7 +119,7 @@ int32_t Read(hvcnFormat* f, const std::string& text) { return hvcnParseORAddress
 
 std::string Format(hvcnFormat* f, uint32_t flags, int32_t expected = hvcnSUCCESS) {
   Guarded out(4096);
-  EXPECT_EQ(hvcnFormatORAddress(f, out.data(), out.size(), flags), expected);
+  EXPECT_EQ(hvcnFormatORAddress(f, out.data(), out.size(), nullptr, flags), expected);
   return out.Text() == "-" ? "" : out.Text();
 }
 
@@ -133,15 +133,25 @@ TEST(ORAddresses, Arguments) {
   EXPECT_EQ(hvcnParseORAddress("S=x", f.get(), hvcnOR_FROM_ANNEXF | hvcnOR_FROM_STDOR), hvcnERR_BAD_PARAMETER);
   EXPECT_EQ(hvcnParseORAddress("S=x", f.get(), 0x80), hvcnERR_BAD_PARAMETER);
   // No name held yet: nothing to write.
-  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, sizeof buffer, 0), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "gw.example", nullptr, 0, buffer, sizeof buffer, 0), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, sizeof buffer, nullptr, 0), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "gw.example", nullptr, 0, buffer, sizeof buffer, nullptr, 0),
+            hvcnERR_BAD_PARAMETER);
   ASSERT_EQ(Read(f.get(), "S=x;C=US"), hvcnSUCCESS);
-  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, 0, 0), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnFormatORAddress(f.get(), nullptr, 8, 0), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, sizeof buffer, 0x100), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), nullptr, nullptr, 0, buffer, sizeof buffer, 0), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "a b", nullptr, 0, buffer, sizeof buffer, 0), hvcnERR_BAD_PARAMETER);
-  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "", nullptr, 0, buffer, sizeof buffer, 0), hvcnERR_BAD_PARAMETER);
+  // Size 0 is a size query, with or without a buffer; a size without one is
+  // a fault.
+  needed = 0;
+  buffer[0] = 'x';
+  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, 0, &needed, 0), hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(buffer[0], 'x');
+  EXPECT_EQ(needed, sizeof "/S=x/ADMD= /C=US/");
+  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "gw.example", nullptr, 0, nullptr, 0, &needed, 0), hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(needed, sizeof "\"/S=x/ADMD= /C=US/\"@gw.example");
+  EXPECT_EQ(hvcnFormatORAddress(f.get(), nullptr, 8, &needed, 0), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(needed, 0u);
+  EXPECT_EQ(hvcnFormatORAddress(f.get(), buffer, sizeof buffer, nullptr, 0x100), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), nullptr, nullptr, 0, buffer, sizeof buffer, nullptr, 0), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "a b", nullptr, 0, buffer, sizeof buffer, nullptr, 0), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnORAddressToRFC822(f.get(), "", nullptr, 0, buffer, sizeof buffer, nullptr, 0), hvcnERR_BAD_PARAMETER);
   EXPECT_EQ(hvcnRFC822ToORAddress("x@y", f.get(), nullptr, nullptr, 0), hvcnERR_BAD_PARAMETER);
   EXPECT_EQ(hvcnRFC822ToORAddress(nullptr, f.get(), "y", nullptr, 0), hvcnERR_BAD_PARAMETER);
   EXPECT_EQ(hvcnParseORTable(nullptr, nullptr, 0, &needed, nullptr), hvcnERR_BAD_PARAMETER);

@@ -745,7 +745,7 @@ class Name(Mapping[str, str]):
         write = _or_export("hvcnFormatORAddress")
         flags = _OR_WRITE[form] | _OR_LABELS[labels] | (_lib.OR_TELETEX_ESCAPES if teletex_escapes else 0)
         held = self._held()
-        return held._into_output(lambda buffer, size: int(write(held._address, buffer, size, flags)))
+        return held._into_output(lambda buffer, size: int(write(held._address, buffer, size, None, flags)))
 
     def rfc822(self, gateway: Optional[Text] = None, table: Union[ORTable, Text, None] = None, *,
                labels: Optional[str] = None, personal_local: bool = True) -> str:
@@ -769,7 +769,7 @@ class Name(Mapping[str, str]):
             (0 if personal_local else _lib.OR_NO_PERSONAL_LOCAL)
         held = self._held()
         return held._into_output(
-            lambda buffer, room: int(write(held._address, domain, memory, size, buffer, room, flags)))
+            lambda buffer, room: int(write(held._address, domain, memory, size, buffer, room, None, flags)))
 
     # ----------------------------------------------------------------------
 

@@ -175,9 +175,9 @@ _EXPORTS = (
 # library's name, in libraries that have them.
 _OPTIONAL_EXPORTS = (
     ("hvcnParseORAddress", _i32, (c_char_p, _ptr, _u32)),
-    ("hvcnFormatORAddress", _i32, (_ptr, _ptr, _u32, _u32)),
+    ("hvcnFormatORAddress", _i32, (_ptr, _ptr, _u32, _ptr, _u32)),
     ("hvcnParseORTable", _i32, (c_char_p, _ptr, _u32, POINTER(c_uint32), POINTER(c_uint32))),
-    ("hvcnORAddressToRFC822", _i32, (_ptr, c_char_p, _ptr, _u32, _ptr, _u32, _u32)),
+    ("hvcnORAddressToRFC822", _i32, (_ptr, c_char_p, _ptr, _u32, _ptr, _u32, _ptr, _u32)),
     ("hvcnRFC822ToORAddress", _i32, (c_char_p, _ptr, c_char_p, _ptr, _u32)),
     ("hvcnGetResourceLibrary", _i32, (_ptr, _u32, _ptr, _u32)),
 )

@@ -16,7 +16,7 @@
 namespace hvcn::test {
 namespace {
 
-using Writer = std::function<int32_t(char*, uint32_t)>;
+using Writer = std::function<int32_t(char*, uint32_t, uint32_t*)>;
 
 std::string S(int64_t n) { return std::to_string(n); }
 
@@ -28,19 +28,32 @@ std::unique_ptr<hvcnFormat> Ready(const std::string& formatString = "-") {
 }
 
 // A writer's text from a large buffer, which must come out the same in a
-// buffer of exactly its size and as "" with status 1 in one byte less.
+// buffer of exactly its size and as "" with status 1 in one byte less; the
+// size query (no buffer, size 0) and every call say the size it needs.
 int32_t Write(const Writer& write, std::string* text) {
   Guarded large(8192);
-  const int32_t status = write(large.data(), large.size());
+  uint32_t needed = 7;
+  const int32_t status = write(large.data(), large.size(), &needed);
   *text = large.Text() == "-" ? "" : large.Text();
-  if (status != hvcnSUCCESS) return status;
+  uint32_t asked = 7;
+  const int32_t query = write(nullptr, 0, &asked);
+  if (status != hvcnSUCCESS) {
+    EXPECT_EQ(query, status) << "a refusal is the same for the size query";
+    EXPECT_EQ(needed, 0u);
+    return status;
+  }
+  EXPECT_EQ(query, hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(needed, text->size() + 1);
+  EXPECT_EQ(asked, needed);
   Guarded exact(static_cast<uint32_t>(text->size() + 1));
-  EXPECT_EQ(write(exact.data(), exact.size()), hvcnSUCCESS);
+  EXPECT_EQ(write(exact.data(), exact.size(), nullptr), hvcnSUCCESS);
   EXPECT_EQ(exact.Text(), *text);
   if (!text->empty()) {
     Guarded short_(static_cast<uint32_t>(text->size()));
-    EXPECT_EQ(write(short_.data(), short_.size()), hvcnERR_BUFFER_TOO_SMALL);
+    needed = 7;
+    EXPECT_EQ(write(short_.data(), short_.size(), &needed), hvcnERR_BUFFER_TOO_SMALL);
     EXPECT_EQ(short_.Text(), "");
+    EXPECT_EQ(needed, text->size() + 1);
   }
   return status;
 }
@@ -65,7 +78,7 @@ int32_t Read(hvcnFormat* f, const std::string& text, uint32_t flags = hvcnOR_FRO
 
 std::string Format(hvcnFormat* f, uint32_t flags) {
   std::string text;
-  EXPECT_EQ(Write([&](char* b, uint32_t n) { return LIB(hvcnFormatORAddress(f, b, n, flags)); }, &text),
+  EXPECT_EQ(Write([&](char* b, uint32_t n, uint32_t* need) { return LIB(hvcnFormatORAddress(f, b, n, need, flags)); }, &text),
             hvcnSUCCESS);
   return text;
 }
@@ -114,9 +127,9 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
     EXPECT_EQ(status, hvcnSUCCESS) << "the address to write reads";
     std::string text;
     const int32_t written =
-        op == "write" ? Write([&](char* b, uint32_t n) { return LIB(hvcnFormatORAddress(f.get(), b, n, WriteFlags(c[1]))); }, &text)
-                      : Write([&](char* b, uint32_t n) {
-                          return LIB(hvcnORAddressToRFC822(f.get(), Gateway(c[1]), Table(), TableSize(), b, n, 0));
+        op == "write" ? Write([&](char* b, uint32_t n, uint32_t* need) { return LIB(hvcnFormatORAddress(f.get(), b, n, need, WriteFlags(c[1]))); }, &text)
+                      : Write([&](char* b, uint32_t n, uint32_t* need) {
+                          return LIB(hvcnORAddressToRFC822(f.get(), Gateway(c[1]), Table(), TableSize(), b, n, need, 0));
                         }, &text);
     if (written != hvcnSUCCESS) return {S(written), f->errorDetail};
     if (op == "write") return {S(written), "-", text};

@@ -211,12 +211,12 @@ class OrNameHandler : public cli::LineHandler {
       const uint32_t room = static_cast<uint32_t>(size);
       switch (s_.to) {
         case Form::Rfc822:
-          status = hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room,
+          status = hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, nullptr,
                                          s_.labels & hvcnOR_SHORT_LABELS);
           break;
         case Form::Typed: status = hvcnFormatName(f_.get(), text, room, hvcnFN_REFORMAT); break;
-        case Form::AnnexF: status = hvcnFormatORAddress(f_.get(), text, room, hvcnOR_ANNEXF | s_.labels); break;
-        default: status = hvcnFormatORAddress(f_.get(), text, room, s_.labels); break;
+        case Form::AnnexF: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, hvcnOR_ANNEXF | s_.labels); break;
+        default: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, s_.labels); break;
       }
     }
     output_.resize(status == hvcnSUCCESS ? std::strlen(output_.c_str()) : 0);
