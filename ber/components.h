@@ -208,6 +208,14 @@ static_assert([] {
   return types == kLastType;
 }());
 
+// The rows stand in the order of the address: the standard attributes, the
+// domain-defined ones, the extension attributes.
+static_assert([] {
+  for (size_t i = 1; i < kComponentCount; ++i)
+    if (kComponents[i].place < kComponents[i - 1].place) return false;
+  return true;
+}());
+
 // Each teletex-* row and its universal-* alternate carry the same slots:
 // the same group, the same text slot, or (for the postal pairs) the variant
 // that the teletex-string of the pair carries.

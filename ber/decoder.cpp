@@ -40,6 +40,8 @@ constexpr uint32_t kMostType = 256;              // of an extension attribute
 constexpr uint8_t kORNameTag = 0x60;                     // [APPLICATION 0]
 constexpr uint8_t kX400AddressTag = tag::Context(3, true);  // [3] of GeneralName
 
+constexpr const char* kDomainType = "domain-defined type";
+constexpr const char* kDomainValue = "domain-defined value";
 constexpr const char* kPartNames[] = {"surname", "given-name", "initials", "generation-qualifier"};
 static_assert(std::size(kPartNames) == model::kPersonalSlots.size());
 
@@ -57,6 +59,12 @@ const char* TagName(uint8_t tag) noexcept {
     case tag::kSet: return " (SET)";
     default: return "";
   }
+}
+
+bool IsAscii(const char* text) noexcept {
+  for (; *text; ++text)
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  return true;
 }
 
 // The identifier octet of a string value standing alone.
@@ -125,7 +133,7 @@ void StartReadName(hvcnFormat* format) noexcept {
 // ---------------------------------------------------------------------------
 // Elements
 
-bool Decoder::Check(ber::Fault fault, const char* component, uint32_t offset) noexcept {
+bool Decoder::Refuse(ber::Fault fault, const char* component, uint32_t offset) noexcept {
   switch (fault) {
     case Fault::None: return true;
     case Fault::Truncated: return Fail(hvcnERR_BAD_X400, detail::kTruncated, component, offset);
@@ -139,14 +147,8 @@ bool Decoder::Check(ber::Fault fault, const char* component, uint32_t offset) no
   return Fail(hvcnERR_BAD_X400, detail::kBadHeader, component, offset);
 }
 
-bool Decoder::Next(Span& in, Element* e, const char* component) noexcept {
-  const uint32_t offset = in.offset();
-  return Check(ReadElement(in, der_, e), component, offset);
-}
-
-bool Decoder::Tagged(const Element& e, uint8_t expected, const char* component) noexcept {
-  return e.tag == expected ||
-         Fail(hvcnERR_BAD_X400, detail::kWrongTag, component, e.offset, e.tag, TagName(e.tag), expected, TagName(expected));
+bool Decoder::Mismatch(const Element& e, uint8_t expected, const char* component) noexcept {
+  return Fail(hvcnERR_BAD_X400, detail::kWrongTag, component, e.offset, e.tag, TagName(e.tag), expected, TagName(expected));
 }
 
 // The one element a constructed element holds.
@@ -295,7 +297,8 @@ bool Decoder::Store(int slot, uint32_t start, const char* component, uint32_t of
       if (*p != '.') *out++ = *p;
     *out = '\0';
   }
-  if (rfc822 && !orname::UnspellRfc822(value))
+  // The spelling of an RFC 822 address gives ASCII characters only.
+  if (rfc822 && (!orname::UnspellRfc822(value) || !IsAscii(value)))
     return Fail(hvcnERR_BAD_VALUE, detail::kValueRefused, component, offset);
   length_ += 1;
   const model::SlotRow& row = model::RowOf(slot);
@@ -468,17 +471,17 @@ bool Decoder::Domain(const Component& c, const Element& e) noexcept {
     if (count == model::kDdaPairs.size()) return Fail(hvcnERR_TOO_MANY_DDAS, detail::kFifthDomain, c.name, pair.offset);
     Span fields = pair.contents;
     const uint32_t typeStart = length_;
-    if (!Next(fields, &type, "type") ||
-        !String(type, UntaggedTag(c.text), c.text, GroupSlot(c.shape, c.slot, 2 * count), "type"))
+    if (!Next(fields, &type, kDomainType) ||
+        !String(type, UntaggedTag(c.text), c.text, GroupSlot(c.shape, c.slot, 2 * count), kDomainType))
       return false;
     types[count] = std::string_view(f_->nameBuffer + typeStart);
     for (size_t k = 0; k < count; ++k)
       if (ascii::EqualNoCase(types[k], types[count]))
-        return Fail(hvcnERR_DUPLICATE_ATTRIBUTE, detail::kDuplicate, "type", type.offset);
+        return Fail(hvcnERR_DUPLICATE_ATTRIBUTE, detail::kDuplicate, kDomainType, type.offset);
     if (fields.empty()) return Fail(hvcnERR_BAD_X400, detail::kMissingPart, c.name, pair.offset, "value");
     const bool rfc822 = c.text == Text::Printable && ascii::EqualNoCase(types[count], model::kForeignAddressType);
-    if (!Next(fields, &value, "value") ||
-        !String(value, UntaggedTag(c.text), c.text, GroupSlot(c.shape, c.slot, 2 * count + 1), "value", rfc822) ||
+    if (!Next(fields, &value, kDomainValue) ||
+        !String(value, UntaggedTag(c.text), c.text, GroupSlot(c.shape, c.slot, 2 * count + 1), kDomainValue, rfc822) ||
         !End(fields, c.name))
       return false;
   }

@@ -32,8 +32,16 @@ class Decoder {
 
  private:
   // Reading elements.
-  bool Next(Span& in, Element* e, const char* component) noexcept;
-  bool Tagged(const Element& e, uint8_t expected, const char* component) noexcept;
+  bool Next(Span& in, Element* e, const char* component) noexcept {
+    const uint32_t offset = in.offset();
+    const ber::Fault fault = ReadElement(in, der_, e);
+    return fault == ber::Fault::None || Refuse(fault, component, offset);
+  }
+  bool Tagged(const Element& e, uint8_t expected, const char* component) noexcept {
+    return e.tag == expected || Mismatch(e, expected, component);
+  }
+  bool Refuse(ber::Fault fault, const char* component, uint32_t offset) noexcept;
+  bool Mismatch(const Element& e, uint8_t expected, const char* component) noexcept;
   bool Only(const Element& outer, Element* inner, const char* component) noexcept;
   bool End(const Span& in, const char* component) noexcept;
   bool InSetOrder(int* last, int number, const Element& e, const char* component) noexcept;
@@ -73,7 +81,6 @@ class Decoder {
     Fail(status, id, args...);
     return status;
   }
-  bool Check(ber::Fault fault, const char* component, uint32_t offset) noexcept;
 
   hvcnFormat* f_;
   bool der_, latin1_;

@@ -94,7 +94,7 @@ bool DerBefore(const uint8_t* a, size_t aSize, const uint8_t* b, size_t bSize) n
 }
 
 
-Fault ReadElement(Span& in, bool der, Element* e) noexcept {
+Fault ReadElementLong(Span& in, bool der, Element* e) noexcept {
   Header h;
   if (Fault fault = ReadHeader(in.begin(), in.end(), der, &h); fault != Fault::None) return fault;
   const uint8_t* contentsEnd = h.contents + h.length;
@@ -114,45 +114,14 @@ Fault ReadElement(Span& in, bool der, Element* e) noexcept {
 
 // ---------------------------------------------------------------------------
 
-void Writer::Put(uint8_t byte) noexcept {
-  if (out_) {
-    if (position_ < size_) out_[position_] = byte;
-    else overflow_ = true;
-  }
-  ++position_;
-}
-
-void Writer::Put(const void* bytes, size_t n) noexcept {
-  if (uint8_t* room = Room(n); room && n > 0) std::memcpy(room, bytes, n);
-  Advance(n);
-}
-
-uint8_t* Writer::Room(size_t n) noexcept {
-  if (!out_ || overflow_ || n > size_ - position_) {
-    if (out_ && n > size_ - position_) overflow_ = true;
-    return nullptr;
-  }
-  return out_ + position_;
-}
-
-void Writer::Advance(size_t n) noexcept { position_ += n; }
-
-size_t Writer::Open(uint8_t tag) noexcept {
-  Put(tag);
-  const size_t mark = position_;
-  Put(uint8_t{0});
-  return mark;
-}
-
-void Writer::Close(size_t mark) noexcept {
-  const size_t length = position_ - mark - 1;
+// A length of 128 or more: its octets after 0x80 | their count, the
+// contents moved on to make room.
+void Writer::CloseLong(size_t mark, size_t length) noexcept {
   size_t extra = 0;
-  for (size_t rest = length; rest >= 0x80 || (extra > 0 && rest > 0); rest >>= 8) ++extra;
+  for (size_t rest = length; rest > 0; rest >>= 8) ++extra;
   if (out_ && !overflow_) {
     if (extra > size_ - position_) {
       overflow_ = true;
-    } else if (extra == 0) {
-      out_[mark] = static_cast<uint8_t>(length);
     } else {
       std::memmove(out_ + mark + 1 + extra, out_ + mark + 1, length);
       out_[mark] = static_cast<uint8_t>(0x80 | extra);

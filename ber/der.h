@@ -1,7 +1,6 @@
 // Bytes on the wire: a cursor over the caller's bytes that reads one
-// BER/DER element at a time, and a writer that appends DER into the
-// caller's buffer (or only counts) and fixes each length once its contents
-// are known.
+// BER/DER element at a time, and a writer that appends DER into a buffer
+// and fixes each length once its contents are known.
 //
 // The reader checks the bytes it needs before it reads them and fails as a
 // whole; it never reads outside the span it was given. An indefinite length
@@ -13,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace hvcn::ber {
@@ -86,7 +86,21 @@ enum class Fault : uint8_t {
 };
 
 // Reads the element at the front of `in` into *e and moves `in` past it.
-Fault ReadElement(Span& in, bool der, Element* e) noexcept;
+Fault ReadElementLong(Span& in, bool der, Element* e) noexcept;
+inline Fault ReadElement(Span& in, bool der, Element* e) noexcept {
+  // Most elements of an address: a tag number below 31, a length below 128.
+  const uint8_t* p = in.begin();
+  if (in.size() >= 2 && (p[0] & tag::kHighNumber) != tag::kHighNumber && p[1] < 0x80 && p[1] <= in.size() - 2) {
+    e->tag = p[0];
+    e->offset = in.offset();
+    e->size = 2u + p[1];
+    e->contents = Span(p + 2, p + e->size, p - e->offset);
+    e->indefinite = false;
+    in = in.Rest(p + e->size);
+    return Fault::None;
+  }
+  return ReadElementLong(in, der, e);
+}
 
 // DER's order of the elements of a SET OF: true when encoding a comes
 // before encoding b (compared as octet strings, the shorter padded with
@@ -95,35 +109,61 @@ bool DerBefore(const uint8_t* a, size_t aSize, const uint8_t* b, size_t bSize) n
 
 // ---------------------------------------------------------------------------
 
-// Appends DER into a caller's buffer of `size` bytes, or (without a buffer)
-// only counts the bytes. Open writes an identifier and a one-octet length;
-// Close sets the length, moving the contents on when it needs more octets.
-// Nothing is written at or past `size`: such a write sets overflow().
+// Appends DER into a buffer of `size` bytes. Open writes an identifier and
+// a one-octet length; Close sets the length, moving the contents on when it
+// needs more octets. Nothing is written at or past `size`: such a write sets
+// overflow(), and position() goes on counting, so it measures what did not
+// fit.
 class Writer {
  public:
   Writer(uint8_t* out, size_t size) noexcept : out_(out), size_(out ? size : 0) {}
 
-  bool counting() const noexcept { return out_ == nullptr; }
   bool overflow() const noexcept { return overflow_; }
   size_t position() const noexcept { return position_; }
   uint8_t* at(size_t position) const noexcept { return out_ + position; }
 
-  void Put(uint8_t byte) noexcept;
-  void Put(const void* bytes, size_t n) noexcept;
+  void Put(uint8_t byte) noexcept {
+    if (out_) {
+      if (position_ < size_) out_[position_] = byte;
+      else overflow_ = true;
+    }
+    ++position_;
+  }
+  void Put(const void* bytes, size_t n) noexcept {
+    if (uint8_t* room = Room(n); room && n > 0) std::memcpy(room, bytes, n);
+    position_ += n;
+  }
   // Room for n bytes that the caller writes at at(position()) (nullptr when
-  // counting, or when they do not fit); Advance(n) takes them.
-  uint8_t* Room(size_t n) noexcept;
-  void Advance(size_t n) noexcept;
+  // they do not fit); Advance(n) takes them.
+  uint8_t* Room(size_t n) noexcept {
+    if (!out_ || overflow_) return nullptr;
+    if (n > size_ - position_) {
+      overflow_ = true;
+      return nullptr;
+    }
+    return out_ + position_;
+  }
+  void Advance(size_t n) noexcept { position_ += n; }
 
   // Starts an element; returns the mark its Close takes.
-  size_t Open(uint8_t tag) noexcept;
-  void Close(size_t mark) noexcept;
+  size_t Open(uint8_t tag) noexcept {
+    Put(tag);
+    Put(uint8_t{0});
+    return position_ - 1;
+  }
+  void Close(size_t mark) noexcept {
+    const size_t length = position_ - mark - 1;
+    if (length >= 0x80) return CloseLong(mark, length);
+    if (out_ && !overflow_) out_[mark] = static_cast<uint8_t>(length);
+  }
 
   // Orders the complete elements that start at starts[0..count) and end at
   // position() by their encodings, as DER orders the elements of a SET OF.
   void SortSetOf(const size_t* starts, size_t count) noexcept;
 
  private:
+  void CloseLong(size_t mark, size_t length) noexcept;
+
   uint8_t* out_;
   size_t size_;
   size_t position_ = 0;

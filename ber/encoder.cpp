@@ -19,8 +19,10 @@
 // out. DER throughout: the shortest lengths, SET members in tag order, the
 // extension attributes in the order of their encodings.
 //
-// The encoding is measured first, then written into the caller's buffer
-// when it fits, so a buffer too small is left untouched.
+// The encoding is written into a scratch buffer first (or, when larger,
+// measured and written again), and copied into the caller's buffer only
+// when it fits there, so a buffer too small is left untouched.
+#include <bit>
 #include <cstring>
 
 #include "ber/ber.h"
@@ -38,13 +40,74 @@ namespace {
 
 constexpr size_t kScratch = 2 * sizeof(hvcnFormat::nameBuffer) + model::kStandardSlots;
 constexpr size_t kMostLines = 6;
+constexpr size_t kQuickSize = 2048;  // the scratch an address is written into first
 constexpr char kLineSeparator = '\x18';
 constexpr uint32_t kMostTerminalType = 256;
 
-// The held name's texts as they are written, by slot: empty for a value
-// left out.
+// A set of standard slots.
+struct SlotSet {
+  uint64_t bits[2] = {};
+  constexpr void Add(int slot) noexcept { bits[slot >> 6] |= uint64_t{1} << (slot & 63); }
+  constexpr bool Has(int slot) const noexcept { return (bits[slot >> 6] >> (slot & 63)) & 1; }
+};
+static_assert(model::kStandardSlots <= 128);
+static_assert(kComponentCount <= 64, "a row set is one word");
+
+// The slots each row reads, and those of them that hold teletex text.
+struct RowSlots {
+  SlotSet all, variants;
+};
+inline constexpr std::array<RowSlots, kComponentCount> kRowSlots = [] {
+  std::array<RowSlots, kComponentCount> rows{};
+  for (size_t i = 0; i < kComponentCount; ++i) {
+    const Component& c = kComponents[i];
+    RowSlots& r = rows[i];
+    const auto add = [&](int slot) {
+      r.all.Add(slot);
+      if (model::IsTeletexVariant(slot)) r.variants.Add(slot);
+    };
+    switch (c.shape) {
+      case Shape::PersonalName:
+      case Shape::Units:
+      case Shape::DomainDefined:
+        for (size_t k = 0; k < GroupSize(c.shape); ++k) add(GroupSlot(c.shape, c.slot, k));
+        break;
+      case Shape::PdsParameter:
+      case Shape::Unformatted:
+        add(c.slot);
+        add(model::VariantOf(c.slot));
+        break;
+      case Shape::NetworkAddress:
+        add(model::kE163Number), add(model::kE163Subaddress), add(model::kPsapAddress);
+        break;
+      case Shape::Text:
+      case Shape::TerminalType:
+        add(c.slot);
+        break;
+    }
+  }
+  return rows;
+}();
+
+// The rows that read each slot (a base slot its row, a teletex variant its
+// teletex and its universal row).
+inline constexpr std::array<uint64_t, model::kStandardSlots> kRowsOfSlot = [] {
+  std::array<uint64_t, model::kStandardSlots> rows{};
+  for (size_t i = 0; i < kComponentCount; ++i)
+    for (int slot = 0; slot < model::kStandardSlots; ++slot)
+      if (kRowSlots[i].all.Has(slot)) rows[static_cast<size_t>(slot)] |= uint64_t{1} << i;
+  return rows;
+}();
+
+// The held name's texts as they are written, by slot (only those in
+// `present` are set), and what each row writes.
 struct Texts {
   std::string_view of[model::kStandardSlots];
+  SlotSet present;                   // the slots of non-empty texts
+  uint64_t rowsRead = 0;             // the rows that read a present slot
+  bool inT61[kComponentCount];       // every character of the row's teletex texts has a T.61 form (rows read)
+  uint8_t rows[kComponentCount];     // the rows that write, in table order
+  size_t rowCount = 0;
   char scratch[kScratch];
 };
 
@@ -70,21 +133,62 @@ bool AllDigits(std::string_view text) noexcept {
 // user attribute is written from there (and its twin not at all, as the
 // standard forms do); twins are left out under hvcnFMT_7BIT_ONLY.
 int32_t Gather(const hvcnFormat* f, Texts* t) noexcept {
-  bool skip[model::kStandardSlots] = {};
-  if (f->flags & hvcnFMT_7BIT_ONLY)
-    for (int slot = 0; slot < model::kStandardSlots; ++slot) skip[slot] = model::IsTeletexVariant(slot);
-  for (const model::Slot part : model::kPersonalSlots)
-    if (internal_form::SourceSlot(f, part) != part) skip[model::OtherTwinOf(part)] = true;
+  int source[model::kStandardSlots];
+  for (int slot = 0; slot < model::kStandardSlots; ++slot) source[slot] = slot;
+  for (const model::Slot part : model::kPersonalSlots) {
+    source[part] = internal_form::SourceSlot(f, part);
+    if (source[part] != part) source[model::OtherTwinOf(part)] = -1;
+  }
+  source[model::kFf] = -1;
+  const bool sevenBit = (f->flags & hvcnFMT_7BIT_ONLY) != 0;
   size_t used = 0;
   for (int slot = 0; slot < model::kStandardSlots; ++slot) {
-    t->of[slot] = {};
-    const int source = internal_form::SourceSlot(f, slot);
-    if (skip[slot] || slot == model::kFf || !model::IsPresent(f, source)) continue;
-    if (model::ValueOf(f, source).text.size() + 1 > kScratch - used) return hvcnERR_NAME_TOO_LONG;
-    internal_form::HeldText(f, source, t->scratch + used, &t->of[slot]);
-    used += t->of[slot].size() + 1;
+    const int from = source[slot];
+    if (from < 0 || f->attributes[from].valueLength == hvcnVALUE_ABSENT ||
+        (sevenBit && model::IsTeletexVariant(slot)))
+      continue;
+    const std::string_view held = model::ValueOf(f, from).text;
+    if (f->nameType != -1 && !std::memchr(held.data(), hvcnCHAR_US, held.size())) {
+      t->of[slot] = held;  // held as it is written
+    } else {
+      if (held.size() + 1 > kScratch - used) return hvcnERR_NAME_TOO_LONG;
+      internal_form::HeldText(f, from, t->scratch + used, &t->of[slot]);
+      used += t->of[slot].size() + 1;
+    }
+    if (!t->of[slot].empty()) {
+      t->present.Add(slot);
+      t->rowsRead |= kRowsOfSlot[static_cast<size_t>(slot)];
+    }
   }
   return hvcnSUCCESS;
+}
+
+// Whether every character of the row's teletex texts has a T.61 form.
+bool InT61(const Texts& t, const Component& c) noexcept {
+  const SlotSet& variants = kRowSlots[static_cast<size_t>(&c - kComponents)].variants;
+  for (int word = 0; word < 2; ++word)
+    for (uint64_t bits = variants.bits[word] & t.present.bits[word]; bits != 0; bits &= bits - 1)
+      if (!Writable(Charset::Teletex, t.of[64 * word + std::countr_zero(bits)])) return false;
+  return true;
+}
+
+// What each row writes: a row with values writes them in its string type;
+// the teletex texts go to the teletex row when all have a T.61 form, else
+// to its universal alternate; a postal row writes its printable value
+// either way.
+void Plan(Texts* t) noexcept {
+  for (uint64_t bits = t->rowsRead; bits != 0; bits &= bits - 1) {
+    const auto i = static_cast<size_t>(std::countr_zero(bits));
+    const Component& c = kComponents[i];
+    bool writes = true;
+    t->inT61[i] = true;
+    if (c.text == Text::Teletex || c.text == Text::Universal) {
+      t->inT61[i] = InT61(*t, c.text == Text::Universal ? *ComponentOfType(c.alternate) : c);
+      const bool pair = c.shape == Shape::PdsParameter || c.shape == Shape::Unformatted;
+      writes = c.text == Text::Universal ? !t->inT61[i] : t->inT61[i] || (pair && t->present.Has(c.slot));
+    }
+    if (writes) t->rows[t->rowCount++] = static_cast<uint8_t>(i);
+  }
 }
 
 class Encoder {
@@ -96,9 +200,6 @@ class Encoder {
  private:
   bool Row(const Component& c) noexcept;
   bool Extension(const Component& c) noexcept;
-  bool HasValue(const Component& c) noexcept;
-  bool Writes(const Component& c) noexcept;
-  bool VariantsInT61(const Component& c) noexcept;
 
   bool Single(const Component& c) noexcept;
   bool PersonalName(const Component& c) noexcept;
@@ -124,7 +225,11 @@ class Encoder {
   Writer& out_;
 };
 
-std::string_view TextOf(const Texts& t, int slot) noexcept { return slot >= 0 ? t.of[slot] : std::string_view(); }
+std::string_view TextOf(const Texts& t, int slot) noexcept {
+  return slot >= 0 && t.present.Has(slot) ? t.of[slot] : std::string_view();
+}
+
+size_t Index(const Component& c) noexcept { return static_cast<size_t>(&c - kComponents); }
 
 // The value of part i of a group: in a teletex group, the twin's text or,
 // for a part X.400 requires, the printable part's.
@@ -137,54 +242,6 @@ std::string_view Encoder::Part(const Component& c, size_t i) const noexcept {
                             : c.shape == Shape::Units      ? model::kOrgUnitSlots[0]
                                                            : model::kDdaPairs[0].type;
   return TextOf(t_, GroupSlot(c.shape, first, i));
-}
-
-// Whether every character of the variants a teletex row (or the teletex
-// row of a universal one) carries has a T.61 form.
-bool Encoder::VariantsInT61(const Component& c) noexcept {
-  const Component& teletex = c.text == Text::Universal ? *ComponentOfType(c.alternate) : c;
-  const auto fits = [&](int slot) noexcept { return Writable(Charset::Teletex, TextOf(t_, slot)); };
-  switch (teletex.shape) {
-    case Shape::PersonalName:
-    case Shape::Units:
-    case Shape::DomainDefined:
-      for (size_t i = 0; i < GroupSize(teletex.shape); ++i)
-        if (!fits(GroupSlot(teletex.shape, teletex.slot, i))) return false;
-      return true;
-    case Shape::PdsParameter:
-    case Shape::Unformatted: return fits(model::VariantOf(teletex.slot));
-    default: return fits(teletex.slot);
-  }
-}
-
-// Whether any slot of the row holds a value.
-bool Encoder::HasValue(const Component& c) noexcept {
-  switch (c.shape) {
-    case Shape::PersonalName:
-    case Shape::Units:
-    case Shape::DomainDefined:
-      for (size_t i = 0; i < GroupSize(c.shape); ++i)
-        if (!TextOf(t_, GroupSlot(c.shape, c.slot, i)).empty()) return true;
-      return false;
-    case Shape::PdsParameter:
-    case Shape::Unformatted: return !TextOf(t_, c.slot).empty() || !TextOf(t_, model::VariantOf(c.slot)).empty();
-    case Shape::NetworkAddress:
-      return !TextOf(t_, model::kE163Number).empty() || !TextOf(t_, model::kE163Subaddress).empty() ||
-             !TextOf(t_, model::kPsapAddress).empty();
-    case Shape::Text:
-    case Shape::TerminalType: return !TextOf(t_, c.slot).empty();
-  }
-  return false;
-}
-
-// Whether the row has something to write: values, in its string type.
-bool Encoder::Writes(const Component& c) noexcept {
-  if (!HasValue(c)) return false;
-  if (c.text == Text::Universal) return !VariantsInT61(c);
-  if (c.text != Text::Teletex) return true;
-  if (c.shape == Shape::PdsParameter || c.shape == Shape::Unformatted)
-    return !TextOf(t_, c.slot).empty() || VariantsInT61(c);
-  return VariantsInT61(c);
 }
 
 // A string of `tag`: Teletex and the CHOICE of numeric and printable choose
@@ -274,12 +331,22 @@ bool Encoder::Units(const Component& c) noexcept {
   return true;
 }
 
+// The domain-defined attributes in their places: a pair is written in the
+// built-in list when its value is printable; a pair whose value is teletex
+// alone is written in the teletex list only (its printable type taken
+// along), and so cannot stand before a printable one. Each pair written
+// needs its type and its value.
 bool Encoder::Domain(const Component& c) noexcept {
+  const bool teletex = model::IsTeletexVariant(c.slot);
+  const auto held = [&](size_t k, size_t part) noexcept { return !TextOf(t_, GroupSlot(c.shape, c.slot, 2 * k + part)).empty(); };
   size_t count = 0;
-  for (size_t i = 0; i < GroupSize(c.shape); ++i)
-    if (!TextOf(t_, GroupSlot(c.shape, c.slot, i)).empty()) count = i / 2 + 1;
-  const uint8_t tag = c.text == Text::Universal ? tag::kSet : c.text == Text::Teletex ? tag::kTeletexString
-                                                                                         : tag::kPrintableString;
+  for (size_t k = 0; k < model::kDdaPairs.size(); ++k) {
+    if (held(k, 1) || (teletex && held(k, 0))) count = k + 1;
+    else if (!teletex && held(k, 0) && TextOf(t_, model::OtherTwinOf(GroupSlot(c.shape, c.slot, 2 * k + 1))).empty())
+      return Fail(detail::kMissingPartWritten, c.name, "value");
+  }
+  if (count == 0) return true;
+  const uint8_t tag = c.text == Text::Universal ? tag::kSet : teletex ? tag::kTeletexString : tag::kPrintableString;
   const size_t mark = out_.Open(tag::kSequence);
   for (size_t k = 0; k < count; ++k) {
     const std::string_view type = Part(c, 2 * k), value = Part(c, 2 * k + 1);
@@ -319,7 +386,7 @@ bool Encoder::PostalPair(const Component& c) noexcept {
     }
     out_.Close(list);
   }
-  if (!teletex.empty() && VariantsInT61(c) &&
+  if (!teletex.empty() && t_.inT61[Index(c)] &&
       !String(tag::kTeletexString, Text::Teletex, model::VariantOf(c.slot), teletex))
     return false;
   out_.Close(mark);
@@ -380,20 +447,19 @@ bool Encoder::Extension(const Component& c) noexcept {
 int32_t Encoder::Address(uint8_t outer) noexcept {
   const size_t top = out_.Open(outer);
   const size_t standard = out_.Open(tag::kSequence);
-  for (const Component& c : kComponents)
-    if (c.place == Place::Standard && Writes(c) && !Row(c)) return hvcnERR_BAD_VALUE;
+  size_t i = 0;
+  for (; i < t_.rowCount && kComponents[t_.rows[i]].place == Place::Standard; ++i)
+    if (!Row(kComponents[t_.rows[i]])) return hvcnERR_BAD_VALUE;
   out_.Close(standard);
-  for (const Component& c : kComponents)
-    if (c.place == Place::Domain && Writes(c) && !Row(c)) return hvcnERR_BAD_VALUE;
-  size_t starts[kComponentCount], count = 0;
-  size_t set = 0;
-  for (const Component& c : kComponents) {
-    if (c.place != Place::Extension || !Writes(c)) continue;
-    if (count == 0) set = out_.Open(tag::kSet);
-    starts[count++] = out_.position();
-    if (!Extension(c)) return hvcnERR_BAD_VALUE;
-  }
-  if (count > 0) {
+  for (; i < t_.rowCount && kComponents[t_.rows[i]].place == Place::Domain; ++i)
+    if (!Row(kComponents[t_.rows[i]])) return hvcnERR_BAD_VALUE;
+  if (i < t_.rowCount) {
+    size_t starts[kComponentCount], count = 0;
+    const size_t set = out_.Open(tag::kSet);
+    for (; i < t_.rowCount; ++i) {
+      starts[count++] = out_.position();
+      if (!Extension(kComponents[t_.rows[i]])) return hvcnERR_BAD_VALUE;
+    }
     out_.SortSetOf(starts, count);
     out_.Close(set);
   }
@@ -407,14 +473,22 @@ int32_t EncodeORAddress(hvcnFormat* format, uint8_t* buffer, uint32_t size, uint
                         uint32_t flags) noexcept {
   Texts texts;
   if (int32_t status = Gather(format, &texts)) return status;
+  Plan(&texts);
   const uint8_t outer = (flags & hvcnBER_ORNAME) ? 0x60 : (flags & hvcnBER_X400ADDRESS) ? tag::Context(3, true)
                                                                                         : tag::kSequence;
-  Writer measure(nullptr, 0);
-  if (int32_t status = Encoder(format, texts, measure).Address(outer)) return status;
-  const size_t length = measure.position();
+  // Written first into a scratch buffer that holds the usual address; one
+  // that does not fit there is measured by the same pass and written again.
+  uint8_t quick[kQuickSize];
+  Writer first(quick, sizeof quick);
+  if (int32_t status = Encoder(format, texts, first).Address(outer)) return status;
+  const size_t length = first.position();
   if (length > UINT32_MAX) return hvcnERR_NAME_TOO_LONG;
   if (needed) *needed = static_cast<uint32_t>(length);
   if (!buffer || size < length) return hvcnERR_BUFFER_TOO_SMALL;
+  if (!first.overflow()) {
+    std::memcpy(buffer, quick, length);
+    return hvcnSUCCESS;
+  }
   Writer out(buffer, size);
   return Encoder(format, texts, out).Address(outer);
 }

@@ -1,5 +1,6 @@
 #include "ber/strings.h"
 
+#include <array>
 #include <cstring>
 
 #include "core/utf8.h"
@@ -14,6 +15,18 @@ using t61::Result;
 constexpr bool IsControl(char32_t c) noexcept { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 constexpr bool IsNumericCharacter(unsigned char c) noexcept { return (c >= '0' && c <= '9') || c == ' '; }
 
+// The octets NumericString and PrintableString take, one table each (every
+// value read goes through one of them, octet by octet).
+using OctetSet = std::array<bool, 256>;
+template <typename Keeps>
+constexpr OctetSet MakeOctetSet(Keeps keeps) noexcept {
+  OctetSet set{};
+  for (size_t c = 0; c < set.size(); ++c) set[c] = keeps(static_cast<unsigned char>(c));
+  return set;
+}
+constexpr OctetSet kNumericOctets = MakeOctetSet(IsNumericCharacter);
+constexpr OctetSet kPrintableOctets = MakeOctetSet(model::IsPrintableStringCharacter);
+
 struct CharsetTag {
   Charset charset;
   uint8_t tag;
@@ -24,11 +37,10 @@ constexpr CharsetTag kTags[] = {
     {Charset::Bmp, tag::kBmpString},         {Charset::Universal, tag::kUniversalString},
 };
 
-// Octets that stand for themselves: each must pass `keeps`.
-template <typename Keeps>
-Result CopyChecked(std::string_view octets, char* out, size_t room, Keeps keeps) noexcept {
+// Octets that stand for themselves: each must be in the set.
+Result CopyChecked(std::string_view octets, char* out, size_t room, const OctetSet& keeps) noexcept {
   for (size_t i = 0; i < octets.size(); ++i)
-    if (!keeps(static_cast<unsigned char>(octets[i]))) return {Outcome::NoMapping, i, 0};
+    if (!keeps[static_cast<unsigned char>(octets[i])]) return {Outcome::NoMapping, i, 0};
   if (octets.size() > room) return {Outcome::NoRoom, 0, 0};
   if (!octets.empty()) std::memcpy(out, octets.data(), octets.size());
   return {Outcome::Done, octets.size(), octets.size()};
@@ -94,8 +106,8 @@ uint8_t TagOf(Charset charset) noexcept {
 
 Result ReadText(Charset charset, std::string_view octets, char* out, size_t room) noexcept {
   switch (charset) {
-    case Charset::Numeric: return CopyChecked(octets, out, room, IsNumericCharacter);
-    case Charset::Printable: return CopyChecked(octets, out, room, model::IsPrintableStringCharacter);
+    case Charset::Numeric: return CopyChecked(octets, out, room, kNumericOctets);
+    case Charset::Printable: return CopyChecked(octets, out, room, kPrintableOctets);
     case Charset::Teletex: return t61::Decode(octets, out, room);
     case Charset::Latin1: return Widen(octets, 1, out, room);
     case Charset::Bmp: return Widen(octets, 2, out, room);
@@ -105,14 +117,14 @@ Result ReadText(Charset charset, std::string_view octets, char* out, size_t room
 }
 
 bool Writable(Charset charset, std::string_view text) noexcept {
-  const auto all = [&](auto keeps) noexcept {
+  const auto all = [&](const OctetSet& keeps) noexcept {
     for (char c : text)
-      if (!keeps(static_cast<unsigned char>(c))) return false;
+      if (!keeps[static_cast<unsigned char>(c)]) return false;
     return true;
   };
   switch (charset) {
-    case Charset::Numeric: return all(IsNumericCharacter);
-    case Charset::Printable: return all(model::IsPrintableStringCharacter);
+    case Charset::Numeric: return all(kNumericOctets);
+    case Charset::Printable: return all(kPrintableOctets);
     case Charset::Teletex: return t61::HasT61Form(text);
     case Charset::Bmp: return EachCharacter(text, [](char32_t c) { return c < 0x10000 && !IsControl(c); });
     case Charset::Universal: return EachCharacter(text, [](char32_t c) { return !IsControl(c); });

@@ -143,4 +143,33 @@ TEST(BinaryORAddress, FormatSettingsApply) {
   EXPECT_EQ(Value(h.get(), hvcnATT_SURNAME_TX), "-");
 }
 
+// An encoding larger than the scratch it is written into first (2 KB):
+// measured, then written again, with the same bytes as ever.
+TEST(BinaryORAddress, EncodesBeyondTheScratch) {
+  // Four teletex domain-defined values of 124 ASCII letters and one
+  // character beyond U+FFFF: four octets a character in UniversalString.
+  std::string text = "/CN=x*" + std::string(60, 'c') + "\xF0\x9D\x84\x9E";
+  for (const char* type : {"a", "b", "c", "d"})
+    text += std::string("/DD.") + type + "=v*" + std::string(124, 'v') + "\xF0\x9D\x84\x9E";
+  text += "/C=DE/";
+  auto f = Ready();
+  ASSERT_EQ(hvcnParseORAddress(text.c_str(), f.get(), 0), hvcnSUCCESS) << f->errorDetail;
+  uint32_t needed = 0;
+  ASSERT_EQ(hvcnEncodeORAddress(f.get(), nullptr, 0, &needed, 0), hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_GT(needed, 2048u);
+  std::vector<uint8_t> der(needed + 4, 0xA5);
+  EXPECT_EQ(hvcnEncodeORAddress(f.get(), der.data(), needed - 1, &needed, 0), hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(der, std::vector<uint8_t>(needed + 4, 0xA5));
+  ASSERT_EQ(hvcnEncodeORAddress(f.get(), der.data(), needed, &needed, 0), hvcnSUCCESS);
+  EXPECT_EQ(std::vector<uint8_t>(der.end() - 4, der.end()), std::vector<uint8_t>(4, 0xA5));
+  der.resize(needed);
+  auto g = Ready();
+  ASSERT_EQ(Decode(g.get(), der, hvcnBER_DER_ONLY), hvcnSUCCESS) << g->errorDetail;
+  EXPECT_EQ(Value(g.get(), hvcnATT_DDAV4_TX), std::string(124, 'v') + "\xF0\x9D\x84\x9E");
+  uint32_t again = 0;
+  std::vector<uint8_t> second(needed);
+  ASSERT_EQ(hvcnEncodeORAddress(g.get(), second.data(), needed, &again, 0), hvcnSUCCESS);
+  EXPECT_EQ(second, der);
+}
+
 }  // namespace
