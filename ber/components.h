@@ -183,6 +183,14 @@ inline constexpr std::array<uint8_t, 256> kRowOfStandardTag = [] {
   return rows;
 }();
 
+// The row of the built-in domain-defined attributes.
+inline constexpr size_t kDomainRow = [] {
+  size_t row = 0;
+  while (row < kComponentCount && kComponents[row].place != Place::Domain) ++row;
+  return row;
+}();
+static_assert(kDomainRow < kComponentCount);
+
 constexpr const Component* ComponentOfType(uint32_t type) noexcept {
   return type <= kLastType && kRowOfType[type] != kNoComponent ? &kComponents[kRowOfType[type]] : nullptr;
 }

@@ -220,33 +220,37 @@ bool Decoder::Integer(const Element& e, const char* component, uint32_t most, ui
 // takes either tag; a UniversalOrBMPString is the SET holding one of its
 // two encodings and, optionally, a language code (not kept).
 bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const char* component) noexcept {
-  Element value = e;
+  const Element* value = &e;
+  Element member;
   Charset charset = Charset::Printable;
   switch (text) {
-    case Text::NumericOrPrintable:
-      if (!CharsetOfTag(static_cast<uint8_t>(e.tag & ~tag::kConstructed), &charset) ||
-          (charset != Charset::Numeric && charset != Charset::Printable))
+    case Text::NumericOrPrintable: {
+      const auto base = static_cast<uint8_t>(e.tag & ~tag::kConstructed);
+      if (base != tag::kNumericString && base != tag::kPrintableString)
         return Fail(hvcnERR_BAD_X400, detail::kUnexpectedTag, component, e.offset, e.tag, TagName(e.tag));
+      charset = base == tag::kNumericString ? Charset::Numeric : Charset::Printable;
       break;
+    }
     case Text::Universal: {
       if (!Tagged(e, expected, component)) return false;
       bool found = false, language = false;
       int last = -1;
       for (Span in = e.contents; !in.empty();) {
-        Element member;
-        if (!Next(in, &member, component)) return false;
-        const auto base = static_cast<uint8_t>(member.tag & ~tag::kConstructed);
+        Element next;
+        if (!Next(in, &next, component)) return false;
+        const auto base = static_cast<uint8_t>(next.tag & ~tag::kConstructed);
         if (base == tag::kBmpString || base == tag::kUniversalString) {
-          if (found) return Fail(hvcnERR_BAD_X400, detail::kUnexpectedTag, component, member.offset, member.tag, TagName(base));
+          if (found) return Fail(hvcnERR_BAD_X400, detail::kUnexpectedTag, component, next.offset, next.tag, TagName(base));
           found = true;
-          value = member;
-          CharsetOfTag(base, &charset);
+          member = next;
+          value = &member;
+          charset = base == tag::kBmpString ? Charset::Bmp : Charset::Universal;
         } else if (base == tag::kPrintableString && !language) {
           language = true;
         } else {
-          return Fail(hvcnERR_BAD_X400, detail::kUnexpectedTag, component, member.offset, member.tag, TagName(base));
+          return Fail(hvcnERR_BAD_X400, detail::kUnexpectedTag, component, next.offset, next.tag, TagName(base));
         }
-        if (!InSetOrder(&last, base, member, component)) return false;
+        if (!InSetOrder(&last, base, next, component)) return false;
       }
       if (!found) return Fail(hvcnERR_BAD_X400, detail::kMissingPart, component, e.offset, "character-encoding");
       break;
@@ -263,8 +267,8 @@ bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const c
   }
   std::string_view octets;
   uint32_t at = 0;
-  if (!Octets(value, component, &octets, &at)) return false;
-  if (octets.empty()) return Fail(hvcnERR_BAD_X400, detail::kEmpty, component, value.offset);
+  if (!Octets(*value, component, &octets, &at)) return false;
+  if (octets.empty()) return Fail(hvcnERR_BAD_X400, detail::kEmpty, component, value->offset);
   // Room is left for the NUL that ends the value.
   const size_t room = kBufferSize - 1 - length_;
   const t61::Result r = ReadText(charset, octets, f_->nameBuffer + length_, room);
@@ -273,8 +277,8 @@ bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const c
     const int32_t status = charset == Charset::Numeric     ? hvcnERR_NOT_NUMERIC
                            : charset == Charset::Printable ? hvcnERR_NOT_PRINTABLE
                                                            : hvcnERR_BAD_VALUE;
-    const uint32_t where = value.constructed() ? at : at + static_cast<uint32_t>(r.at);
-    return Fail(status, detail::kBadCharacter, component, value.offset, where);
+    const uint32_t where = value->constructed() ? at : at + static_cast<uint32_t>(r.at);
+    return Fail(status, detail::kBadCharacter, component, value->offset, where);
   }
   length_ += static_cast<uint32_t>(r.written);
   return true;
@@ -340,9 +344,8 @@ bool Decoder::Address(Span in, bool orName) noexcept {
       !Standard(e))
     return false;
   const auto next = [&](uint8_t tag) noexcept { return !in.empty() && *in.begin() == tag; };
-  for (const Component& c : kComponents)
-    if (c.place == Place::Domain && next(c.code))
-      if (!Next(in, &e, c.name) || !Value(c, e)) return false;
+  const Component& domain = kComponents[kDomainRow];
+  if (next(domain.code) && (!Next(in, &e, domain.name) || !Value(domain, e))) return false;
   if (next(tag::kSet) && (!Next(in, &e, "extension-attributes") || !Extensions(e))) return false;
   if (orName && next(tag::Context(0, true))) {
     if (!Next(in, &e, "directory-name")) return false;

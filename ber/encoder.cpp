@@ -102,7 +102,10 @@ inline constexpr std::array<uint64_t, model::kStandardSlots> kRowsOfSlot = [] {
 // The held name's texts as they are written, by slot (only those in
 // `present` are set), and what each row writes.
 struct Texts {
-  std::string_view of[model::kStandardSlots];
+  struct {
+    const char* data;
+    size_t size;
+  } of[model::kStandardSlots];       // left uninitialised: only those in `present` are read
   SlotSet present;                   // the slots of non-empty texts
   uint64_t rowsRead = 0;             // the rows that read a present slot
   bool inT61[kComponentCount];       // every character of the row's teletex texts has a T.61 form (rows read)
@@ -133,34 +136,46 @@ bool AllDigits(std::string_view text) noexcept {
 // user attribute is written from there (and its twin not at all, as the
 // standard forms do); twins are left out under hvcnFMT_7BIT_ONLY.
 int32_t Gather(const hvcnFormat* f, Texts* t) noexcept {
-  int source[model::kStandardSlots];
-  for (int slot = 0; slot < model::kStandardSlots; ++slot) source[slot] = slot;
-  for (const model::Slot part : model::kPersonalSlots) {
-    source[part] = internal_form::SourceSlot(f, part);
-    if (source[part] != part) source[model::OtherTwinOf(part)] = -1;
+  // The personal parts are the slots 0-3 (model/slots.h).
+  int part[model::kPersonalSlots.size()];
+  bool reconfigured = false;
+  for (const model::Slot slot : model::kPersonalSlots) {
+    part[slot] = internal_form::SourceSlot(f, slot);
+    reconfigured = reconfigured || part[slot] != slot;
   }
-  source[model::kFf] = -1;
   const bool sevenBit = (f->flags & hvcnFMT_7BIT_ONLY) != 0;
   size_t used = 0;
   for (int slot = 0; slot < model::kStandardSlots; ++slot) {
-    const int from = source[slot];
-    if (from < 0 || f->attributes[from].valueLength == hvcnVALUE_ABSENT ||
-        (sevenBit && model::IsTeletexVariant(slot)))
+    const bool personal = slot < static_cast<int>(model::kPersonalSlots.size());
+    const int from = personal ? part[slot] : slot;
+    const uint32_t length = f->attributes[from].valueLength;
+    if (length == hvcnVALUE_ABSENT || length == 0) continue;
+    if (!personal && (slot == model::kFf || (sevenBit && model::IsTeletexVariant(slot)) ||
+                      (reconfigured && [&] {
+                        for (const model::Slot base : model::kPersonalSlots)
+                          if (part[base] != base && slot == model::OtherTwinOf(base)) return true;
+                        return false;
+                      }())))
       continue;
     const std::string_view held = model::ValueOf(f, from).text;
+    std::string_view text;
     if (f->nameType != -1 && !std::memchr(held.data(), hvcnCHAR_US, held.size())) {
-      t->of[slot] = held;  // held as it is written
+      text = held;  // held as it is written
     } else {
       if (held.size() + 1 > kScratch - used) return hvcnERR_NAME_TOO_LONG;
-      internal_form::HeldText(f, from, t->scratch + used, &t->of[slot]);
-      used += t->of[slot].size() + 1;
+      internal_form::HeldText(f, from, t->scratch + used, &text);
+      used += text.size() + 1;
     }
-    if (!t->of[slot].empty()) {
-      t->present.Add(slot);
-      t->rowsRead |= kRowsOfSlot[static_cast<size_t>(slot)];
-    }
+    if (text.empty()) continue;
+    t->of[slot] = {text.data(), text.size()};
+    t->present.Add(slot);
+    t->rowsRead |= kRowsOfSlot[static_cast<size_t>(slot)];
   }
   return hvcnSUCCESS;
+}
+
+std::string_view TextOf(const Texts& t, int slot) noexcept {
+  return slot >= 0 && t.present.Has(slot) ? std::string_view(t.of[slot].data, t.of[slot].size) : std::string_view();
 }
 
 // Whether every character of the row's teletex texts has a T.61 form.
@@ -168,7 +183,7 @@ bool InT61(const Texts& t, const Component& c) noexcept {
   const SlotSet& variants = kRowSlots[static_cast<size_t>(&c - kComponents)].variants;
   for (int word = 0; word < 2; ++word)
     for (uint64_t bits = variants.bits[word] & t.present.bits[word]; bits != 0; bits &= bits - 1)
-      if (!Writable(Charset::Teletex, t.of[64 * word + std::countr_zero(bits)])) return false;
+      if (!Writable(Charset::Teletex, TextOf(t, 64 * word + std::countr_zero(bits)))) return false;
   return true;
 }
 
@@ -225,9 +240,6 @@ class Encoder {
   Writer& out_;
 };
 
-std::string_view TextOf(const Texts& t, int slot) noexcept {
-  return slot >= 0 && t.present.Has(slot) ? t.of[slot] : std::string_view();
-}
 
 size_t Index(const Component& c) noexcept { return static_cast<size_t>(&c - kComponents); }
 
@@ -259,15 +271,10 @@ bool Encoder::String(uint8_t tag, ber::Text text, int slot, std::string_view val
     case Text::Printable:
     case Text::None: break;
   }
-  if (!Writable(charset, value)) return Fail(detail::kCannotWrite, model::RowOf(slot).name, TypeName(charset));
   const size_t mark = out_.Open(tag);
-  if (text == Text::Universal) {
-    const size_t inner = out_.Open(TagOf(charset));
-    WriteText(charset, value, out_);
-    out_.Close(inner);
-  } else {
-    WriteText(charset, value, out_);
-  }
+  const size_t inner = text == Text::Universal ? out_.Open(TagOf(charset)) : mark;
+  if (!WriteText(charset, value, out_)) return Fail(detail::kCannotWrite, model::RowOf(slot).name, TypeName(charset));
+  if (inner != mark) out_.Close(inner);
   out_.Close(mark);
   return true;
 }

@@ -11,21 +11,12 @@ namespace {
 
 using t61::Outcome;
 using t61::Result;
+using strings::CopyChecked;
+using strings::kNumericOctets;
+using strings::kPrintableOctets;
+using strings::OctetSet;
 
 constexpr bool IsControl(char32_t c) noexcept { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
-constexpr bool IsNumericCharacter(unsigned char c) noexcept { return (c >= '0' && c <= '9') || c == ' '; }
-
-// The octets NumericString and PrintableString take, one table each (every
-// value read goes through one of them, octet by octet).
-using OctetSet = std::array<bool, 256>;
-template <typename Keeps>
-constexpr OctetSet MakeOctetSet(Keeps keeps) noexcept {
-  OctetSet set{};
-  for (size_t c = 0; c < set.size(); ++c) set[c] = keeps(static_cast<unsigned char>(c));
-  return set;
-}
-constexpr OctetSet kNumericOctets = MakeOctetSet(IsNumericCharacter);
-constexpr OctetSet kPrintableOctets = MakeOctetSet(model::IsPrintableStringCharacter);
 
 struct CharsetTag {
   Charset charset;
@@ -36,15 +27,6 @@ constexpr CharsetTag kTags[] = {
     {Charset::Teletex, tag::kTeletexString}, {Charset::Latin1, tag::kTeletexString},
     {Charset::Bmp, tag::kBmpString},         {Charset::Universal, tag::kUniversalString},
 };
-
-// Octets that stand for themselves: each must be in the set.
-Result CopyChecked(std::string_view octets, char* out, size_t room, const OctetSet& keeps) noexcept {
-  for (size_t i = 0; i < octets.size(); ++i)
-    if (!keeps[static_cast<unsigned char>(octets[i])]) return {Outcome::NoMapping, i, 0};
-  if (octets.size() > room) return {Outcome::NoRoom, 0, 0};
-  if (!octets.empty()) std::memcpy(out, octets.data(), octets.size());
-  return {Outcome::Done, octets.size(), octets.size()};
-}
 
 // Characters of `width` octets (1, 2 or 4), big-endian, to UTF-8.
 Result Widen(std::string_view octets, size_t width, char* out, size_t room) noexcept {
@@ -104,7 +86,7 @@ uint8_t TagOf(Charset charset) noexcept {
   return 0;
 }
 
-Result ReadText(Charset charset, std::string_view octets, char* out, size_t room) noexcept {
+Result ReadWideText(Charset charset, std::string_view octets, char* out, size_t room) noexcept {
   switch (charset) {
     case Charset::Numeric: return CopyChecked(octets, out, room, kNumericOctets);
     case Charset::Printable: return CopyChecked(octets, out, room, kPrintableOctets);
@@ -137,29 +119,39 @@ Charset UniversalCharset(std::string_view text) noexcept {
   return Writable(Charset::Bmp, text) ? Charset::Bmp : Charset::Universal;
 }
 
-void WriteText(Charset charset, std::string_view text, Writer& out) noexcept {
+bool WriteText(Charset charset, std::string_view text, Writer& out) noexcept {
   switch (charset) {
     case Charset::Teletex: {
-      const size_t n = t61::Encode(text, nullptr, 0).written;
-      if (uint8_t* room = out.Room(n)) t61::Encode(text, reinterpret_cast<char*>(room), n);
-      out.Advance(n);
-      return;
+      const t61::Result measured = t61::Encode(text, nullptr, 0);
+      if (measured.outcome != Outcome::Done) return false;
+      if (uint8_t* room = out.Room(measured.written)) t61::Encode(text, reinterpret_cast<char*>(room), measured.written);
+      out.Advance(measured.written);
+      return true;
     }
     case Charset::Bmp:
     case Charset::Universal: {
       const size_t width = charset == Charset::Bmp ? 2 : 4;
-      EachCharacter(text, [&](char32_t c) noexcept {
+      return EachCharacter(text, [&](char32_t c) noexcept {
+        if (IsControl(c) || (width == 2 && c >= 0x10000)) return false;
         for (size_t k = width; k-- > 0;) out.Put(static_cast<uint8_t>(c >> (8 * k)));
         return true;
       });
-      return;
     }
     case Charset::Numeric:
-    case Charset::Printable:
-    case Charset::Latin1:
-      out.Put(text.data(), text.size());
-      return;
+    case Charset::Printable: {
+      const OctetSet& keeps = charset == Charset::Numeric ? kNumericOctets : kPrintableOctets;
+      uint8_t* room = out.Room(text.size());
+      for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!keeps[c]) return false;
+        if (room) room[i] = c;
+      }
+      out.Advance(text.size());
+      return true;
+    }
+    case Charset::Latin1: break;
   }
+  return false;
 }
 
 }  // namespace hvcn::ber
