@@ -374,6 +374,37 @@ enum hvcnInternalType {
 #define hvcnOR_TABLE_ROW_SIZE 80u
 
 /* ------------------------------------------------------------------------ */
+/* AMHS addresses                                                           */
+/* ------------------------------------------------------------------------ */
+
+/** How an address was converted: *scheme of hvcnAFTNToORAddress, the low
+ *  bits (hvcnAMHS_SCHEME_MASK) of *result of hvcnORAddressToAFTN. */
+#define hvcnAMHS_XF 1u   /* XF: /C=XX/ADMD=ICAO/PRMD=p/O=AFTN/OU1=<AF-Address>/           */
+#define hvcnAMHS_CAAS 2u /* CAAS: /C=XX/ADMD=ICAO/PRMD=p/O=o/OU1=<LLLL>/CN=<AF-Address>/ */
+#define hvcnAMHS_USER 3u /* a USER row of the tables                                      */
+#define hvcnAMHS_SCHEME_MASK 0x0Fu
+/** hvcnORAddressToAFTN *result: the AF-Address converts back (as
+ *  hvcnAFTNToORAddress converts it) to another O/R address, or to none. The
+ *  AF-Address stands: log the difference. */
+#define hvcnAMHS_INCONSISTENT 0x10u
+/** hvcnORAddressToAFTN *result: the AF-Address converts back to no O/R
+ *  address at all (hvcnAMHS_INCONSISTENT is set too). */
+#define hvcnAMHS_NO_REVERSE 0x20u
+/** hvcnORAddressToAFTN, *result on entry: the address is an originator's
+ *  (a failure then names the originator's non-delivery diagnostic). */
+#define hvcnAMHS_ORIGINATOR 0x100u
+/** hvcnORAddressToAFTN, *result on entry: on success the held name becomes
+ *  the reverse conversion, the O/R address hvcnAFTNToORAddress gives for
+ *  the AF-Address (no name is held when there is none). */
+#define hvcnAMHS_KEEP_REVERSE 0x200u
+
+/** AMHS tables (hvcnParseAMHSTables): the tables take at most
+ *  hvcnAMHS_TABLE_HEADER_SIZE + rows * hvcnAMHS_TABLE_ROW_SIZE
+ *  + 2 * strlen(text) + 1 bytes of the caller's memory (any alignment). */
+#define hvcnAMHS_TABLE_HEADER_SIZE 21724u
+#define hvcnAMHS_TABLE_ROW_SIZE 44u
+
+/* ------------------------------------------------------------------------ */
 /* Format information data types (hvcnGetFormatInfo, hvcnSetFormatInfo)     */
 /* ------------------------------------------------------------------------ */
 
@@ -531,7 +562,8 @@ HVCN_API int32_t HVCN_CALL hvcnValidateAttribute(const char* value,
                                                  int32_t attributeId) HVCN_NOEXCEPT;
 
 /** Class checks: 0 or -length when acceptable, a positive status otherwise.
- *  A maxLength below 1 means 1024. */
+ *  A maxLength below 1 means 1024. A value of more than INT32_MAX bytes is
+ *  too long (hvcnERR_VALUE_TOO_LONG) whatever the maximum. */
 HVCN_API int32_t HVCN_CALL hvcnValidateNString(const char* value,
                                                int32_t maxLength) HVCN_NOEXCEPT;
 HVCN_API int32_t HVCN_CALL hvcnValidatePString(const char* value,
@@ -715,6 +747,53 @@ HVCN_API int32_t HVCN_CALL hvcnEncodeORAddress(hvcnFormat* format, void* buffer,
  *  hvcnERR_BAD_X400 with the detail. */
 HVCN_API int32_t HVCN_CALL hvcnGetCertificateORAddress(const void* certificate, uint32_t length, uint32_t index,
                                                        hvcnFormat* format, uint32_t* extension) HVCN_NOEXCEPT;
+/* AMHS addresses (ICAO Doc 9880: AFTN <-> AMHS) ---------------------------- */
+
+/** Reads the AMHS look-up tables - MD, CAAS and USER rows, one a line,
+ *  fields separated by one TAB, '#' comment lines - into the caller's
+ *  memory `tables` of `size` bytes. *needed receives the bytes they take:
+ *  with tables NULL and size 0, or a size too small, the status is
+ *  hvcnERR_BUFFER_TOO_SMALL and nothing is written. A bad row gives its
+ *  status and its line number in *line (may be NULL; 0 when no row is at
+ *  fault), and the trace log and (when size > 0) the memory receive a detail
+ *  text naming the field: 27 a line that is no row or has the wrong number
+ *  of fields, or a control character; 12 a bad key, location, AF-Address or
+ *  scheme; 12-15, 22 a value its attribute's check refuses; the reader's
+ *  status for a bad MF-Address; 25 an MD key, a USER AF-Address or
+ *  MF-Address, or a CAAS location in one domain given twice (letter case
+ *  ignored; found when the tables are written); 17 tables of more than
+ *  4 GB. */
+HVCN_API int32_t HVCN_CALL hvcnParseAMHSTables(const char* text, void* tables, uint32_t size,
+                                               uint32_t* needed, uint32_t* line) HVCN_NOEXCEPT;
+
+/** Converts an AF-Address (8 letters, any case) to its O/R address, held in
+ *  the ready format as hvcnNAME_OR_ADDRESS: the USER row of the address,
+ *  else the MD row (characters 1-7, then 1,2,5,6,7, then 1-4, then 1-2; a
+ *  key without '*' before one with) and the domain's scheme: XF, or CAAS
+ *  with the CAAS row of the location in that domain. *scheme (may be NULL)
+ *  receives hvcnAMHS_XF, hvcnAMHS_CAAS or hvcnAMHS_USER. Failures, each with
+ *  errorDetail naming the step: 19 not an AF-Address; 29 no MD row, or a
+ *  CAAS domain without a CAAS row for the location; 25 two MD rows (or CAAS
+ *  rows) of the winning level, both lines named; 18 a domain of scheme
+ *  OTHER without a USER row; 3 tables that hvcnParseAMHSTables did not
+ *  write (or a size too small for them); 9 a format not ready. */
+HVCN_API int32_t HVCN_CALL hvcnAFTNToORAddress(const char* aftn, const void* tables, uint32_t size,
+                                               hvcnFormat* format, uint32_t* scheme) HVCN_NOEXCEPT;
+
+/** Converts the held name (any letter case) to its AF-Address in aftn
+ *  (9 bytes: 8 letters and the NUL): its USER row, else the CN of a CAAS
+ *  address, else the OU1 of an XF address; then converts that back and
+ *  compares. *result (may be NULL) is read on entry for the flags
+ *  hvcnAMHS_ORIGINATOR and hvcnAMHS_KEEP_REVERSE (0 for a recipient) and
+ *  receives the scheme, hvcnAMHS_INCONSISTENT and hvcnAMHS_NO_REVERSE. An
+ *  address that converts by none of the three gives 19, and errorDetail
+ *  names the non-delivery diagnostic to send (originator: unable-to-transfer,
+ *  invalid-arguments; recipient: unable-to-transfer, unrecognised-OR-name).
+ *  A buffer under 9 bytes gives hvcnERR_BUFFER_TOO_SMALL (aftn "" when size
+ *  >= 1); 3 for no name held, unknown flags, or tables that
+ *  hvcnParseAMHSTables did not write. */
+HVCN_API int32_t HVCN_CALL hvcnORAddressToAFTN(hvcnFormat* format, const void* tables, uint32_t size, char* aftn,
+                                               uint32_t aftnSize, uint32_t* result) HVCN_NOEXCEPT;
 
 #ifdef __cplusplus
 } /* extern "C" */

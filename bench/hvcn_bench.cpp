@@ -6,12 +6,17 @@
 // The *Length benchmarks grow one name and fit the cost to its length.
 // Run from a scratch folder with tracing off (scripts/bench.sh does).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -93,6 +98,40 @@ void BM_ParseFormatString(benchmark::State& state) {
     for (const char* s : strings) benchmark::DoNotOptimize(hvcnParseFormatString(s, f.get()));
 }
 BENCHMARK(BM_ParseFormatString);
+
+// hvcnParseFormatString(NULL): each initialisation reads the default format
+// string from the profile. Argument 0: no TNUAL.INI; 1: a profile of 1 MB
+// whose [NameParsing] section comes last, unchanged for an hour. The
+// profile lives in a folder of its own for the time of the benchmark.
+void BM_ParseDefaultFormat(benchmark::State& state) {
+  char folder[] = "/tmp/hvcn-bench-XXXXXX";
+  if (!mkdtemp(folder)) SetUpFailed("mkdtemp", 0);
+  const std::string profile = std::string(folder) + "/TNUAL.INI";
+  if (state.range(0) == 1) {
+    std::string text = "[Other]\n";
+    for (int i = 0; text.size() < 1'000'000 - 64; ++i) text += "Key" + std::to_string(i) + "=a value of no interest here\n";
+    text += "[NameParsing]\nDefaultFormat=%(CANON)%(EFA)%(X400)\n";
+    std::FILE* out = std::fopen(profile.c_str(), "wb");
+    if (!out || std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fclose(out) != 0)
+      SetUpFailed("write the profile", 0);
+    const timespec anHourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    utimensat(AT_FDCWD, profile.c_str(), anHourAgo, 0);
+  }
+  const char* saved = std::getenv("HVCN_PROFILE_DIR");
+  const std::string restore = saved ? saved : "";
+  setenv("HVCN_PROFILE_DIR", folder, 1);
+  auto f = std::make_unique<hvcnFormat>();
+  {
+    CountNames count(state, 1);
+    for (auto _ : state) benchmark::DoNotOptimize(hvcnParseFormatString(nullptr, f.get()));
+  }
+  if (f->flags == 0) state.SkipWithError("the default format did not parse");
+  if (saved) setenv("HVCN_PROFILE_DIR", restore.c_str(), 1);
+  else unsetenv("HVCN_PROFILE_DIR");
+  std::remove(profile.c_str());
+  rmdir(folder);
+}
+BENCHMARK(BM_ParseDefaultFormat)->ArgName("profile_1MB")->DenseRange(0, 1);
 
 void BM_RSList(benchmark::State& state) {
   auto f = Ready();
@@ -358,6 +397,132 @@ void BM_EncodeORAddress(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(hvcnEncodeORAddress(f.get(), out, sizeof out, &length, 0));
 }
 BENCHMARK(BM_EncodeORAddress);
+// AMHS: AF-Addresses to O/R addresses and back, through tables of 10,000
+// rows of our own making: MD keys of every level (a few with '*'), the CAAS
+// locations of the CAAS domains, USER rows.
+
+struct AmhsSetUp {
+  std::string text;
+  std::vector<uint8_t> tables;
+  std::vector<std::string> addresses;  // AF-Addresses that convert (XF, CAAS and USER)
+};
+
+const AmhsSetUp& Amhs() {
+  static const AmhsSetUp kSetUp = [] {
+    AmhsSetUp a;
+    uint32_t seed = 9880;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    const auto letters = [&](size_t n) {
+      std::string out;
+      for (size_t i = 0; i < n; ++i) out += static_cast<char>('A' + next() % 26);
+      return out;
+    };
+    std::vector<std::string> md2, caasDomains;
+    std::set<std::string> keys;
+    size_t rows = 0;
+    const auto mdRow = [&](const std::string& key, const std::string& scheme) {
+      if (!keys.insert(key).second) return false;
+      const std::string prmd = "P" + std::to_string(rows);
+      a.text += "MD\t" + key + "\tXX\tICAO\t" + prmd + "\t" + scheme + "\n";
+      ++rows;
+      return true;
+    };
+    while (md2.size() < 500) {
+      const std::string key = letters(2), scheme = next() % 5 < 3 ? "CAAS" : "XF";
+      if (mdRow(key, scheme)) {
+        md2.push_back(key);
+        if (scheme == "CAAS") caasDomains.push_back(key + "\tP" + std::to_string(rows - 1));
+      }
+    }
+    for (int i = 0; i < 1000; ++i) mdRow(letters(4), "XF");
+    for (int i = 0; i < 400; ++i) mdRow(letters(2) + "**" + letters(3), "XF");
+    for (int i = 0; i < 100; ++i) mdRow(letters(7), "XF");
+    for (const char* key : {"Q*", "QQ**", "Q*QQ", "QQ**Q*Q", "QQQQQQ*"}) mdRow(key, "XF");
+    while (rows < 7000) {
+      const std::string& domain = caasDomains[next() % caasDomains.size()];
+      const std::string location = domain.substr(0, 2) + letters(2);
+      if (!keys.insert(location + domain).second) continue;
+      a.text += "CAAS\t" + location + "\tXX\tICAO\t" + domain.substr(3) + "\t" + location + "\n";
+      ++rows;
+    }
+    for (int i = 0; rows < 10000; ++i) {
+      a.text += "USER\t" + letters(8) + "\t/C=XX/ADMD=ICAO/PRMD=U" + std::to_string(i % 50) + "/O=ORG" +
+                std::to_string(i % 300) + "/CN=User " + std::to_string(i) + "/\n";
+      ++rows;
+    }
+    uint32_t needed = 0, line = 0;
+    hvcnParseAMHSTables(a.text.c_str(), nullptr, 0, &needed, &line);
+    a.tables.resize(needed);
+    if (int32_t s = hvcnParseAMHSTables(a.text.c_str(), a.tables.data(), needed, &needed, &line)) {
+      std::fprintf(stderr, "line %u\n", line);
+      SetUpFailed("the AMHS tables", s);
+    }
+    // Addresses that convert: as many XF as CAAS, and a third of USER rows.
+    auto f = Ready();
+    size_t count[4] = {};
+    while (count[hvcnAMHS_XF] + count[hvcnAMHS_CAAS] < 1536) {
+      const std::string af = md2[next() % md2.size()] + letters(6);
+      uint32_t scheme = 0;
+      if (hvcnAFTNToORAddress(af.c_str(), a.tables.data(), needed, f.get(), &scheme) != hvcnSUCCESS ||
+          scheme == hvcnAMHS_USER || count[scheme] >= 768)
+        continue;
+      ++count[scheme];
+      a.addresses.push_back(af);
+    }
+    for (size_t at = a.text.find("USER\t"); a.addresses.size() < 2304 && at != std::string::npos;
+         at = a.text.find("USER\t", at + 1))
+      a.addresses.push_back(a.text.substr(at + 5, 8));
+    return a;
+  }();
+  return kSetUp;
+}
+
+void BM_ParseAMHSTables(benchmark::State& state) {
+  const AmhsSetUp& a = Amhs();
+  std::vector<uint8_t> tables(a.tables.size());
+  uint32_t needed = 0, line = 0;
+  CountNames count(state, 1);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hvcnParseAMHSTables(a.text.c_str(), tables.data(), static_cast<uint32_t>(tables.size()),
+                                                 &needed, &line));
+}
+BENCHMARK(BM_ParseAMHSTables)->Unit(benchmark::kMillisecond);
+
+void BM_AFTNToORAddress(benchmark::State& state) {
+  const AmhsSetUp& a = Amhs();
+  const auto size = static_cast<uint32_t>(a.tables.size());
+  auto f = Ready();
+  CountNames count(state, a.addresses.size());
+  for (auto _ : state)
+    for (const std::string& af : a.addresses)
+      benchmark::DoNotOptimize(hvcnAFTNToORAddress(af.c_str(), a.tables.data(), size, f.get(), nullptr));
+}
+BENCHMARK(BM_AFTNToORAddress);
+
+// Arg: how many formats hold the converted addresses - 64 that stay in the
+// processor's cache (a gateway converts the address it has just read), or
+// one for each of the 2304 addresses, which is mostly the cost of reaching
+// the formats' records.
+void BM_ORAddressToAFTN(benchmark::State& state) {
+  const AmhsSetUp& a = Amhs();
+  const auto size = static_cast<uint32_t>(a.tables.size());
+  const auto count = static_cast<size_t>(state.range(0));
+  std::vector<std::unique_ptr<hvcnFormat>> formats;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string& af = a.addresses[i * a.addresses.size() / count];
+    formats.push_back(Ready());
+    if (int32_t s = hvcnAFTNToORAddress(af.c_str(), a.tables.data(), size, formats.back().get(), nullptr))
+      SetUpFailed(af.c_str(), s);
+  }
+  char out[9];
+  CountNames names(state, formats.size());
+  for (auto _ : state)
+    for (auto& f : formats) {
+      uint32_t result = 0;
+      benchmark::DoNotOptimize(hvcnORAddressToAFTN(f.get(), a.tables.data(), size, out, sizeof out, &result));
+    }
+}
+BENCHMARK(BM_ORAddressToAFTN)->ArgName("formats")->Arg(64)->Arg(2304);
 
 // ---------------------------------------------------------------------------
 // Cost against length: one name grown to N bytes

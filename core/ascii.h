@@ -27,6 +27,17 @@ constexpr bool EqualNoCase(std::string_view a, std::string_view b) noexcept {
   return a.size() == b.size() && EqualNoCase(a.data(), b.data(), a.size());
 }
 
+// The order of two texts with ASCII letters compared as upper case
+// (bytes unsigned, a text before the longer texts it starts): -1, 0 or 1.
+constexpr int CompareNoCase(std::string_view a, std::string_view b) noexcept {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(Upper(a[i])), y = static_cast<unsigned char>(Upper(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
 // Does text start with the keyword (letter case ignored)? Stops at the
 // first difference, so it never reads past a terminator of text.
 constexpr bool StartsWithNoCase(const char* text, std::string_view keyword) noexcept {

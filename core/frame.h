@@ -11,6 +11,7 @@
 // Each export's own rules decide which exits write the return line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "api/hvcn.h"
@@ -63,17 +64,24 @@ class ApiFrame {
 // the general text with the id in it, or nothing.
 void RecordDetail(hvcnFormat* format, uint16_t id) noexcept;
 
-// RecordDetail for a detail text with printf-style conversions: the text is
-// formatted with the arguments (a missing text becomes the general text with
-// the id in it, or nothing).
+// Detail text `id` with printf-style conversions, formatted with the
+// arguments into out (size bytes, at least 1); a missing text becomes the
+// general text with the id in it, or nothing.
+template <typename... A>
+void FormatDetail(char* out, size_t size, uint16_t id, const A&... args) noexcept {
+  char text[sizeof(hvcnFormat::errorDetail)];
+  if (LoadLocalString(id, text, static_cast<int32_t>(sizeof text)))
+    FormatText(out, size, text, args...);
+  else if (LoadLocalString(kTextGeneralError, text, static_cast<int32_t>(sizeof text)))
+    FormatText(out, size, text, id);
+  else
+    out[0] = '\0';
+}
+
+// RecordDetail for a detail text with printf-style conversions.
 template <typename... A>
 void RecordDetailWith(hvcnFormat* format, uint16_t id, const A&... args) noexcept {
-  char text[sizeof format->errorDetail];
-  if (!LoadLocalString(id, text, static_cast<int32_t>(sizeof text))) {
-    RecordDetail(format, id);
-    return;
-  }
-  FormatText(format->errorDetail, sizeof format->errorDetail, text, args...);
+  FormatDetail(format->errorDetail, sizeof format->errorDetail, id, args...);
 }
 
 // Empties format->errorDetail.

@@ -22,9 +22,12 @@ bool LibraryStartup(os::Module self) noexcept {
   SetResourceModule(resources ? resources : self);
   const os::Module module = ResourceModule();
 
-  // 2. Tracing off until the level is known. The trace buffer of the
-  // original design is a stack buffer per line here, so nothing to allocate.
+  // 2. Tracing off until the level is known, and the start time (lines
+  // about ignored configuration files may come before the level). The
+  // trace buffer of the original design is a stack buffer per line here, so
+  // nothing to allocate.
   trace::SetLevel(0);
+  trace::SetStartTime(os::MonotonicSeconds());
 
   // 3. The log file name and where it lands (on posix a relative name goes
   // to the log folder, never the current one); the old log is deleted so
@@ -37,11 +40,13 @@ bool LibraryStartup(os::Module self) noexcept {
   os::LogFileLocation(logFile, logPath, sizeof logPath, logFolder, sizeof logFolder);
   trace::SetLogFile(logPath, logFolder);
   os::DeleteFile(logPath);
+  // Configuration files ignored so far (the registry, the profile) are
+  // told in the new log.
+  ReportConfigurationNotes();
 
-  // 4. The trace level (low 16 bits) and the start time.
+  // 4. The trace level (low 16 bits).
   int32_t level = GetProfileNumber(module, kSectionNameParsing, kSettingLogLevel, 0);
   trace::SetLevel(static_cast<uint16_t>(level & 0xFFFF));
-  trace::SetStartTime(os::MonotonicSeconds());
 
   // 5. Banner.
   if (trace::Level() != 0) {

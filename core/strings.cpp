@@ -75,6 +75,7 @@ bool GetProfileText(os::Module module, uint16_t section, uint16_t key, const cha
   if (haveSection && haveKey) {
     os::GetProfileString(kProfileFile, sectionName, keyName, fallback, buffer,
                          static_cast<size_t>(size));
+    ReportConfigurationNotes();
     trace::If(trace::kConfig, trace::tag::kConfiguration, "[%s] %s = %s", sectionName, keyName,
               buffer);
     return true;
@@ -115,6 +116,12 @@ int GetProfileBool(os::Module module, uint16_t section, uint16_t key, bool fallb
   }
   trace::If(trace::kConfig, trace::tag::kConfiguration, "Boolean value returned is %d", result);
   return result;
+}
+
+void ReportConfigurationNotes() noexcept {
+  if (trace::LogFile()[0] == '\0') return;
+  char note[1200];
+  while (os::TakeConfigurationNote(note, sizeof note)) trace::WriteLine(trace::tag::kProblem, note);
 }
 
 int32_t ParseNumber(const char* text, const char** end) noexcept { return ReadInteger(text, 0, end); }

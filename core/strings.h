@@ -78,6 +78,11 @@ int GetProfileBool(os::Module module, uint16_t section, uint16_t key, bool fallb
 int32_t GetProfileNumber(os::Module module, uint16_t section, uint16_t key,
                          int32_t fallback) noexcept;
 
+// Writes the notes of configuration files the platform layer ignored (a
+// TNUAL.INI or registry file that is no regular file, or too large) into
+// the trace log, whatever the level. Kept until a log file is known.
+void ReportConfigurationNotes() noexcept;
+
 // Signed conversion with a sign, decimal, 0x hexadecimal and 0 octal, as the
 // C library's strtol with base 0 but saturating at 32 bits. *end is where it
 // stopped (the start when no digit was read).

@@ -134,6 +134,37 @@ TYPED_NAMES_EXTRA = [
 ]
 
 
+# Profiles beyond the golden ones: a comment line looked up by its own key,
+# CR LF and CR CR LF endings, a NUL in a value, sections met twice.
+PROFILE_SEEDS = [
+    (b";LogFile", b"[NameParsing]\n;LogFile=commented\n ; LogFile = also\n"),
+    (b"LogFile", b"[NameParsing]\r\r\nLogFile=a\0b\r\n[Other]\nLogFile=c\n[nameparsing]\nLogFile=d\n"),
+    (b"LogLevel", b"[Other]\nLogLevel=1\n[ NameParsing ]\nX=1\n[Other]\n[NameParsing]\nLogLevel = '2' \n"),
+]
+
+# REGEDIT4 files of the tests (tests/core_os_test.cpp, startup_test.cpp,
+# core_config_test.cpp): key path, value name, current-user root, text.
+_VALUES = (b'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\hvcn-tests\\Values]\r\n'
+           b'"Text"="C:\\\\Program Files\\\\Office16\\\\"\r\n"Number"=dword:00000410\r\n\r\n'
+           b'[HKEY_LOCAL_MACHINE\\Software\\hvcn-tests\\Values]\r\n"Text"="machine"\r\n')
+_OFFICE = (b'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE]\n'
+           b'@="C:\\\\outlook.exe"\n"Path"="C:\\\\Program Files\\\\Microsoft Office\\\\root\\\\Office16\\\\"\n\n'
+           b'[HKCU\\Software\\Microsoft\\Office\\16.0\\Common\\LanguageResources\\]\n"UILanguage"=dword:00000410\n'
+           b'"InstallLanguage"=dword:00000409\n"UILanguage"="second"\n')
+REGISTRY_SEEDS = [
+    (b"Software\\hvcn-tests\\Values", b"Text", True, _VALUES),
+    (b"Software\\hvcn-tests\\Values", b"number", True, _VALUES),
+    (b"Software\\hvcn-tests\\Values", b"Text", False, _VALUES),
+    (b"Software\\hvcn-tests\\Missing", b"Text", True, _VALUES),
+    (b"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\OUTLOOK.EXE", b"Path", False, _OFFICE),
+    (b"Software\\Microsoft\\Office\\16.0\\Common\\LanguageResources", b"UILanguage", True, _OFFICE),
+    (b"Software\\Microsoft\\Office\\16.0\\Common\\LanguageResources", b"InstallLanguage", True, _OFFICE),
+    (b"Software\\x", b'Quoted "name"', False, b'[HKLM\\Software\\x]\n  "Quoted \\"name\\"" = "v\\"\\\\" \n'),
+    (b"Software\\x", b"n", False, b'[HKLM\\Software\\x]\n"n"=dword:\n"n"=dword:1\n'),
+    (b"Software\\x", b"n", False, b'[HKLM\\Software\\x]\n"n"=dword:100000000\n'),
+]
+
+
 def golden_format(field):
     """A format column of the golden data: "-" is the default format."""
     field = strip_nul(field)
@@ -341,6 +372,31 @@ def main():
             c.add("ber", bytes([0x08 | (0x02 if b"latin1" in arg else 0), index]) + unhex(x[2]))
         elif op == b"encode" and x[3] == b"0" and len(x) > 4:
             c.add("ber", bytes([0x05, 0]) + unhex(x[4]))
+    # The configuration readers: every TNUAL.INI of the golden data with
+    # the keys the rows ask for, and the registry files of the tests.
+    profile_keys = {b"text": b"LogFile", b"number": b"LogLevel", b"bool": b"SevenBitOnly"}
+    profiles = [(profile_keys.get(x[1], b"LogFile"), x[2]) for x in golden(args.data, "profile_readers.txt") if len(x) > 2]
+    profiles += [(b"DefaultFormat", x[1]) for x in rows(args.data, "startup.txt") if len(x) > 1 and x[0] == b"profile"]
+    profiles += PROFILE_SEEDS
+    for key, text in profiles:
+        for size in (1, 8, 64):
+            c.add("profile", bytes([(size - 1) << 2]) + b"NameParsing\0" + key + b"\0" + text)
+    for path, name, user, text in REGISTRY_SEEDS:
+        for size in (4, 27, 64):
+            c.add("profile", bytes([1 | (2 if user else 0) | ((size - 1) << 2)]) + path + b"\0" + name + b"\0" + text)
+
+    # AMHS: the tables of each golden row (its rows in the file's short
+    # notation made text), with its AF-Address or O/R address and flags.
+    for x in golden(args.data, "amhs.txt"):
+        if len(x) < 4:
+            continue
+        op, tables, text, flags = x[0], x[1], strip_nul(x[2]), x[3]
+        tables = tables[1:] if tables.startswith(b"=") else tables.replace(b";", b"\n").replace(b"|", b"\t")
+        selector = (0x01 if b"orig" in flags else 0) | (0x02 if b"keep" in flags else 0)
+        af, address = (text, b"") if op == b"amhs" else (b"", text)
+        for extra in (0x00, 0x04):
+            c.add("amhs", bytes([selector | extra, 0]) + u16(len(tables) * 7) + b"\xff" + af + b"\0" + address +
+                  b"\0" + tables)
 
     c.write()
     if args.stamp:

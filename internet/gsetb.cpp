@@ -2,6 +2,8 @@
 // but separators, or the type of the first domain-defined attribute (group 1
 // field 16, or its teletex twin in group 3) reads "RFC-822"; and the third
 // field of group 5, user attribute 167, holds the internet address.
+#include <cstddef>
+
 #include "api/hvcn.h"
 #include "core/ascii.h"
 #include "internal_form/layouts.h"
@@ -25,7 +27,7 @@ constexpr internal_form::GsEtbPosition kAddress = [] {
 static_assert(kDomainType.field == kDomainTypeTwin.field && kAddress.group == internal_form::kGsEtbGroupCount);
 
 constexpr int kAddressGroup = kAddress.group;            // the group after the fourth ETB
-constexpr int kDomainTypeField = kDomainType.field - 1;  // GS separators before the type's field
+constexpr size_t kDomainTypeField = kDomainType.field - 1;  // GS separators before the type's field
 constexpr int kAddressFieldGs = kAddress.field - 1;      // GS separators before the address field
 
 // Do the seven bytes at p read "RFC-822" in any ASCII letter case?
@@ -37,7 +39,7 @@ uint32_t IsGsEtbInternetName(const char* name) noexcept {
   if (!name) return 0;
   const char* p = name;
   int group = 1;
-  int field = 0;
+  size_t field = 0;  // GS seen in the group: as many as the text has bytes
   bool found = false;
   bool other = false;
   for (;; ++p) {

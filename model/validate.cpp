@@ -1,6 +1,8 @@
 #include "model/validate.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "core/numbers.h"
@@ -282,7 +284,11 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
     }
   }
   *flag = flagged;
-  return -static_cast<int32_t>(p - value);
+  // The answer is the length in bytes, escapes included: a value longer
+  // than a 32-bit answer can say is too long, however few characters it has.
+  const ptrdiff_t bytes = p - value;
+  if (bytes > INT32_MAX) return hvcnERR_VALUE_TOO_LONG;
+  return -static_cast<int32_t>(bytes);
 }
 
 int32_t ValidateCountry(const char* value) noexcept {

@@ -21,8 +21,10 @@ constexpr bool IsPrintableStringCharacter(unsigned char c) noexcept {
          (c >= '(' && c <= ')') || (c >= '+' && c <= '/') || c == ':' || c == '=' || c == '?';
 }
 
-// The class check. *flag (optional) is set for a String value holding a byte
-// above 0x7F, and for a Teletex-or-printable value that needs teletex.
+// The class check: the negated length in bytes, or a status. *flag
+// (optional) is set for a String value holding a byte above 0x7F, and for a
+// Teletex-or-printable value that needs teletex. A value of more than
+// INT32_MAX bytes is too long whatever the maximum.
 int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum,
                    int32_t* flag = nullptr) noexcept;
 

@@ -3,6 +3,10 @@
 // profile_readers.txt, ui_language.txt).
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
 #include <string>
 
@@ -99,6 +103,24 @@ TEST(ProfileReaders, TraceLinesForMissingNamesAndBadNumbers) {
                                        "CONFIGURATION Boolean value returned is 1",  // no word list: the default
                                    }));
 }
+
+#if !defined(_WIN32)
+// A TNUAL.INI that is no regular file counts as none, and the trace says so
+// at any level, once for one state of the file.
+TEST(ProfileReaders, AProfileThatIsNoRegularFileIsToldInTheTrace) {
+  test::TempDir dir;
+  test::ScopedEnv folder("HVCN_PROFILE_DIR", dir.path().string().c_str());
+  ASSERT_EQ(mkfifo((dir / "TNUAL.INI").c_str(), 0600), 0);
+  test::TraceCapture capture(0);
+  char value[64];
+  for (int i = 0; i < 2; ++i) {
+    GetProfileText(ModuleNamed("en"), kSectionNameParsing, kSettingLogFile, "tnname.log", value, sizeof value);
+    EXPECT_STREQ(value, "tnname.log");
+  }
+  EXPECT_EQ(capture.TaggedTexts(), std::vector<std::string>{">>>>_________ Configuration file " + (dir / "TNUAL.INI") +
+                                                            " ignored: not a regular file"});
+}
+#endif
 
 // A REGEDIT4 file with the Outlook path and one Office language key ("-":
 // left out).

@@ -4,11 +4,15 @@
 // the system itself.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "core/platform/os.h"
+#include "support/environment.h"
+#include "support/files.h"
 #include "support/golden.h"
 #include "support/platform.h"
 
@@ -35,8 +39,47 @@ constexpr const char* kValues =
     "\"Text\"=\"machine\"\r\n";
 constexpr const char* kKey = "Software\\hvcn-tests\\Values";
 
+// The profile's text kept between lookups (posix): a profile with [S] K=A,
+// written an hour ago (or just now: fresh), looked up three times, changed,
+// and looked up three times again. The two values, or how many times the
+// file was read.
+std::vector<std::string> ProfileChange(const std::string& change, bool countReads) {
+#if defined(_WIN32)
+  (void)change, (void)countReads;
+  return {};  // the system's own profile lookup
+#else
+  namespace fs = std::filesystem;
+  const test::TempDir dir;
+  const test::ScopedEnv folder("HVCN_PROFILE_DIR", dir.path().string().c_str());
+  const fs::path path = dir.path() / "TNUAL.INI";
+  const auto anHourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  const auto write = [&](const fs::path& file, const std::string& text, fs::file_time_type time) {
+    std::ofstream(file, std::ios::binary) << text;
+    fs::last_write_time(file, time);
+  };
+  const auto lookUp = [] {
+    char value[16] = "";
+    for (int i = 0; i < 3; ++i) os::GetProfileString("TNUAL.INI", "s", "k", "-", value, sizeof value);
+    return std::string(value);
+  };
+  write(path, "[S]\nK=A\n", change == "fresh" ? fs::file_time_type::clock::now() : anHourAgo);
+  const uint64_t readsBefore = os::ConfigurationFileReads();
+  const std::string before = lookUp();
+  if (change == "size") write(path, "[S]\nK=BB\n", anHourAgo);
+  if (change == "time") write(path, "[S]\nK=B\n", anHourAgo + std::chrono::minutes(1));
+  if (change == "file") {
+    write(dir.path() / "new", "[S]\nK=B\n", anHourAgo);
+    fs::rename(dir.path() / "new", path);
+  }
+  const std::string after = lookUp();
+  if (countReads) return {std::to_string(os::ConfigurationFileReads() - readsBefore)};
+  return {before + " " + after};
+#endif
+}
+
 // The rows of os.txt, and of regressions.txt of the kind os.
 std::vector<std::string> Operation(const test::GoldenCase& c) {
+  if (c[0] == "profile" || c[0] == "reads") return ProfileChange(c[1], c[0] == "reads");
   char text[256];
   if (c[0] == "module") {
     const auto size = static_cast<uint32_t>(test::Int(c[1]));
@@ -63,6 +106,54 @@ TEST(OperatingSystem, Regressions) {
   const test::RowHandler other = [](const test::GoldenCase&) { return std::vector<std::string>(); };
   test::RunRegressions([&](const std::string& kind) { return kind == "os" ? &os : &other; });
 }
+
+#if !defined(_WIN32)
+// Every note taken so far, joined by " | ".
+std::string Notes() {
+  std::string notes;
+  char note[1200];
+  while (os::TakeConfigurationNote(note, sizeof note)) notes += (notes.empty() ? "" : " | ") + std::string(note);
+  return notes;
+}
+
+// The configuration files are read up to kConfigFileLimit bytes: a text of
+// exactly that size is read whole, one byte more makes the file count as
+// none, with a note (given once while the file stays as it is).
+TEST(OperatingSystem, ConfigurationFilesUpToTheLimit) {
+  Notes();
+  const auto padded = [](const std::string& head, const std::string& tail, size_t size) {
+    return head + std::string(size - head.size() - tail.size(), ';') + tail;
+  };
+  const std::string line = "\n[S]\nK=found\n";
+  test::ScopedProfile profile;
+  char value[16];
+  profile.Write(padded("", line, os::kConfigFileLimit));
+  os::GetProfileString("TNUAL.INI", "S", "K", "-", value, sizeof value);
+  EXPECT_STREQ(value, "found");
+  EXPECT_EQ(Notes(), "");
+  profile.Write(padded("", line, os::kConfigFileLimit + 1));
+  for (int i = 0; i < 2; ++i) {
+    os::GetProfileString("TNUAL.INI", "S", "K", "-", value, sizeof value);
+    EXPECT_STREQ(value, "-");
+  }
+  const std::string notes = Notes();
+  EXPECT_EQ(notes.find("Configuration file "), 0u) << notes;
+  EXPECT_NE(notes.find("TNUAL.INI ignored: larger than 1048576 bytes"), std::string::npos) << notes;
+  EXPECT_EQ(notes.find(" | "), std::string::npos) << "one note for one state of the file: " << notes;
+
+  const std::string values = "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(kKey) + "]\n\"Number\"=dword:00000410\n";
+  os::RegistryKey key;
+  {
+    test::ScopedRegistry registry(padded(values, "", os::kConfigFileLimit));
+    EXPECT_TRUE(os::RegistryOpen(key, os::RegistryRoot::CurrentUser, kKey));
+  }
+  {
+    test::ScopedRegistry registry(padded(values, "", os::kConfigFileLimit + 1));
+    EXPECT_FALSE(os::RegistryOpen(key, os::RegistryRoot::CurrentUser, kKey));
+    EXPECT_NE(Notes().find("ignored: larger than 1048576 bytes"), std::string::npos);
+  }
+}
+#endif
 
 TEST(OperatingSystem, TheRegistryScenarioIsGoneAfterwards) {
   { test::ScopedRegistry registry(kValues); }

@@ -3,8 +3,17 @@
 // environment, profile, registry and neighbouring resource libraries.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -96,7 +105,7 @@ class Installation {
     std::istringstream words(arguments);
     for (std::string word; words >> word;) argv.push_back(word == "\"\"" ? "" : word);
     const ProcessResult result = RunProcess(argv, env_, work_.string());
-    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(result.exitCode, 0) << (result.exitCode == kTimedOut ? "the probe did not end: " : "") << result.out;
     std::string lines;
     std::istringstream out(result.out);
     for (std::string line; std::getline(out, line);) lines += (lines.empty() ? "" : " ; ") + line;
@@ -144,33 +153,106 @@ bool Matches(const std::string& text, const std::string& expected) {
   }
 }
 
-TEST(Startup, GoldenCases) {
-  std::unique_ptr<Installation> install;
-  bool skip = false;
-  RunGolden("startup.txt", 2, 6, [&](const GoldenCase& c) -> std::vector<std::string> {
-    if (c[0] == "install") {
-      install.reset();  // one session-wide profile and registry at a time
+// Makes a special file (posix): "fifo", "device:MAJOR,MINOR" (a character
+// device node made here, never a system one), "dir", or "link:TARGET". An
+// existing file of that name is replaced. False when the system refuses
+// (a device node needs the privilege to make one).
+bool MakeSpecial(const std::string& path, const std::string& kind, std::string* why) {
 #if defined(_WIN32)
-      skip = c[5] == "posix";
+  (void)path, (void)kind;
+  *why = "no special files on Windows";
+  return false;
+#else
+  std::error_code ignored;
+  fs::remove(path, ignored);
+  int made = -1;
+  if (kind == "fifo") made = mkfifo(path.c_str(), 0600);
+  if (kind == "dir") made = mkdir(path.c_str(), 0700);
+  if (kind.rfind("link:", 0) == 0) made = symlink(kind.substr(5).c_str(), path.c_str());
+  if (kind.rfind("device:", 0) == 0) {
+    const size_t comma = kind.find(',');
+    const auto major = static_cast<unsigned>(std::stoul(kind.substr(7, comma - 7)));
+    const auto minor = static_cast<unsigned>(std::stoul(kind.substr(comma + 1)));
+    made = mknod(path.c_str(), S_IFCHR | 0600, makedev(major, minor));
+  }
+  if (made != 0) *why = kind + " " + path + ": " + std::strerror(errno);
+  return made == 0;
 #endif
-      if (!skip) install = std::make_unique<Installation>(c[1], c[2], c[3], c[4]);
+}
+
+// What a name is, without following a link: file, fifo, device, dir, link,
+// other or "-" (nothing).
+std::string TypeOf(const std::string& path) {
+  std::error_code error;
+  switch (fs::symlink_status(path, error).type()) {
+    case fs::file_type::not_found: return "-";
+    case fs::file_type::regular: return "file";
+    case fs::file_type::fifo: return "fifo";
+    case fs::file_type::character: return "device";
+    case fs::file_type::directory: return "dir";
+    case fs::file_type::symlink: return "link";
+    default: return "other";
+  }
+}
+
+// Runs the rows of one scenario after another: each `install` starts a new
+// installation; the other rows act on the latest.
+class Scenarios {
+ public:
+  std::vector<std::string> Run(const GoldenCase& c) {
+    if (c[0] == "install") {
+      install_.reset();  // one session-wide profile and registry at a time
+      skip_ = false;
+#if defined(_WIN32)
+      skip_ = c[5] == "posix";
+#endif
+      if (!skip_) install_ = std::make_unique<Installation>(c[1], c[2], c[3], c[4]);
       return {};
     }
-    if (skip) return {};
-    if (c[0] == "profile") install->profile().Write(install->Rooted(c[1]));
-    if (c[0] == "file") std::ofstream(install->WorkFile(c[1]), std::ios::binary) << c[2];
-    if (c[0] == "files") return {install->WorkFiles()};
-    if (c[0] == "text") return {fs::exists(install->WorkFile(c[1])) ? ReadFile(install->WorkFile(c[1])) : "-"};
+    if (skip_) return {};
+    if (c[0] == "profile") install_->profile().Write(install_->Rooted(c[1]));
+    if (c[0] == "file") std::ofstream(install_->WorkFile(c[1]), std::ios::binary) << c[2];
+    if (c[0] == "special") {
+      std::string why;
+      if (!MakeSpecial(install_->WorkFile(c[1]), install_->Rooted(c[2]), &why)) {
+        // Only a device node can be refused here (no privilege to make one).
+        std::cerr << c.Where() << ": scenario skipped: cannot make " << why << "\n";
+        skip_ = true;
+      }
+    }
+    if (c[0] == "files") return {install_->WorkFiles()};
+    if (c[0] == "type") return {TypeOf(install_->WorkFile(c[1]))};
+    if (c[0] == "text") return {fs::exists(install_->WorkFile(c[1])) ? ReadFile(install_->WorkFile(c[1])) : "-"};
     if (c[0] == "probe") {
-      const std::string out = install->Probe(c[1]);
+      const std::string out = install_->Probe(c[1]);
       return {Matches(out, c[2]) ? c[2] : out};
     }
     if (c[0] == "log") {
-      const std::string log = Log(install->WorkFile(c[1]));
+      const std::string log = Log(install_->WorkFile(c[1]));
       return {Matches(log, c[2]) ? c[2] : log};
     }
     return {};
-  });
+  }
+
+ private:
+  std::unique_ptr<Installation> install_;
+  bool skip_ = false;
+};
+
+TEST(Startup, GoldenCases) {
+  Scenarios scenarios;
+  RunGolden("startup.txt", 2, 6, [&](const GoldenCase& c) { return scenarios.Run(c); });
+}
+
+// The rows of regressions.txt of the kind startup: a whole scenario on one
+// line, its rows each ended by a field ";".
+TEST(Startup, Regressions) {
+  const RowHandler scenario = [](const GoldenCase& c) {
+    Scenarios scenarios;
+    return RunSteps(c, [&](const GoldenCase& row) { return scenarios.Run(row); });
+  };
+  const RowHandler other = [](const GoldenCase&) { return std::vector<std::string>(); };
+  RunRegressions([&](const std::string& kind) { return kind == "startup" ? &scenario : &other; });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <memory>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "hvcn.h"
+#include "support/environment.h"
 #include "support/files.h"
 #include "support/kinds.h"
 
@@ -84,5 +86,50 @@ TEST(Threads, TraceLinesOfThreadsComeOutWhole) {
   const auto lines = hvcn::test::ReadLog(std::string(folder) + "/tnname.log");
   EXPECT_GT(hvcn::test::LogTexts(lines, "API_ENTRY____").size(), 1000u) << "was the profile read?";
 }
+
+#if !defined(_WIN32)
+// Formats initialised with the configured default format string on several
+// threads while the profile keeps changing under them (a new file renamed
+// into place each time): every initialisation reads one whole profile or
+// the other, and the profile's text kept in memory (posix) is shared
+// without a race. Last, a profile that stays as it is is the one read.
+TEST(Threads, DefaultFormatsWhileTheProfileChanges) {
+  const std::string kFormats[] = {"%(CANON)%(EFA)%(X400)", "%(NONCANON)/%(X400)"};
+  const hvcn::test::TempDir dir;
+  const std::string profile = dir / "TNUAL.INI";
+  const auto write = [&](int which) {
+    const std::string next = dir.Write("next.ini", "[NameParsing]\nDefaultFormat=" + kFormats[which] + "\n");
+    ASSERT_EQ(std::rename(next.c_str(), profile.c_str()), 0);
+  };
+  write(0);
+  // Set before the threads start, put back after they end: the library
+  // reads the variable at each lookup.
+  const hvcn::test::ScopedEnv folder("HVCN_PROFILE_DIR", dir.path().c_str());
+  std::atomic<bool> done{false};
+  std::vector<std::thread> readers;
+  for (int i = 0; i < 3; ++i)
+    readers.emplace_back([&] {
+      auto f = std::make_unique<hvcnFormat>();
+      for (int n = 0; n < (Traced() ? 200 : 3000) && !::testing::Test::HasFailure(); ++n) {
+        ASSERT_EQ(hvcnParseFormatString(nullptr, f.get()), hvcnSUCCESS);
+        const std::string read = f->formatString;
+        EXPECT_TRUE(read == kFormats[0] || read == kFormats[1]) << read;
+      }
+    });
+  std::thread writer([&] {
+    for (int n = 0; !done.load(); ++n) {
+      write(n % 2);
+      std::this_thread::yield();
+    }
+  });
+  for (auto& t : readers) t.join();
+  done.store(true);
+  writer.join();
+  write(1);
+  auto f = std::make_unique<hvcnFormat>();
+  EXPECT_EQ(hvcnParseFormatString(nullptr, f.get()), hvcnSUCCESS);
+  EXPECT_STREQ(f->formatString, kFormats[1].c_str());
+}
+#endif
 
 }  // namespace

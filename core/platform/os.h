@@ -47,6 +47,20 @@ int LoadString(Module module, unsigned id, char* buffer, int size) noexcept;
 void GetProfileString(const char* file, const char* section, const char* key,
                       const char* fallback, char* buffer, size_t size) noexcept;
 
+// The posix stand-ins read TNUAL.INI and the registry file only where the
+// name leads to a regular file of at most kConfigFileLimit bytes; anything
+// else counts as no file (every setting its default, no registry keys) and
+// leaves a note. Each file's text is kept in memory and read again only
+// when the file changed (its size, its modification or change time, its
+// device or inode), or when it had changed less than two seconds before it
+// was read.
+inline constexpr size_t kConfigFileLimit = size_t{1} << 20;
+
+// Takes a note of a configuration file ignored ("Configuration file
+// /etc/TNUAL.INI ignored: not a regular file"), at most one kept per file
+// and each given once; false when there is none. Windows: never one.
+bool TakeConfigurationNote(char* text, size_t size) noexcept;
+
 // Registry access (RegOpenKeyExA with KEY_READ, RegQueryValueExA,
 // RegCloseKey) under the two roots the library reads.
 enum class RegistryRoot { LocalMachine, CurrentUser };
@@ -66,6 +80,11 @@ bool RegistryReadString(RegistryKey& key, const char* name, char* buffer,
 // A four-byte value (REG_DWORD). False when missing or of another size.
 bool RegistryReadDword(RegistryKey& key, const char* name, uint32_t* value) noexcept;
 void RegistryClose(RegistryKey& key) noexcept;
+
+// How many times the posix stand-ins have read the text of a configuration
+// file (TNUAL.INI, the registry file) from the disk: a test hook. Windows
+// reads its own way: 0.
+uint64_t ConfigurationFileReads() noexcept;
 
 // GetLocaleInfoA(locale, LOCALE_SABBREVLANGNAME): the three-letter language
 // abbreviation of a Windows locale id; kUserDefaultLocale is the user's.
@@ -88,8 +107,9 @@ int64_t MonotonicSeconds() noexcept;
 // is $HVCN_LOG_DIR, else $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn
 // (relative XDG_STATE_HOME and HOME values do not count); `folder` is the
 // folder the file lands in, to be created when the first line is written.
-// With none of the variables set, or a path longer than the buffers,
-// `path` is "": no log. The current folder is never used on posix.
+// With none of the variables set, a relative name with a ".." step (it
+// would leave the log folder), or a path longer than the buffers, `path` is
+// "": no log. The current folder is never used on posix.
 void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
                      size_t folderSize) noexcept;
 
@@ -97,12 +117,16 @@ void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder
 // befits a user's state); false when it cannot be made. Windows: false.
 bool CreateFolders(const char* path) noexcept;
 
-// The trace log file: append-only writes, each call one write.
+// The trace log file: append-only writes, each call one write. On posix
+// opening never waits (a FIFO without a reader is no log) and a write that
+// would wait is dropped.
 using FileHandle = intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 FileHandle OpenForAppend(const char* name) noexcept;
 void WriteFile(FileHandle file, const char* data, size_t size) noexcept;
 void CloseFile(FileHandle file) noexcept;
+// Removes the old log. posix: only a regular file, the name judged without
+// following a link (a link, device node, FIFO, socket or folder stays).
 void DeleteFile(const char* name) noexcept;
 
 // The ANSI/DBCS character services (single-byte code page on posix).

@@ -1,18 +1,16 @@
 // The posix stand-ins for the Windows services the library uses.
 //
-//   profile     TNUAL.INI in $HVCN_PROFILE_DIR, else /etc, read with the
-//               Windows rules (names ignore case, first match wins, values
-//               trimmed, one pair of quotes removed)
-//   registry    a REGEDIT4 text file named by $HVCN_REGISTRY
+//   profile     TNUAL.INI in $HVCN_PROFILE_DIR, else /etc, and
+//   registry    a REGEDIT4 text file named by $HVCN_REGISTRY: in
+//               config_files_posix.cpp
 //   locale      a table of Windows locale ids; the user's locale comes from
 //               LC_ALL, LC_MESSAGES or LANG
 //   modules     dladdr and dlopen; string tables exported as hvcnStringTable
 //   trace log   a relative log name lives in $HVCN_LOG_DIR, else
-//               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn; never
-//               in the current folder
+//               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn, and
+//               never leaves it; never in the current folder; only a
+//               regular file is removed as the old log
 //
-// Files are read with open/read into fixed buffers, so a profile read after
-// start-up does not touch the heap.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -20,13 +18,11 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <new>
 #include <string_view>
-#include <system_error>
 
 #include "core/ascii.h"
 #include "core/copy.h"
@@ -57,167 +53,6 @@ bool EqualNoCase(const char* a, size_t an, const char* b, size_t bn) noexcept {
 
 bool EqualNoCase(const char* a, size_t an, const char* b) noexcept {
   return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b));
-}
-
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-// Trims blanks and tabs at both ends of [*begin, *end).
-void Trim(const char** begin, const char** end) noexcept {
-  while (*begin < *end && IsBlank(**begin)) ++*begin;
-  while (*end > *begin && IsBlank((*end)[-1])) --*end;
-}
-
-// Reads a text file line by line through a fixed buffer; long lines are cut.
-class LineReader {
- public:
-  explicit LineReader(const char* path) noexcept
-      : fd_(path ? ::open(path, O_RDONLY | O_CLOEXEC) : -1) {}
-  ~LineReader() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
-
-  bool ok() const noexcept { return fd_ >= 0; }
-
-  // Next line without its CR/LF; false at the end of the file.
-  bool Next(char* line, size_t size, size_t* length) noexcept {
-    size_t n = 0;
-    bool any = false;
-    for (;;) {
-      if (pos_ == len_ && !Fill()) break;
-      any = true;
-      char c = buf_[pos_++];
-      if (c == '\n') break;
-      if (n + 1 < size) line[n++] = c;
-    }
-    while (n > 0 && line[n - 1] == '\r') --n;
-    line[n] = '\0';
-    *length = n;
-    return any;
-  }
-
- private:
-  bool Fill() noexcept {
-    if (fd_ < 0) return false;
-    ssize_t got = ::read(fd_, buf_, sizeof buf_);
-    if (got <= 0) return false;
-    len_ = static_cast<size_t>(got);
-    pos_ = 0;
-    return true;
-  }
-
-  int fd_;
-  char buf_[4096];
-  size_t len_ = 0;
-  size_t pos_ = 0;
-};
-
-// "[name]" with optional blanks: the name, or false for other lines.
-bool SectionName(const char* line, size_t length, const char** name, size_t* nameLength) noexcept {
-  const char* b = line;
-  const char* e = line + length;
-  Trim(&b, &e);
-  if (b == e || *b != '[') return false;
-  const char* close = static_cast<const char*>(std::memchr(b, ']', static_cast<size_t>(e - b)));
-  if (!close) return false;
-  const char* nb = b + 1;
-  const char* ne = close;
-  Trim(&nb, &ne);
-  *name = nb;
-  *nameLength = static_cast<size_t>(ne - nb);
-  return true;
-}
-
-// ------------------------------------------------------------------------
-// Registry file
-
-constexpr const char* kRootNames[][2] = {
-    {"HKEY_LOCAL_MACHINE", "HKLM"},  // RegistryRoot::LocalMachine
-    {"HKEY_CURRENT_USER", "HKCU"},   // RegistryRoot::CurrentUser
-};
-
-// Does a section name "ROOT\path" of the file name the key?
-bool SectionIsKey(const char* name, size_t length, RegistryRoot root, const char* path) noexcept {
-  const char* slash = static_cast<const char*>(std::memchr(name, '\\', length));
-  if (!slash) return false;
-  size_t rootLength = static_cast<size_t>(slash - name);
-  const auto& names = kRootNames[static_cast<int>(root)];
-  if (!EqualNoCase(name, rootLength, names[0]) && !EqualNoCase(name, rootLength, names[1]))
-    return false;
-  const char* rest = slash + 1;
-  size_t restLength = length - rootLength - 1;
-  while (restLength > 0 && rest[restLength - 1] == '\\') --restLength;
-  size_t pathLength = std::strlen(path);
-  while (pathLength > 0 && path[pathLength - 1] == '\\') --pathLength;
-  return EqualNoCase(rest, restLength, path, pathLength);
-}
-
-// Parses a quoted REGEDIT string at *p (escapes \\ and \"), advancing *p.
-bool QuotedString(const char** p, const char* end, char* out, size_t size, size_t* length) noexcept {
-  const char* s = *p;
-  if (s >= end || *s != '"') return false;
-  ++s;
-  size_t n = 0;
-  while (s < end && *s != '"') {
-    if (*s == '\\' && s + 1 < end) ++s;
-    if (n + 1 < size) out[n++] = *s;
-    ++s;
-  }
-  if (s >= end) return false;
-  if (size) out[n] = '\0';
-  *length = n;
-  *p = s + 1;
-  return true;
-}
-
-enum class ValueKind { None, String, Dword };
-
-// Finds value `name` of the key; copies a string or reads a dword.
-ValueKind FindRegistryValue(const RegistryKey& key, const char* name, char* text, size_t size,
-                            uint32_t* dword) noexcept {
-  LineReader reader(std::getenv("HVCN_REGISTRY"));
-  char line[1024];
-  size_t length = 0;
-  bool inKey = false;
-  while (reader.Next(line, sizeof line, &length)) {
-    const char* section = nullptr;
-    size_t sectionLength = 0;
-    if (SectionName(line, length, &section, &sectionLength)) {
-      inKey = SectionIsKey(section, sectionLength, key.root, key.path);
-      continue;
-    }
-    if (!inKey) continue;
-    const char* p = line;
-    const char* end = line + length;
-    while (p < end && IsBlank(*p)) ++p;
-    char valueName[256];
-    size_t valueNameLength = 0;
-    if (!QuotedString(&p, end, valueName, sizeof valueName, &valueNameLength)) continue;
-    if (!EqualNoCase(valueName, valueNameLength, name)) continue;
-    while (p < end && IsBlank(*p)) ++p;
-    if (p >= end || *p != '=') continue;
-    ++p;
-    while (p < end && IsBlank(*p)) ++p;
-    if (p < end && *p == '"') {
-      size_t textLength = 0;
-      char scratch[1024];
-      if (!QuotedString(&p, end, scratch, sizeof scratch, &textLength)) return ValueKind::None;
-      // As RegQueryValueExA: a value that does not fit cannot be read.
-      if (text && textLength + 1 > size) return ValueKind::None;
-      if (text) CopyBounded(text, size, std::string_view(scratch, textLength));
-      return ValueKind::String;
-    }
-    if (static_cast<size_t>(end - p) > 6 && EqualNoCase(p, 6, "dword:")) {
-      uint32_t v = 0;
-      const auto [stop, error] = std::from_chars(p + 6, end, v, 16);
-      if (stop == p + 6 || error != std::errc()) return ValueKind::None;
-      if (dword) *dword = v;
-      return ValueKind::Dword;
-    }
-    return ValueKind::None;
-  }
-  return ValueKind::None;
 }
 
 // ------------------------------------------------------------------------
@@ -376,86 +211,6 @@ int LoadString(Module module, unsigned id, char* buffer, int size) noexcept {
   return static_cast<int>(std::strlen(buffer));
 }
 
-void GetProfileString(const char* file, const char* section, const char* key,
-                      const char* fallback, char* buffer, size_t size) noexcept {
-  if (!buffer || size == 0) return;
-  if (!fallback) fallback = "";
-  char path[1024];
-  const char* dir = std::getenv("HVCN_PROFILE_DIR");
-  if (!dir || !*dir) dir = "/etc";
-  size_t dirLength = std::strlen(dir);
-  size_t fileLength = std::strlen(file);
-  if (dirLength + 1 + fileLength + 1 > sizeof path) {
-    CopyBounded(buffer, size, std::string_view(fallback));
-    return;
-  }
-  std::memcpy(path, dir, dirLength);
-  path[dirLength] = '/';
-  std::memcpy(path + dirLength + 1, file, fileLength + 1);
-
-  LineReader reader(path);
-  char line[1024];
-  size_t length = 0;
-  bool inSection = false;
-  while (reader.Next(line, sizeof line, &length)) {
-    const char* name = nullptr;
-    size_t nameLength = 0;
-    if (SectionName(line, length, &name, &nameLength)) {
-      inSection = EqualNoCase(name, nameLength, section);
-      continue;
-    }
-    if (!inSection) continue;
-    const char* equals = static_cast<const char*>(std::memchr(line, '=', length));
-    if (!equals) continue;
-    const char* kb = line;
-    const char* ke = equals;
-    Trim(&kb, &ke);
-    if (kb < ke && *kb == ';') continue;  // a comment line
-    if (!EqualNoCase(kb, static_cast<size_t>(ke - kb), key)) continue;
-    const char* vb = equals + 1;
-    const char* ve = line + length;
-    Trim(&vb, &ve);
-    if (ve - vb >= 2 && (*vb == '"' || *vb == '\'') && ve[-1] == *vb) {
-      ++vb;
-      --ve;
-    }
-    CopyBounded(buffer, size, std::string_view(vb, static_cast<size_t>(ve - vb)));
-    return;
-  }
-  CopyBounded(buffer, size, std::string_view(fallback));
-}
-
-bool RegistryOpen(RegistryKey& key, RegistryRoot root, const char* path) noexcept {
-  key = RegistryKey{};
-  if (!path || std::strlen(path) + 1 > sizeof key.path) return false;
-  key.root = root;
-  std::memcpy(key.path, path, std::strlen(path) + 1);
-  LineReader reader(std::getenv("HVCN_REGISTRY"));
-  char line[1024];
-  size_t length = 0;
-  while (reader.Next(line, sizeof line, &length)) {
-    const char* name = nullptr;
-    size_t nameLength = 0;
-    if (SectionName(line, length, &name, &nameLength) && SectionIsKey(name, nameLength, root, path)) {
-      key.open = true;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool RegistryReadString(RegistryKey& key, const char* name, char* buffer, size_t size) noexcept {
-  if (!key.open || !buffer || size == 0) return false;
-  return FindRegistryValue(key, name, buffer, size, nullptr) == ValueKind::String;
-}
-
-bool RegistryReadDword(RegistryKey& key, const char* name, uint32_t* value) noexcept {
-  if (!key.open || !value) return false;
-  return FindRegistryValue(key, name, nullptr, 0, value) == ValueKind::Dword;
-}
-
-void RegistryClose(RegistryKey& key) noexcept { key.open = false; }
-
 bool LocaleAbbreviation(uint32_t locale, char* buffer, size_t size) noexcept {
   if (!buffer || size == 0) return false;
   const LocaleRow* row = locale == kUserDefaultLocale ? UserLocale() : LocaleById(locale);
@@ -476,7 +231,9 @@ int64_t MonotonicSeconds() noexcept {
 
 FileHandle OpenForAppend(const char* name) noexcept {
   if (!name || !*name) return kNoFile;
-  int fd = ::open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // Never waits: a FIFO that nobody reads is no log (ENXIO), and a line that
+  // a full one cannot take is dropped. Nor does a terminal become ours.
+  int fd = ::open(name, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
   return fd < 0 ? kNoFile : static_cast<FileHandle>(fd);
 }
 
@@ -495,7 +252,12 @@ void CloseFile(FileHandle file) noexcept {
 }
 
 void DeleteFile(const char* name) noexcept {
-  if (name && *name) ::unlink(name);
+  if (!name || !*name) return;
+  // An old log is a regular file. The name itself is judged, a link not
+  // followed: a device node, a FIFO, a socket, a folder or a symbolic link
+  // (whatever it points to) stays.
+  struct stat info{};
+  if (::lstat(name, &info) == 0 && S_ISREG(info.st_mode)) ::unlink(name);
 }
 
 void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder,
@@ -530,6 +292,14 @@ void LogFileLocation(const char* name, char* path, size_t pathSize, char* folder
     break;
   }
   if (!base) return;
+  // A relative name stays inside the log folder: one with a ".." step names
+  // no log.
+  for (const char* step = name; *step;) {
+    const size_t length = std::strcspn(step, "/");
+    if (length == 2 && step[0] == '.' && step[1] == '.') return;
+    step += length;
+    while (*step == '/') ++step;
+  }
   const size_t baseLength = std::strlen(base);
   const size_t belowLength = std::strlen(below);
   if (baseLength + belowLength + 1 + nameLength + 1 > pathSize) return;

@@ -141,6 +141,10 @@ void RegistryClose(RegistryKey& key) noexcept {
   key.open = false;
 }
 
+uint64_t ConfigurationFileReads() noexcept { return 0; }
+
+bool TakeConfigurationNote(char*, size_t) noexcept { return false; }
+
 bool LocaleAbbreviation(uint32_t locale, char* buffer, size_t size) noexcept {
   if (!buffer || size == 0) return false;
   int room = size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(size);

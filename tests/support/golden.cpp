@@ -128,6 +128,23 @@ void RunRegressions(const std::function<const RowHandler*(const std::string& kin
   }
 }
 
+std::vector<std::string> RunSteps(const GoldenCase& line, const RowHandler& step) {
+  std::vector<std::string> out;
+  GoldenCase row{line.file, line.line, {}};
+  for (size_t i = 0; i <= line.fields.size(); ++i) {
+    if (i < line.fields.size() && line.fields[i] != ";") {
+      row.fields.push_back(line.fields[i]);
+      continue;
+    }
+    const std::vector<std::string> answers = step(row);
+    out.insert(out.end(), row.fields.begin(), row.fields.end() - static_cast<long>(answers.size()));
+    out.insert(out.end(), answers.begin(), answers.end());
+    if (i < line.fields.size()) out.push_back(";");
+    row.fields.clear();
+  }
+  return out;
+}
+
 Exact::Exact(const std::string& text, bool nullWord) {
   if (nullWord && text == "NULL") return;
   block_.reset(new char[text.size() + 1]);

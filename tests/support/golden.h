@@ -72,6 +72,11 @@ auto Library(Call call) {
 // two fields; a kind no handler knows fails the test.
 void RunRegressions(const std::function<const RowHandler*(const std::string& kind)>& handlerOf);
 
+// The rows of a scenario written on one line (regressions.txt's kinds script
+// and startup), each ended by a field ";": each row goes to `step`, and the
+// line comes back with every row's answers in place of its last fields.
+std::vector<std::string> RunSteps(const GoldenCase& line, const RowHandler& step);
+
 // An exactly sized heap copy of a text, so that a read past its NUL is
 // caught by AddressSanitizer; the text "NULL" gives a null pointer.
 class Exact {

@@ -335,8 +335,12 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
       {"orname", {"orname.txt", 5, 7, ORAddressRows()}},
       {"ber", {"ber.txt", 5, 7, BerRows()}},
+      {"amhs", {"amhs.txt", 7, 8, AmhsRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
-      {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},  // hvcn_unit_tests
+      // Rows that other programs run.
+      {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},       // hvcn_unit_tests
+      {"startup", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},  // hvcn_startup_tests
+      {"huge", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},     // hvcn_huge_tests
   };
   return kKinds;
 }

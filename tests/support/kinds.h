@@ -34,6 +34,8 @@ RowHandler BerRows();
 // hvcnGetAttributeValue, each internal type encoded (never the held text
 // handed back) with type 3 decoding to the same values, hvcnFormatName.
 void CheckReadName(hvcnFormat* f);
+// The rows of amhs.txt (support/amhs_kind.cpp).
+RowHandler AmhsRows();
 
 // The library's own log of this process as the API tests have it: level 0
 // (no profile), tnname.log in the working folder.

@@ -115,15 +115,20 @@ class ScopedRegistry {
 };
 
 struct ProcessResult {
-  int exitCode = -1;
-  std::string out;  // standard output
+  int exitCode = -1;  // kTimedOut when it was stopped
+  std::string out;    // standard output
 };
+
+inline constexpr int kTimedOut = -2;
 
 // Runs argv[0] with the arguments in a fresh process, in `folder`; the
 // environment holds only what the platform needs (PATH, the sanitizer
 // options of this process; on Windows the system folders and Wine's debug
-// setting) and `environment` ("NAME=VALUE").
+// setting) and `environment` ("NAME=VALUE"). A process still running after
+// `timeoutSeconds` is killed: a start-up that hangs fails its test instead
+// of holding up the run.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment, const std::string& folder);
+                         const std::vector<std::string>& environment, const std::string& folder,
+                         int timeoutSeconds = 60);
 
 }  // namespace hvcn::test

@@ -1,8 +1,11 @@
 // The posix side of the configuration helpers (files the stand-ins read)
 // and of child processes.
+#include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -36,7 +39,8 @@ RegistryScenario::~RegistryScenario() {
 std::string RegistryScenario::Environment() const { return "HVCN_REGISTRY=" + file_; }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment, const std::string& folder) {
+                         const std::vector<std::string>& environment, const std::string& folder,
+                         int timeoutSeconds) {
   std::vector<std::string> env;
   for (const char* name : {"PATH", "ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "LSAN_OPTIONS"})
     if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
@@ -68,13 +72,26 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     _exit(127);
   }
   close(pipeFds[1]);
+  // The output until the child closes it, or until the time is up.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  bool timedOut = false;
   char buffer[4096];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.out.append(buffer, static_cast<size_t>(n));
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd readable{pipeFds[0], POLLIN, 0};
+    if (left.count() <= 0 || poll(&readable, 1, static_cast<int>(left.count())) == 0) {
+      timedOut = true;
+      break;
+    }
+    const ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    result.out.append(buffer, static_cast<size_t>(n));
+  }
   close(pipeFds[0]);
+  if (timedOut) kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.exitCode = timedOut ? kTimedOut : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 

@@ -210,7 +210,8 @@ RegistryScenario::~RegistryScenario() {
 std::string RegistryScenario::Environment() const { return std::string(); }
 
 ProcessResult RunProcess(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& environment, const std::string& folder) {
+                         const std::vector<std::string>& environment, const std::string& folder,
+                         int timeoutSeconds) {
   ProcessResult result;
   if (argv.empty()) return result;
 
@@ -248,14 +249,32 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     return result;
   }
 
+  // The output while the process runs, until it ends or the time is up.
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutSeconds) * 1000;
+  bool timedOut = false;
   char buffer[4096];
-  DWORD n = 0;
-  while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) result.out.append(buffer, n);
+  for (;;) {
+    DWORD available = 0;
+    const bool open = PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) != FALSE;
+    DWORD n = 0;
+    if (available > 0 && ::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+      result.out.append(buffer, n);
+      continue;
+    }
+    if (!open) break;  // the process closed its end
+    if (GetTickCount64() >= deadline) {
+      timedOut = true;
+      TerminateProcess(process.hProcess, 1);
+      break;
+    }
+    WaitForSingleObject(process.hProcess, 20);
+  }
   CloseHandle(readEnd);
 
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD exitCode = 0;
   if (GetExitCodeProcess(process.hProcess, &exitCode)) result.exitCode = static_cast<int>(exitCode);
+  if (timedOut) result.exitCode = kTimedOut;
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return result;

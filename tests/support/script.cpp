@@ -382,19 +382,7 @@ uint32_t ParseFlags(const std::string& text) {
 
 std::vector<std::string> RunScriptRow(const GoldenCase& c, const TraceHooks& hooks) {
   Interpreter interpreter(hooks, false);
-  std::vector<std::string> out;
-  GoldenCase row{c.file, c.line, {}};
-  for (size_t i = 0; i <= c.fields.size(); ++i) {
-    if (i < c.fields.size() && c.fields[i] != ";") {
-      row.fields.push_back(c.fields[i]);
-      continue;
-    }
-    const std::vector<std::string> answers = interpreter.Run(row);
-    out.insert(out.end(), row.fields.begin(), row.fields.end() - static_cast<long>(answers.size()));
-    out.insert(out.end(), answers.begin(), answers.end());
-    if (i < c.fields.size()) out.push_back(";");
-    row.fields.clear();
-  }
+  const std::vector<std::string> out = RunSteps(c, [&](const GoldenCase& row) { return interpreter.Run(row); });
   interpreter.Finish();
   return out;
 }
