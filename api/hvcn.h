@@ -296,6 +296,7 @@ enum hvcnTokenId {
 #define hvcnFMT_X400_PERSONAL 0x0200u  /* X.400 output has personal parts  */
 #define hvcnFMT_PREFER_TELETEX 0x0400u /* values go to the teletex twins   */
 #define hvcnFMT_NO_FOREIGN 0x0800u     /* no foreign address is written    */
+#define hvcnFMT_DIRECTORY_NAME 0x1000u /* the ORName decoded held a directory name (skipped) */
 
 /* ------------------------------------------------------------------------ */
 /* Caller flags                                                             */
@@ -366,6 +367,21 @@ enum hvcnInternalType {
 #define hvcnOR_SHORT_LABELS 0x04u      /* A, P, Q, N-ID in the "/" form too                  */
 #define hvcnOR_TELETEX_ESCAPES 0x08u   /* "/" form: teletex bytes above 0x7F as {ddd}       */
 #define hvcnOR_NO_PERSONAL_LOCAL 0x10u /* never a personal name alone as the local part     */
+
+/* ------------------------------------------------------------------------ */
+/* The binary O/R address (BER/DER)                                         */
+/* ------------------------------------------------------------------------ */
+
+/** hvcnDecodeORAddress, and *extension on entry to hvcnGetCertificateORAddress. */
+#define hvcnBER_DER_ONLY 0x01u       /* refuse what DER forbids: indefinite or overlong lengths, constructed strings, SET members out of order */
+#define hvcnBER_TELETEX_LATIN1 0x02u /* TeletexString holds Latin-1 (as many certificate writers put it), not T.61 */
+/** hvcnEncodeORAddress: what is written (default: an ORAddress, 0x30). */
+#define hvcnBER_ORNAME 0x10u         /* an ORName, [APPLICATION 0] (0x60), without a directory name */
+#define hvcnBER_X400ADDRESS 0x20u    /* the x400Address GeneralName of X.509, [3] (0xA3)            */
+
+/** *extension after hvcnGetCertificateORAddress: where the address stands. */
+#define hvcnCERT_SUBJECT_ALT_NAME 1  /* the subjectAltName extension, 2.5.29.17 */
+#define hvcnCERT_ISSUER_ALT_NAME 2   /* the issuerAltName extension, 2.5.29.18  */
 
 /** Mapping tables (hvcnParseORTable): a table takes at most
  *  hvcnOR_TABLE_HEADER_SIZE + rows * hvcnOR_TABLE_ROW_SIZE + strlen(text) + 1
@@ -772,6 +788,46 @@ HVCN_API int32_t HVCN_CALL hvcnExplainStatus(const hvcnFormat* format, int32_t s
                                              uint32_t call, uint32_t how, const char* text,
                                              char* buffer, uint32_t size, uint32_t* needed,
                                              uint32_t* column) HVCN_NOEXCEPT;
+/* The binary O/R address (BER/DER) --------------------------------------- */
+
+/** Reads an O/R address encoded in BER or DER into the held name of a ready
+ *  format, as hvcnNAME_OR_ADDRESS: an ORAddress (0x30), an ORName (0x60;
+ *  its directory name is skipped and hvcnFMT_DIRECTORY_NAME set in
+ *  format->flags) or an x400Address GeneralName (0xA3), the first `length`
+ *  bytes of data. used (may be NULL) receives the bytes the address takes;
+ *  without it, bytes after the address are refused. flags: hvcnBER_DER_ONLY,
+ *  hvcnBER_TELETEX_LATIN1. Values pass the check of their attribute; the
+ *  teletex-* and universal-* extension attributes go to the teletex twins as
+ *  UTF-8. Malformed input gives hvcnERR_BAD_X400 (a fifth OU 23, a fifth
+ *  DDA 26, an unknown extension attribute 24, an attribute twice 25, a
+ *  refused value its check's status) and an errorDetail that names the
+ *  component and its byte offset. */
+HVCN_API int32_t HVCN_CALL hvcnDecodeORAddress(const void* data, uint32_t length, hvcnFormat* format,
+                                               uint32_t flags, uint32_t* used) HVCN_NOEXCEPT;
+
+/** Writes the held name (read, typed or decoded) as DER: an ORAddress, or
+ *  with hvcnBER_ORNAME an ORName, with hvcnBER_X400ADDRESS an x400Address.
+ *  *length (may be NULL) receives the bytes the encoding takes, on success
+ *  and on hvcnERR_BUFFER_TOO_SMALL alike; buffer NULL with size 0 asks for
+ *  the size (status hvcnERR_BUFFER_TOO_SMALL); a buffer too small is left
+ *  untouched. A teletex twin is written as its teletex-* attribute in T.61
+ *  when every character has a T.61 form, else as its universal-* attribute.
+ *  A value its ASN.1 type cannot carry gives hvcnERR_BAD_VALUE and a detail. */
+HVCN_API int32_t HVCN_CALL hvcnEncodeORAddress(hvcnFormat* format, void* buffer, uint32_t size,
+                                               uint32_t* length, uint32_t flags) HVCN_NOEXCEPT;
+
+/** Reads the index-th (from 0) x400Address of a DER X.509 certificate into
+ *  the held name, counting those of the subjectAltName (2.5.29.17) and then
+ *  those of the issuerAltName (2.5.29.18); no signature is checked.
+ *  extension (may be NULL): on entry 0 or hvcnBER_* decoding flags, as
+ *  hvcnDecodeORAddress takes them (set it before the call, as the context
+ *  word of hvcnParseName); on return hvcnCERT_SUBJECT_ALT_NAME or
+ *  hvcnCERT_ISSUER_ALT_NAME, 0 when no address was read. No such entry
+ *  gives hvcnERR_NO_MORE_INTERPRETATIONS; a malformed certificate
+ *  hvcnERR_BAD_X400 with the detail. */
+HVCN_API int32_t HVCN_CALL hvcnGetCertificateORAddress(const void* certificate, uint32_t length, uint32_t index,
+                                                       hvcnFormat* format, uint32_t* extension) HVCN_NOEXCEPT;
+
 /* AMHS addresses (ICAO Doc 9880: AFTN <-> AMHS) ---------------------------- */
 
 /** Reads the AMHS look-up tables - MD, CAAS and USER rows, one a line,

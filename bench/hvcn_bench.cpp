@@ -362,6 +362,41 @@ void BM_RFC822ToORAddress(benchmark::State& state) {
 BENCHMARK(BM_RFC822ToORAddress);
 
 // ---------------------------------------------------------------------------
+// The binary O/R address: the typical address decoded from DER and encoded
+
+std::unique_ptr<hvcnFormat> HeldTypicalAddress() {
+  auto f = Ready();
+  if (int32_t s = hvcnParseORAddress(kTypicalORAddress, f.get(), hvcnOR_FROM_AUTO)) SetUpFailed(kTypicalORAddress, s);
+  return f;
+}
+
+std::vector<uint8_t> TypicalDer() {
+  auto f = HeldTypicalAddress();
+  uint32_t length = 0;
+  hvcnEncodeORAddress(f.get(), nullptr, 0, &length, 0);
+  std::vector<uint8_t> der(length);
+  if (int32_t s = hvcnEncodeORAddress(f.get(), der.data(), length, &length, 0)) SetUpFailed("hvcnEncodeORAddress", s);
+  return der;
+}
+
+void BM_DecodeORAddress(benchmark::State& state) {
+  const std::vector<uint8_t> der = TypicalDer();
+  auto f = Ready();
+  const auto length = static_cast<uint32_t>(der.size());
+  if (int32_t s = hvcnDecodeORAddress(der.data(), length, f.get(), 0, nullptr)) SetUpFailed("hvcnDecodeORAddress", s);
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnDecodeORAddress(der.data(), length, f.get(), 0, nullptr));
+}
+BENCHMARK(BM_DecodeORAddress);
+
+void BM_EncodeORAddress(benchmark::State& state) {
+  auto f = HeldTypicalAddress();
+  uint8_t out[256];
+  uint32_t length = 0;
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnEncodeORAddress(f.get(), out, sizeof out, &length, 0));
+}
+BENCHMARK(BM_EncodeORAddress);
 // AMHS: AF-Addresses to O/R addresses and back, through tables of 10,000
 // rows of our own making: MD keys of every level (a few with '*'), the CAAS
 // locations of the CAAS domains, USER rows.

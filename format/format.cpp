@@ -129,7 +129,7 @@ void ResetToken(hvcnToken* token) noexcept {
 void ResetNameText(hvcnFormat* format) noexcept {
   format->nameBuffer[0] = '\0';
   ClearDetail(format);
-  format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE));
+  format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE | hvcnFMT_DIRECTORY_NAME));
 }
 
 void ResetName(hvcnFormat* format) noexcept {

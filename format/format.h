@@ -20,7 +20,8 @@ inline constexpr size_t kCallerFormatStringKept = 255;
 void ResetToken(hvcnToken* token) noexcept;
 
 // Empties the held name: nameBuffer, every value absent, errorDetail, and
-// the flags hvcnFMT_NAME_HELD and hvcnFMT_NAME_COMPLETE.
+// the flags of the name (hvcnFMT_NAME_HELD, hvcnFMT_NAME_COMPLETE,
+// hvcnFMT_DIRECTORY_NAME).
 void ResetName(hvcnFormat* format) noexcept;
 
 // ResetName without the values: nameBuffer, errorDetail and the two flags.

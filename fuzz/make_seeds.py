@@ -353,6 +353,25 @@ def main():
         elif op == b"typed" and written:
             c.add("orname", b"\x02" + size + written + b"\0" + table)
 
+    # The binary O/R address: each decode input with its flags (and with the
+    # other choices of the selector), each certificate with its index, each
+    # encoding written.
+    def unhex(field):
+        return bytes.fromhex("".join(chr(b) for b in field if chr(b) in "0123456789abcdefABCDEF"))
+    ber_flags = {b"-": 0x00, b"der": 0x01, b"latin1": 0x02, b"used": 0x04}
+    for x in golden(args.data, "ber.txt"):
+        if len(x) < 4:
+            continue
+        op, arg = x[0], x[1]
+        if op == b"decode":
+            data = unhex(x[2])
+            for extra in (0x00, 0x10, 0x20, 0x40, 0x80):
+                c.add("ber", bytes([ber_flags.get(arg, 0) | extra, 0]) + data)
+        elif op == b"cert":
+            index = int(arg.split(b",")[0])
+            c.add("ber", bytes([0x08 | (0x02 if b"latin1" in arg else 0), index]) + unhex(x[2]))
+        elif op == b"encode" and x[3] == b"0" and len(x) > 4:
+            c.add("ber", bytes([0x05, 0]) + unhex(x[4]))
     # The configuration readers: every TNUAL.INI of the golden data with
     # the keys the rows ask for, and the registry files of the tests.
     profile_keys = {b"text": b"LogFile", b"number": b"LogLevel", b"bool": b"SevenBitOnly"}

@@ -14,13 +14,9 @@ namespace {
 
 // Initials and generation qualifier, their twins and the slots standing in
 // for them: typed values are stored without their dots.
-constexpr int kDotted[] = {model::kInitials, model::kGeneration};
-
 bool DropsDots(const hvcnFormat* format, int slot) noexcept {
-  for (const int part : kDotted)
-    if (slot == part || slot == model::OtherTwinOf(part) || slot == format->reconfigured[model::PersonalPartOf(part)])
-      return true;
-  return false;
+  return model::HeldWithoutDots(slot) || slot == format->reconfigured[model::PersonalPartOf(model::kInitials)] ||
+         slot == format->reconfigured[model::PersonalPartOf(model::kGeneration)];
 }
 
 bool SevenBitOnly(const hvcnFormat* format) noexcept { return (format->flags & hvcnFMT_7BIT_ONLY) != 0; }
@@ -60,6 +56,23 @@ void AppendStoredValue(const hvcnFormat* format, int slot, TextSink& out) noexce
   }
   char copy[sizeof format->nameBuffer];
   out.Append(copy, static_cast<size_t>(CopyStoredValue(format, slot, copy, nullptr) - copy));
+}
+
+bool HeldText(const hvcnFormat* format, int slot, char* scratch, std::string_view* text) noexcept {
+  if (!model::IsPresent(format, slot)) return false;
+  char* end = CopyStoredValue(format, slot, scratch, nullptr);
+  const char wildcard = ProcessWildcard();
+  for (char* p = scratch; p < end; ++p)
+    if (*p == hvcnCHAR_US) *p = wildcard;
+  *text = {scratch, static_cast<size_t>(end - scratch)};
+  return true;
+}
+
+int SourceSlot(const hvcnFormat* format, int slot) noexcept {
+  const int part = model::PersonalPartOf(slot);
+  if (part < 0 || (format->flags & hvcnFMT_NO_RECONFIG)) return slot;
+  const int32_t r = format->reconfigured[part];
+  return r >= 0 && r < model::kSlotCount && model::IsPresent(format, r) ? r : slot;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "api/hvcn.h"
 #include "core/text_sink.h"
@@ -26,6 +27,16 @@ void AppendStoredValue(const hvcnFormat* format, int slot, TextSink& out) noexce
 int32_t EncodeGs(const hvcnFormat* format, TextSink& out) noexcept;
 int32_t EncodeGsEtb(hvcnFormat* format, TextSink& out) noexcept;
 int32_t EncodeGsRs(const hvcnFormat* format, TextSink& out, uint32_t flags) noexcept;
+
+// The text of a held value as the standard forms and DER write it: as
+// CopyStoredValue copies it into scratch (room for nameBuffer), with US
+// standing for the wildcard character again; false when the slot holds no
+// value.
+bool HeldText(const hvcnFormat* format, int slot, char* scratch, std::string_view* text) noexcept;
+
+// The slot that holds the value of a base slot: a reconfigured slot stands
+// for a personal-name part that it holds (unless hvcnFMT_NO_RECONFIG).
+int SourceSlot(const hvcnFormat* format, int slot) noexcept;
 
 // Replaces the held name of the format with the internal text of a type.
 int32_t DecodeInternalName(hvcnFormat* format, int32_t type, const char* text) noexcept;

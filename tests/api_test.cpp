@@ -37,6 +37,7 @@ TEST(Golden, InternetNormalise) { Golden("internet_normalise"); }
 TEST(Golden, GsetbNames) { Golden("gsetb_names"); }
 TEST(Golden, AttributeInfo) { Golden("attribute_info"); }
 TEST(Golden, ORAddresses) { Golden("orname"); }
+TEST(Golden, BinaryORAddresses) { Golden("ber"); }
 TEST(Golden, Amhs) { Golden("amhs"); }
 
 TEST(Golden, Regressions) {

@@ -408,6 +408,7 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"gsetb_names", {"gsetb_names.txt", 2, 2, GsetbName}},
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
       {"orname", {"orname.txt", 5, 7, ORAddressRows()}},
+      {"ber", {"ber.txt", 5, 7, BerRows()}},
       {"amhs", {"amhs.txt", 7, 8, AmhsRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
       // Rows that other programs run.

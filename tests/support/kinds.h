@@ -26,6 +26,14 @@ const std::map<std::string, GoldenKind>& GoldenKinds();
 // The rows of orname.txt (support/orname_kind.cpp).
 RowHandler ORAddressRows();
 
+// The rows of ber.txt (support/ber_kind.cpp).
+RowHandler BerRows();
+
+// A name read from a standard form or decoded from DER under the exports
+// every held name meets: nameType hvcnNAME_OR_ADDRESS, each value through
+// hvcnGetAttributeValue, each internal type encoded (never the held text
+// handed back) with type 3 decoding to the same values, hvcnFormatName.
+void CheckReadName(hvcnFormat* f);
 // The rows of amhs.txt (support/amhs_kind.cpp).
 RowHandler AmhsRows();
 

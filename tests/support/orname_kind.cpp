@@ -106,33 +106,6 @@ std::vector<std::string> ParseTable(const GoldenCase& c, int32_t expected) {
   return {S(status), S(needed)};
 }
 
-// The held name under the exports every name meets: each value through
-// hvcnGetAttributeValue, each internal type encoded (never the held text
-// handed back) with type 3 decoding to the same values, hvcnFormatName.
-void CheckHeldName(hvcnFormat* f) {
-  EXPECT_EQ(f->nameType, hvcnNAME_OR_ADDRESS);
-  for (const hvcnAttribute& record : f->attributes) {
-    if (record.id <= 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
-    Guarded value(1100);
-    ASSERT_EQ(LIB(hvcnGetAttributeValue(f, record.id, value.data(), 1100)), hvcnSUCCESS) << record.id;
-  }
-  for (int32_t type = hvcnINTERNAL_GS; type <= hvcnINTERNAL_GSRS; ++type) {
-    Guarded held(4096), encoded(4096);
-    ASSERT_EQ(LIB(hvcnTranslateInternalFormat(f, 0, nullptr, type, held.data(), held.size(), hvcnTIF_HELD_NAME)),
-              hvcnSUCCESS);
-    ASSERT_EQ(LIB(hvcnTranslateInternalFormat(f, 0, nullptr, type, encoded.data(), encoded.size(),
-                                              hvcnTIF_ALWAYS_ENCODE)),
-              hvcnSUCCESS);
-    EXPECT_EQ(held.Text(), encoded.Text()) << "type " << type;
-    if (type == hvcnINTERNAL_GSRS) {
-      auto g = Ready();
-      ASSERT_EQ(LIB(hvcnTranslateInternalFormat(g.get(), type, encoded.raw(), 0, nullptr, 0, 0)), hvcnSUCCESS);
-      EXPECT_EQ(HeldValues(*g), HeldValues(*f));
-    }
-  }
-  Guarded text(4096);
-  EXPECT_EQ(LIB(hvcnFormatName(f, text.data(), text.size(), 0)), hvcnSUCCESS);
-}
 
 // op arg input status [values or detail] [out1] [out2]
 std::vector<std::string> ORAddress(const GoldenCase& c) {
@@ -180,7 +153,7 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
     EXPECT_EQ(LIB(hvcnFormatName(g.get(), typed.data(), typed.size(), hvcnFN_REFORMAT)), hvcnSUCCESS);
     return {S(status), values, stdOr, typed.Text()};
   }
-  CheckHeldName(f.get());
+  CheckReadName(f.get());
   if (op == "from822") return {S(status), values, stdOr};
   // read: the "/" form reads back to the same non-empty values, the ";"
   // form to the same ";" text.
@@ -197,5 +170,31 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
 }  // namespace
 
 RowHandler ORAddressRows() { return ORAddress; }
+
+void CheckReadName(hvcnFormat* f) {
+  EXPECT_EQ(f->nameType, hvcnNAME_OR_ADDRESS);
+  for (const hvcnAttribute& record : f->attributes) {
+    if (record.id <= 0 || record.valueLength == hvcnVALUE_ABSENT) continue;
+    Guarded value(1100);
+    ASSERT_EQ(LIB(hvcnGetAttributeValue(f, record.id, value.data(), 1100)), hvcnSUCCESS) << record.id;
+  }
+  for (int32_t type = hvcnINTERNAL_GS; type <= hvcnINTERNAL_GSRS; ++type) {
+    Guarded held(4096), encoded(4096);
+    ASSERT_EQ(LIB(hvcnTranslateInternalFormat(f, 0, nullptr, type, held.data(), held.size(), hvcnTIF_HELD_NAME)),
+              hvcnSUCCESS);
+    ASSERT_EQ(LIB(hvcnTranslateInternalFormat(f, 0, nullptr, type, encoded.data(), encoded.size(),
+                                              hvcnTIF_ALWAYS_ENCODE)),
+              hvcnSUCCESS);
+    EXPECT_EQ(held.Text(), encoded.Text()) << "type " << type;
+    if (type == hvcnINTERNAL_GSRS) {
+      auto g = Ready();
+      ASSERT_EQ(LIB(hvcnTranslateInternalFormat(g.get(), type, encoded.raw(), 0, nullptr, 0, 0)), hvcnSUCCESS);
+      EXPECT_EQ(HeldValues(*g), HeldValues(*f));
+    }
+  }
+  Guarded text(4096);
+  EXPECT_EQ(LIB(hvcnFormatName(f, text.data(), text.size(), 0)), hvcnSUCCESS);
+}
+
 
 }  // namespace hvcn::test
