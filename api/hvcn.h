@@ -660,6 +660,14 @@ HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat
                                                  const char* gateway, const void* table,
                                                  uint32_t tableSize) HVCN_NOEXCEPT;
 
+/** Whether the RFC 822 mapping takes a text as a gateway domain (the rule
+ *  hvcnORAddressToRFC822 and hvcnRFC822ToORAddress apply to their gateway
+ *  argument, and hvcnParseORTable to a table's domains): letters, digits,
+ *  '-' and '_' in labels separated by single dots. hvcnSUCCESS for a
+ *  domain, hvcnERR_BAD_VALUE for a text that is none, hvcnERR_BAD_PARAMETER
+ *  for NULL. */
+HVCN_API int32_t HVCN_CALL hvcnCheckGatewayDomain(const char* domain) HVCN_NOEXCEPT;
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -114,6 +114,15 @@ HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* f, const char* gate
   return frame.Finish(status);
 }
 
+HVCN_API int32_t HVCN_CALL hvcnCheckGatewayDomain(const char* domain) noexcept {
+  ApiFrame frame("hvcnCheckGatewayDomain", ApiFrame::ReturnLine::WithName, "hvcnCheckGatewayDomain(\"%s\")", domain);
+  if (!domain) {
+    ApiFrame::Fault("Domain is NULL");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  return frame.Finish(orname::CheckDomain(domain));
+}
+
 HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat* f, const char* gateway,
                                                  const void* table, uint32_t tableSize) noexcept {
   ApiFrame frame("hvcnRFC822ToORAddress", ApiFrame::ReturnLine::WithName,

@@ -48,9 +48,11 @@ int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t
 // ---------------------------------------------------------------------------
 // The RFC 822 mapping and its table
 
-// A domain as the mapping takes it: letters, digits, '-' and '_' in labels
-// separated by single dots.
-bool IsDomain(std::string_view domain) noexcept;
+// A domain as the mapping takes it (a gateway, a table's domain, the domain
+// of an RFC 822 address): letters, digits, '-' and '_' in labels separated
+// by single dots. 0, or hvcnERR_BAD_VALUE for a text that is none.
+int32_t CheckDomain(std::string_view domain) noexcept;
+inline bool IsDomain(std::string_view domain) noexcept { return CheckDomain(domain) == hvcnSUCCESS; }
 
 // Reads a mapping table's text into the caller's table memory (see
 // hvcnParseORTable for the layout and the statuses).

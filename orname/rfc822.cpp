@@ -500,15 +500,15 @@ std::string_view LevelLabel(uint32_t level) noexcept { return model::RowOf(kLeve
 
 }  // namespace
 
-bool IsDomain(std::string_view domain) noexcept {
-  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return false;
+int32_t CheckDomain(std::string_view domain) noexcept {
+  if (domain.empty() || domain.front() == '.' || domain.back() == '.') return hvcnERR_BAD_VALUE;
   char previous = 0;
   for (char c : domain) {
     const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return false;
+    if (!letterOrDigit && c != '-' && c != '_' && !(c == '.' && previous != '.')) return hvcnERR_BAD_VALUE;
     previous = c;
   }
-  return true;
+  return hvcnSUCCESS;
 }
 
 int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* needed, uint32_t* line) noexcept {

@@ -139,6 +139,7 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
   const std::string& op = c[0];
   const int32_t expected = Int(c[3]);
   if (op == "table") return ParseTable(c, expected);
+  if (op == "domain") return {S(LIB(hvcnCheckGatewayDomain(c[2] == "NULL" ? nullptr : c[2].c_str())))};
   auto f = Ready(op == "typed" ? c[1] : "-");
   int32_t status;
   if (op == "typed") {
