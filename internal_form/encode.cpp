@@ -50,6 +50,23 @@ char* CopyStoredValue(const hvcnFormat* format, int slot, char* out, uint32_t* r
   return end;
 }
 
+bool HeldText(const hvcnFormat* format, int slot, char* scratch, std::string_view* text) noexcept {
+  if (!model::IsPresent(format, slot)) return false;
+  char* end = CopyStoredValue(format, slot, scratch, nullptr);
+  const char wildcard = ProcessWildcard();
+  for (char* p = scratch; p < end; ++p)
+    if (*p == hvcnCHAR_US) *p = wildcard;
+  *text = {scratch, static_cast<size_t>(end - scratch)};
+  return true;
+}
+
+int SourceSlot(const hvcnFormat* format, int slot) noexcept {
+  const int part = model::PersonalPartOf(slot);
+  if (part < 0 || (format->flags & hvcnFMT_NO_RECONFIG)) return slot;
+  const int32_t r = format->reconfigured[part];
+  return r >= 0 && r < model::kSlotCount && model::IsPresent(format, r) ? r : slot;
+}
+
 int32_t EncodeGs(const hvcnFormat* format, char* out, uint32_t size) noexcept {
   const bool twins = !SevenBitOnly(format);
   char* p = out;

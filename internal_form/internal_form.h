@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "api/hvcn.h"
 
@@ -16,6 +17,16 @@ namespace hvcn::internal_form {
 // escapes (and for initials and qualifiers without dots) for a typed one.
 // Lowers *remaining (when given) by the bytes written; returns the end.
 char* CopyStoredValue(const hvcnFormat* format, int slot, char* out, uint32_t* remaining) noexcept;
+
+// The text of a held value as the standard forms and DER write it: as
+// CopyStoredValue copies it into scratch (room for nameBuffer), with US
+// standing for the wildcard character again; false when the slot holds no
+// value.
+bool HeldText(const hvcnFormat* format, int slot, char* scratch, std::string_view* text) noexcept;
+
+// The slot that holds the value of a base slot: a reconfigured slot stands
+// for a personal-name part that it holds (unless hvcnFMT_NO_RECONFIG).
+int SourceSlot(const hvcnFormat* format, int slot) noexcept;
 
 // The encoders; on lack of room they leave out[0] NUL and return
 // hvcnERR_BUFFER_TOO_SMALL.

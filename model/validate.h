@@ -14,6 +14,13 @@ namespace hvcn::model {
 
 enum class ValueClass : uint8_t { Numeric, Printable, String, TeletexOrPrintable };
 
+// The characters of ASN.1's PrintableString: letters, digits, the blank and
+// ' ( ) + , - . / : = ? (the Printable class also takes '"').
+constexpr bool IsPrintableStringCharacter(unsigned char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '\'' ||
+         (c >= '(' && c <= ')') || (c >= '+' && c <= '/') || c == ':' || c == '=' || c == '?';
+}
+
 // The class check. *flag (optional) is set for a String value holding a byte
 // above 0x7F, and for a Teletex-or-printable value that needs teletex.
 int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum,

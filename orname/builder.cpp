@@ -38,10 +38,15 @@ void DropDots(char* text) noexcept {
   *out = '\0';
 }
 
-// Decodes "(a)", "(p)" ... and "(ddd)" of an RFC-822 value in place; a '('
-// that starts no such sequence stands for itself. False on a "(ddd)" that
-// names a control character or no character.
-bool DecodeRfc822(char* text) noexcept {
+bool AllBlank(const char* text) noexcept {
+  for (; *text; ++text)
+    if (*text != ' ') return false;
+  return true;
+}
+
+}  // namespace
+
+bool UnspellRfc822(char* text) noexcept {
   char* out = text;
   for (const char* p = text; *p;) {
     if (*p != '(') {
@@ -71,14 +76,6 @@ bool DecodeRfc822(char* text) noexcept {
   *out = '\0';
   return true;
 }
-
-bool AllBlank(const char* text) noexcept {
-  for (; *text; ++text)
-    if (*text != ' ') return false;
-  return true;
-}
-
-}  // namespace
 
 uint32_t ColumnOf(const char* text, const char* at, uint32_t base) noexcept {
   uint32_t column = base + 1;
@@ -252,7 +249,7 @@ int32_t NameBuilder::TakeDda(const Where& where, std::string_view type, const ch
   if (!PutText(type) || !Put('\0')) return Full(where);
   Parts parts{};
   if (int32_t status = Decode(where, begin, end, form, separator, form == Form::StdOr, &parts)) return status;
-  if (EqualNoCase(type, model::kForeignAddressType) && !DecodeRfc822(format_->nameBuffer + parts.printable))
+  if (EqualNoCase(type, model::kForeignAddressType) && !UnspellRfc822(format_->nameBuffer + parts.printable))
     return Refuse(hvcnERR_BAD_X400, detail::kBadQuoting, where);
   ddaTypes_[ddaCount_++] = typeOffset;
   used_[pair.type] = used_[pair.value] = true;

@@ -14,6 +14,7 @@
 
 #include "core/ascii.h"
 #include "model/slots.h"
+#include "model/validate.h"
 
 namespace hvcn::orname {
 
@@ -122,6 +123,21 @@ struct Rfc822Letter {
 inline constexpr Rfc822Letter kRfc822Letters[] = {
     {'a', '@'}, {'p', '%'}, {'b', '!'}, {'q', '"'}, {'u', '_'}, {'l', '('}, {'r', ')'},
 };
+
+// The bytes an RFC-822 value spells: those PrintableString lacks, and the
+// parentheses the spelling uses.
+constexpr bool SpelledInRfc822(unsigned char c) noexcept {
+  return !model::IsPrintableStringCharacter(c) || c == '(' || c == ')';
+}
+
+// The spelling of one byte into out (room for 5): "(a)" and the other
+// letters, else "(ddd)", its decimal code. Returns its length.
+size_t SpellRfc822(unsigned char c, char* out) noexcept;
+
+// Reads the spelling in place (a '(' that starts no spelling stands for
+// itself); false on a "(ddd)" that names a control character or no
+// character.
+bool UnspellRfc822(char* text) noexcept;
 
 // The order the writers follow (RFC 1685's, then the remaining attributes):
 // the personal name, common name, organisation and its units, the domains

@@ -24,6 +24,7 @@
 #include "core/platform/chars.h"
 #include "internal_form/internal_form.h"
 #include "model/held_value.h"
+#include "model/validate.h"
 #include "orname/forms.h"
 #include "orname/labels.h"
 
@@ -42,47 +43,19 @@ struct Context {
   bool begun = false;
 };
 
-bool IsPrintableStringCharacter(unsigned char c) noexcept {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         std::strchr(" '()+,-./:=?", c) != nullptr;
-}
-
 void PutDecimal(Output& out, char open, unsigned char byte, char close) noexcept {
   const char text[5] = {open, static_cast<char>('0' + byte / 100), static_cast<char>('0' + byte / 10 % 10),
                         static_cast<char>('0' + byte % 10), close};
   out.Put(std::string_view(text, sizeof text));
 }
 
-// The text of a held value as it is to be written (see the file comment);
-// false when the slot holds no value.
-bool HeldText(const hvcnFormat* f, int slot, char* scratch, std::string_view* text) noexcept {
-  if (!model::IsPresent(f, slot)) return false;
-  char* end = internal_form::CopyStoredValue(f, slot, scratch, nullptr);
-  const char wildcard = ProcessWildcard();
-  for (char* p = scratch; p < end; ++p)
-    if (*p == hvcnCHAR_US) *p = wildcard;
-  *text = {scratch, static_cast<size_t>(end - scratch)};
-  return true;
-}
-
-// The slot that holds the value of a base slot: a reconfigured slot stands
-// for a personal-name part that it holds.
-int SourceSlot(const hvcnFormat* f, int slot) noexcept {
-  const int part = model::PersonalPartOf(slot);
-  if (part < 0 || (f->flags & hvcnFMT_NO_RECONFIG)) return slot;
-  const int32_t r = f->reconfigured[part];
-  return r >= 0 && r < model::kSlotCount && model::IsPresent(f, r) ? r : slot;
-}
+using internal_form::HeldText;
+using internal_form::SourceSlot;
 
 // An RFC-822 character as RFC 2156 spells it in PrintableString.
 void PutRfc822Character(Output& out, unsigned char c) noexcept {
-  for (const Rfc822Letter& entry : kRfc822Letters)
-    if (entry.character == static_cast<char>(c)) {
-      const char text[3] = {'(', entry.letter, ')'};
-      out.Put(std::string_view(text, sizeof text));
-      return;
-    }
-  PutDecimal(out, '(', c, ')');
+  char text[5];
+  out.Put(std::string_view(text, SpellRfc822(c, text)));
 }
 
 // Writes one value (or one part of it); false when a character cannot be
@@ -115,7 +88,7 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
       out.Put(kPostalLineMark);
     } else if ((postalLines && byte == kPostalLineMark) || byte < 0x20 || byte == 0x7F) {
       return false;  // read back, it would be another character
-    } else if (rfc822 && (!IsPrintableStringCharacter(byte) || byte == '(' || byte == ')')) {
+    } else if (rfc822 && SpelledInRfc822(byte)) {
       PutRfc822Character(out, byte);
     } else if (!stdOr) {
       out.Put(byte == ';' ? std::string_view(";;") : std::string_view(p - 1, 1));
@@ -308,6 +281,18 @@ int32_t PutDomainDefined(Context& c, const model::DdaPair& pair) noexcept {
 }
 
 }  // namespace
+
+size_t SpellRfc822(unsigned char c, char* out) noexcept {
+  for (const Rfc822Letter& entry : kRfc822Letters)
+    if (entry.character == static_cast<char>(c)) {
+      out[0] = '(', out[1] = entry.letter, out[2] = ')';
+      return 3;
+    }
+  const char text[5] = {'(', static_cast<char>('0' + c / 100), static_cast<char>('0' + c / 10 % 10),
+                        static_cast<char>('0' + c % 10), ')'};
+  std::memcpy(out, text, sizeof text);
+  return sizeof text;
+}
 
 int32_t WriteComponents(hvcnFormat* format, Output& out, const WriteOptions& options) noexcept {
   Context c{format, out, (options.flags & hvcnOR_ANNEXF) ? Form::AnnexF : Form::StdOr, options.flags};
