@@ -108,10 +108,7 @@ PersonalName SplitPersonalName(std::string_view text) noexcept {
   return name;
 }
 
-NameBuilder::NameBuilder(hvcnFormat* format) noexcept : format_(format) {
-  format::ResetName(format);
-  format->nameType = hvcnNAME_OR_ADDRESS;
-}
+NameBuilder::NameBuilder(hvcnFormat* format) noexcept : format_(format) { format::StartReadName(format); }
 
 int32_t NameBuilder::Refuse(int32_t status, uint16_t detailId, const Where& where) noexcept {
   char label[kLabelShown + 1];
