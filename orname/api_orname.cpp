@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/trace.h"
 #include "orname/forms.h"
+#include "orname/table.h"
 
 using hvcn::ApiFrame;
 namespace orname = hvcn::orname;

@@ -54,10 +54,6 @@ int32_t WriteORAddress(hvcnFormat* format, char* buffer, uint32_t size, uint32_t
 int32_t CheckDomain(std::string_view domain) noexcept;
 inline bool IsDomain(std::string_view domain) noexcept { return CheckDomain(domain) == hvcnSUCCESS; }
 
-// Reads a mapping table's text into the caller's table memory (see
-// hvcnParseORTable for the layout and the statuses).
-int32_t BuildTable(const char* text, void* table, uint32_t size, uint32_t* needed, uint32_t* line) noexcept;
-
 // The held name as an RFC 822 address through a gateway domain and/or a
 // mapping table (either may be null; the table is size bytes).
 int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, uint32_t tableSize, char* buffer,

@@ -26,18 +26,17 @@ class Output {
  public:
   Output(char* buffer, uint32_t size) noexcept : start_(buffer), pos_(buffer), room_(size == 0 ? 0 : size - 1), size_(size) {}
 
-  void Put(char c) noexcept {
-    if (watcher_) watcher_->See(c);
-    ++length_;
-    if (full_ || room_ == 0) {
+  void Put(char c) noexcept { Put(std::string_view(&c, 1)); }
+  void Put(std::string_view text) noexcept {
+    if (watcher_)
+      for (char c : text) watcher_->See(c);
+    length_ += text.size();
+    if (full_ || text.size() > room_) {
       full_ = true;
       return;
     }
-    *pos_++ = c;
-    --room_;
-  }
-  void Put(std::string_view text) noexcept {
-    for (char c : text) Put(c);
+    for (char c : text) *pos_++ = c;
+    room_ -= static_cast<uint32_t>(text.size());
   }
 
   // Counts n more bytes that the caller writes itself at pos() when they
