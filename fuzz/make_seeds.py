@@ -243,6 +243,8 @@ def main():
     internal = [(int(x[0]), strip_nul(x[1])) for x in golden(args.data, "internal_names.txt")]
     internal += [(2, strip_nul(x[0])) for x in golden(args.data, "gsetb_names.txt")]
     for type_, text in internal:
+        # Written in the standard forms (the orname target's decoded names).
+        c.add("orname", bytes([0x80 | type_]) + u16(256) + text + b"\0")
         # type byte (0x08 leave out empty values), format, settings
         for head, fmt, settings in ((0, 0, 0), (0, 0, 1), (0, 0, 2), (8, 0, 0), (0, 1, 0), (0, 4, 0)):
             c.add("translate", bytes([type_ | head, fmt, settings]) + u16(len(text) + 3) + text)
@@ -269,6 +271,9 @@ def main():
         for type_ in range(4):
             c.add("parse_name", parse_name_seed(type_, fmt, name, complete, prefer))
         c.add("parse_name", parse_name_seed(2, fmt, name, complete, prefer, out_size=len(name) // 2 + 1))
+        if fmt == DEFAULT_FORMAT and complete:
+            # Written in the standard forms (the orname target's typed names).
+            c.add("orname", (b"\xa0" if prefer else b"\x80") + u16(256) + name + b"\0")
 
     # The formatter: the golden cases with their settings, flags and the
     # smallest buffer that holds the result (and one byte less), then every
@@ -314,6 +319,10 @@ def main():
         elif op == b"read":
             for extra in (0x00, 0x04, 0x08, 0x10, 0x20, 0x40):
                 c.add("orname", bytes([forms.get(arg, 0) | extra]) + size + text + b"\0" + table)
+        elif op == b"write" and (b"typed" in arg or b"decoded" in arg):
+            source = 0x80 if b"typed" in arg else 0x83
+            for extra in (0x00, 0x10, 0x20, 0x40):
+                c.add("orname", bytes([source | extra]) + size + text + b"\0")
         elif op in (b"write", b"to822"):
             c.add("orname", b"\x14" + size + text + b"\0" + table)
             c.add("orname", b"\x00" + u16(8) + text + b"\0" + table)
@@ -321,6 +330,7 @@ def main():
             c.add("orname", b"\x03" + size + text + b"\0" + table)
         elif op == b"typed" and written:
             c.add("orname", b"\x02" + size + written + b"\0" + table)
+            c.add("orname", b"\x80" + size + text + b"\0")
 
     c.write()
     if args.stamp:

@@ -12,15 +12,11 @@
 namespace hvcn::internal_form {
 namespace {
 
-// Initials and generation qualifier, their twins and the slots standing in
-// for them: typed values are stored without their dots.
-constexpr int kDotted[] = {model::kInitials, model::kGeneration};
-
+// The slots held without dots (model::HeldWithoutDots), and the slots
+// standing in for them: a typed name's values are copied out without them.
 bool DropsDots(const hvcnFormat* format, int slot) noexcept {
-  for (const int part : kDotted)
-    if (slot == part || slot == model::OtherTwinOf(part) || slot == format->reconfigured[model::PersonalPartOf(part)])
-      return true;
-  return false;
+  return model::HeldWithoutDots(slot) || slot == format->reconfigured[model::PersonalPartOf(model::kInitials)] ||
+         slot == format->reconfigured[model::PersonalPartOf(model::kGeneration)];
 }
 
 bool SevenBitOnly(const hvcnFormat* format) noexcept { return (format->flags & hvcnFMT_7BIT_ONLY) != 0; }

@@ -9,6 +9,7 @@
 #include "model/held_value.h"
 #include "model/validate.h"
 #include "orname/labels.h"
+#include "orname/values.h"
 
 namespace hvcn::orname {
 namespace {
@@ -16,8 +17,9 @@ namespace {
 constexpr uint32_t kBufferSize = sizeof(hvcnFormat::nameBuffer);
 constexpr size_t kLabelShown = 40;  // bytes of a label a detail text shows
 
+using ascii::IsDigit;
+
 bool IsAlpha(char c) noexcept { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
 // OU5, OU6 ...: an organisational unit beyond the fourth.
 bool IsLaterOrgUnit(std::string_view label) noexcept {
@@ -36,12 +38,6 @@ void DropDots(char* text) noexcept {
   for (const char* p = text; *p; ++p)
     if (*p != '.') *out++ = *p;
   *out = '\0';
-}
-
-bool AllBlank(const char* text) noexcept {
-  for (; *text; ++text)
-    if (*text != ' ') return false;
-  return true;
 }
 
 }  // namespace
@@ -189,8 +185,24 @@ int32_t NameBuilder::Decode(const Where& where, const char* begin, const char* e
   return hvcnSUCCESS;
 }
 
+// Stores a value through the twin choice, then checks it as its attribute
+// (the one of the slot it went to) checks it. A postal attribute, which has
+// no twin choice, takes a value its printable form refuses but its teletex
+// variant takes in that variant, as the other attributes take one in their
+// twins.
 int32_t NameBuilder::Store(const Where& where, int slot, uint32_t offset) noexcept {
-  const int32_t status = model::SetAttributeValue(format_, format_->nameBuffer + offset, offset, slot);
+  const char* value = format_->nameBuffer + offset;
+  if (model::TwinOf(slot) < 0 && TeletexPartner(slot) >= 0 && CheckValue(slot, value) != hvcnSUCCESS &&
+      CheckValue(TeletexPartner(slot), value) == hvcnSUCCESS) {
+    if (format_->flags & hvcnFMT_7BIT_ONLY) return Refuse(hvcnERR_BAD_VALUE, detail::kValueRefused, where);
+    slot = TeletexPartner(slot);
+  }
+  int32_t status = model::SetAttributeValue(format_, value, offset, slot);
+  if (status == hvcnSUCCESS) {
+    const hvcnAttribute& record = format_->attributes[slot];
+    const bool inSlot = record.valueLength != hvcnVALUE_ABSENT && record.valueOffset == offset;
+    status = CheckValue(inSlot ? slot : model::TwinOf(slot), value);
+  }
   return status == hvcnSUCCESS ? status : Refuse(status, detail::kValueRefused, where);
 }
 
@@ -203,8 +215,7 @@ int32_t NameBuilder::StoreParts(const Where& where, int slot, const Parts& parts
   if (format_->flags & hvcnFMT_7BIT_ONLY) return Refuse(hvcnERR_BAD_VALUE, detail::kValueRefused, where);
   const char* printable = format_->nameBuffer + parts.printable;
   if (*printable) {
-    const int32_t check = model::CheckClass(model::ValueClass::Printable, printable, kBufferSize);
-    if (check > 0) return Refuse(check, detail::kValueRefused, where);
+    if (int32_t check = CheckPrintablePart(printable)) return Refuse(check, detail::kValueRefused, where);
     if (int32_t status = Store(where, slot, parts.printable)) return status;
   }
   return Store(where, TeletexPartner(slot), static_cast<uint32_t>(parts.teletex));
@@ -217,14 +228,12 @@ int32_t NameBuilder::TakeSlot(const Where& where, int slot, const char* begin, c
   if (int32_t status = Decode(where, begin, end, form, separator, form == Form::StdOr && partner >= 0, &parts))
     return status;
   char* printable = format_->nameBuffer + parts.printable;
-  if (slot == model::kInitials || slot == model::kGeneration) {
-    // Held without their dots, as the internal forms hold them.
+  if (model::HeldWithoutDots(slot)) {
     DropDots(printable);
     if (parts.teletex >= 0) DropDots(format_->nameBuffer + parts.teletex);
-  } else if (slot == model::kAdmd && AllBlank(printable)) {
-    // The blank ADMD is one blank.
+  } else if (slot == model::kAdmd && IsBlankText(printable)) {
     length_ = parts.printable;
-    if (!Put(' ') || !Put('\0')) return Full(where);
+    if (!PutText(kBlankAdmd) || !Put('\0')) return Full(where);
   } else if (slot == model::kUnformattedPostal) {
     for (char* p = printable; *p; ++p)
       if (*p == kPostalLineMark) *p = kPostalLineSeparator;
@@ -327,11 +336,7 @@ int32_t NameBuilder::Take(const Where& where, std::string_view labelText, const 
 int32_t NameBuilder::TakeText(const Where& where, int slot, std::string_view value) noexcept {
   if (!model::IsStandardSlot(slot) || used_[slot]) return Refuse(hvcnERR_DUPLICATE_ATTRIBUTE, detail::kDuplicate, where);
   const uint32_t offset = length_;
-  if (!PutText(value) || !Put('\0')) return Full(where);
-  if (slot == model::kAdmd && AllBlank(format_->nameBuffer + offset)) {
-    length_ = offset;
-    if (!Put(' ') || !Put('\0')) return Full(where);
-  }
+  if (!PutText(slot == model::kAdmd ? AdmdText(value) : value) || !Put('\0')) return Full(where);
   used_[slot] = true;
   ++components_;
   if (slot == model::kCountry) countryColumn_ = where.column;
@@ -344,7 +349,7 @@ int32_t NameBuilder::Finish() noexcept {
     // An address always has an ADMD: one that names a country without it
     // has the blank one.
     const uint32_t offset = length_;
-    if (!Put(' ') || !Put('\0')) return Full({});
+    if (!PutText(kBlankAdmd) || !Put('\0')) return Full({});
     used_[model::kAdmd] = true;
     if (int32_t status = Store({model::RowOf(model::kAdmd).label, countryColumn_}, model::kAdmd, offset))
       return status;

@@ -32,6 +32,10 @@ inline constexpr uint16_t kLocalPartNotOr = 2022;
 inline constexpr uint16_t kNoMapping = 2023;
 inline constexpr uint16_t kEmptyLocalPart = 2024;
 inline constexpr uint16_t kTooManyLabels = 2025;
+inline constexpr uint16_t kDdaTwice = 2026;
+inline constexpr uint16_t kValueNotWritten = 2027;
+inline constexpr uint16_t kDdaPlace = 2028;
+inline constexpr uint16_t kDdaTypeTwoTexts = 2029;
 }  // namespace detail
 
 // The two text forms.

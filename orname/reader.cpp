@@ -23,6 +23,7 @@
 #include "core/trace.h"
 #include "orname/forms.h"
 #include "orname/labels.h"
+#include "orname/text.h"
 
 namespace hvcn::orname {
 namespace {
@@ -32,33 +33,11 @@ constexpr size_t kLabelSize = 256;  // the longest label read, and its NUL
 
 constexpr std::string_view kPrefixes[] = {"X.400:", "X400:"};
 
-bool IsBlank(char c) noexcept { return c == ' '; }
-
-const char* SkipBlanks(const char* p, const char* end) noexcept {
-  while (p < end && IsBlank(*p)) ++p;
-  return p;
-}
-
-const char* TrimEnd(const char* begin, const char* end) noexcept {
-  while (end > begin && IsBlank(end[-1])) --end;
-  return end;
-}
-
-// One character on, never past end.
-void Next(const char*& p, const char* end) noexcept {
-  const size_t n = CharBytes(p);
-  p += n < static_cast<size_t>(end - p) ? n : static_cast<size_t>(end - p);
-}
-
 const char* SkipPrefix(const char* p, const char* end) noexcept {
   for (std::string_view prefix : kPrefixes)
     if (static_cast<size_t>(end - p) >= prefix.size() && EqualNoCase({p, prefix.size()}, prefix))
       return SkipBlanks(p + prefix.size(), end);
   return p;
-}
-
-std::string_view Span(const char* begin, const char* end) noexcept {
-  return {begin, static_cast<size_t>(end - begin)};
 }
 
 int32_t ReadAnnexF(NameBuilder& builder, const char* text, const char* begin, const char* end,

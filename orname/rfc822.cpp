@@ -22,19 +22,12 @@
 #include "orname/forms.h"
 #include "orname/labels.h"
 #include "orname/table.h"
+#include "orname/text.h"
 
 namespace hvcn::orname {
 namespace {
 
 constexpr size_t kScratch = sizeof(hvcnFormat::nameBuffer) + 1;
-
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view text) noexcept {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // A value that can stand as one label of a domain: letters, digits and
 // inner hyphens, at most 63.

@@ -8,6 +8,7 @@
 #include "model/validate.h"
 #include "orname/forms.h"
 #include "orname/labels.h"
+#include "orname/values.h"
 
 namespace hvcn::orname {
 namespace {
@@ -33,14 +34,6 @@ struct RowLayout {
   Span32 levels[kLevelCount];
 };
 static_assert(sizeof(Header) == hvcnOR_TABLE_HEADER_SIZE && sizeof(RowLayout) == hvcnOR_TABLE_ROW_SIZE);
-
-bool IsBlank(char c) noexcept { return c == ' ' || c == '\t'; }
-
-std::string_view Trim(std::string_view text) noexcept {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 int LevelOf(int slot) noexcept {
   for (uint32_t k = 0; k < kLevelCount; ++k)
@@ -144,12 +137,11 @@ int32_t TakeLevel(std::string_view label, std::string_view raw, ParsedRow* row) 
     value[n++] = raw[i];
   }
   value[n] = '\0';
-  if (kLevels[level] == model::kAdmd && Trim({value, n}).empty()) {
-    value[0] = ' ';
-    value[1] = '\0';
-    n = 1;
+  if (kLevels[level] == model::kAdmd && IsBlankText({value, n})) {
+    std::memcpy(value, kBlankAdmd.data(), kBlankAdmd.size());
+    value[n = kBlankAdmd.size()] = '\0';
   }
-  const int32_t check = model::ValidateById(value, 0, model::RowOf(kLevels[level]).id);
+  const int32_t check = CheckValue(kLevels[level], {value, n});
   if (check != hvcnSUCCESS) return check;
   row->levels[level] = {value, n};
   row->present[level] = true;

@@ -12,7 +12,11 @@
 // The items follow kLeadingOrder, then the domain-defined attributes, then
 // kTrailingOrder (orname/labels.h), with the RFC 2156 labels in the "/"
 // form and the short ones in the ";" form unless the flags say otherwise.
-// Empty values are left out, the blank ADMD is not. The value of an RFC-822
+// Empty values are left out, the blank ADMD is not, and so are empty
+// domain-defined pairs after the last held one. Every value written passes
+// the check a reader gives it (orname/values.h), and the domain-defined
+// types differ but for letter case: what is written reads back to the same
+// values, or nothing is written. The value of an RFC-822
 // domain-defined attribute spells the characters PrintableString lacks as
 // (a), (p), (b), (q), (u), (l), (r) or (ddd). A typed name's values are
 // written without their escapes; US stands for the wildcard character. A
@@ -27,6 +31,7 @@
 #include "model/validate.h"
 #include "orname/forms.h"
 #include "orname/labels.h"
+#include "orname/values.h"
 
 namespace hvcn::orname {
 namespace {
@@ -104,13 +109,22 @@ bool PutValue(Context& c, std::string_view value, Part part, int slot, bool rfc8
   return true;
 }
 
-int32_t Refuse(Context& c, std::string_view label) noexcept {
+// A refusal: the detail (naming `label`) and the status.
+int32_t Refuse(Context& c, std::string_view label, uint16_t detailId = detail::kCannotWrite,
+               int32_t status = hvcnERR_BAD_VALUE) noexcept {
   char text[32];
   const size_t n = label.size() < sizeof text - 1 ? label.size() : sizeof text - 1;
   if (n > 0) std::memcpy(text, label.data(), n);
   text[n] = '\0';
-  RecordDetailWith(c.format, detail::kCannotWrite, text);
-  return hvcnERR_BAD_VALUE;
+  RecordDetailWith(c.format, detailId, text);
+  return status;
+}
+
+// A held value its reader would refuse: the check's status.
+int32_t Checked(Context& c, std::string_view label, int slot, std::string_view value) noexcept {
+  if (value.empty()) return hvcnSUCCESS;
+  const int32_t status = CheckValue(slot, value);
+  return status == hvcnSUCCESS ? status : Refuse(c, label, detail::kValueNotWritten, status);
 }
 
 // Starts an item: the separator before it.
@@ -168,6 +182,8 @@ int32_t PutItem(Context& c, std::string_view label, std::string_view labelTail, 
     if (int32_t status = PutType(c, label, labelTail)) return status;
   c.out.Put('=');
   if (c.form == Form::AnnexF) return PutValue(c, text, Part::Printable, slot, rfc822) ? hvcnSUCCESS : Refuse(c, label);
+  if (!teletex.empty() && !printable.empty())
+    if (int32_t status = CheckPrintablePart(printable)) return Refuse(c, label, detail::kValueNotWritten, status);
   if (!PutValue(c, printable, Part::Printable, slot, rfc822)) return Refuse(c, label);
   if (!teletex.empty()) {
     c.out.Put('*');
@@ -182,6 +198,16 @@ std::string_view LabelOf(int slot, const Context& c) noexcept {
   return wantShort && row.shortLabel[0] ? row.shortLabel : row.label;
 }
 
+// The text of a held value in scratch, without dots where values are held
+// without them (a decoded name may hold them).
+void WrittenText(const hvcnFormat* f, int slot, int source, char* scratch, std::string_view* text) noexcept {
+  if (!HeldText(f, source, scratch, text) || !model::HeldWithoutDots(slot)) return;
+  size_t n = 0;
+  for (char c : *text)
+    if (c != '.') scratch[n++] = c;
+  *text = {scratch, n};
+}
+
 // The texts a slot is written with: its value (or the reconfigured slot's)
 // and its teletex partner's (none under hvcnFMT_7BIT_ONLY).
 void SlotTexts(const hvcnFormat* f, int slot, char* base, char* variant, std::string_view* printable,
@@ -189,8 +215,8 @@ void SlotTexts(const hvcnFormat* f, int slot, char* base, char* variant, std::st
   const int source = SourceSlot(f, slot);
   const int partner = source == slot && !(f->flags & hvcnFMT_7BIT_ONLY) ? TeletexPartner(slot) : -1;
   *printable = *teletex = {};
-  HeldText(f, source, base, printable);
-  if (partner >= 0) HeldText(f, partner, variant, teletex);
+  WrittenText(f, slot, source, base, printable);
+  if (partner >= 0) WrittenText(f, partner, partner, variant, teletex);
 }
 
 // The item of a slot and its teletex partner, if either holds a value.
@@ -199,8 +225,11 @@ int32_t PutSlot(Context& c, int slot) noexcept {
   std::string_view printable, teletex;
   SlotTexts(c.format, slot, base, variant, &printable, &teletex);
   if (printable.empty() && teletex.empty()) return hvcnSUCCESS;
-  if (slot == model::kAdmd && TrimBlanks(printable).empty()) printable = " ";  // the blank ADMD is one blank
-  return PutItem(c, LabelOf(slot, c), {}, printable, teletex, slot, false);
+  if (slot == model::kAdmd) printable = AdmdText(printable);
+  const std::string_view label = LabelOf(slot, c);
+  if (int32_t status = Checked(c, label, slot, printable)) return status;
+  if (int32_t status = Checked(c, label, TeletexPartner(slot), teletex)) return status;
+  return PutItem(c, label, {}, printable, teletex, slot, false);
 }
 
 bool HoldsAnyValue(const hvcnFormat* f, int slot) noexcept {
@@ -232,6 +261,8 @@ bool PutPersonalName(Context& c, const bool* skip) noexcept {
     if (!teletex.empty() || !open(slots[k])) return false;
   }
   const std::string_view given = parts[0], initials = parts[1], surname = parts[2];
+  for (int k = 0; k < 3; ++k)
+    if (!parts[k].empty() && CheckValue(slots[k], parts[k]) != hvcnSUCCESS) return false;
   char text[kScratch + 2 * 8 + 2];
   if (surname.empty() || initials.size() > 8 || given.size() + surname.size() > kScratch) return false;
   size_t n = 0;
@@ -259,25 +290,63 @@ bool PutPersonalName(Context& c, const bool* skip) noexcept {
   return true;
 }
 
-int32_t PutDomainDefined(Context& c, const model::DdaPair& pair) noexcept {
-  char typeText[kScratch], base[kScratch], variant[kScratch];
+// The type and value texts of a domain-defined pair, as written: the type
+// its printable text or its teletex one (none under 7-bit only), which
+// must be the same text when both are held (`typeTwice` when not).
+struct DdaTexts {
   std::string_view type, printable, teletex;
-  const bool sevenBit = (c.format->flags & hvcnFMT_7BIT_ONLY) != 0;
-  // A pair held empty is written too (in the "/" form), so that the pairs
-  // after it keep their places.
-  bool held = HeldText(c.format, pair.type, typeText, &type);
-  if (type.empty() && !sevenBit) held = HeldText(c.format, TeletexPartner(pair.type), typeText, &type) || held;
-  held = HeldText(c.format, pair.value, base, &printable) || held;
-  if (!sevenBit) HeldText(c.format, TeletexPartner(pair.value), variant, &teletex);
-  if (!held && teletex.empty()) return hvcnSUCCESS;
+  bool typeTwice;
+  char typeText[kScratch], typeVariant[kScratch], base[kScratch], variant[kScratch];
+};
+
+void ReadDda(const hvcnFormat* f, const model::DdaPair& pair, DdaTexts* t) noexcept {
+  const bool twins = !(f->flags & hvcnFMT_7BIT_ONLY);
+  std::string_view teletexType;
+  t->type = t->printable = t->teletex = {};
+  HeldText(f, pair.type, t->typeText, &t->type);
+  if (twins) HeldText(f, TeletexPartner(pair.type), t->typeVariant, &teletexType);
+  t->typeTwice = !t->type.empty() && !teletexType.empty() && t->type != teletexType;
+  if (t->type.empty()) t->type = teletexType;
+  HeldText(f, pair.value, t->base, &t->printable);
+  if (twins) HeldText(f, TeletexPartner(pair.value), t->variant, &t->teletex);
+}
+
+// The pairs to write: up to the last that holds anything (an empty pair
+// after it reads back as no pair). Each has a type (a pair without one
+// before a later pair cannot keep its place), and no two types are equal
+// but for letter case (a reader takes the second for the same type).
+int32_t DdaPairsToWrite(Context& c, const bool* skip, size_t* count) noexcept {
+  DdaTexts a, b;
+  *count = 0;
+  for (size_t k = 0; k < model::kDdaPairs.size(); ++k) {
+    if (skip && skip[model::kDdaPairs[k].type]) continue;
+    ReadDda(c.format, model::kDdaPairs[k], &a);
+    if (!a.type.empty() || !a.printable.empty() || !a.teletex.empty()) *count = k + 1;
+  }
+  for (size_t k = 0; k < *count; ++k) {
+    ReadDda(c.format, model::kDdaPairs[k], &a);
+    if (a.type.empty()) return Refuse(c, "DD.", detail::kDdaPlace);
+    if (a.typeTwice) return Refuse(c, a.type, detail::kDdaTypeTwoTexts);
+    for (size_t j = k + 1; j < *count; ++j) {
+      ReadDda(c.format, model::kDdaPairs[j], &b);
+      if (EqualNoCase(a.type, b.type)) return Refuse(c, b.type, detail::kDdaTwice, hvcnERR_DUPLICATE_ATTRIBUTE);
+    }
+  }
+  return hvcnSUCCESS;
+}
+
+int32_t PutDomainDefined(Context& c, const model::DdaPair& pair) noexcept {
+  DdaTexts t;
+  ReadDda(c.format, pair, &t);
+  const std::string_view type = t.type, printable = t.printable, teletex = t.teletex;
   const bool rfc822 = EqualNoCase(type, model::kForeignAddressType);
-  // The type, also an empty one, is passed as a text that exists.
-  if (type.data() == nullptr) type = std::string_view(typeText, 0);
+  const std::string_view label = c.form == Form::StdOr ? "DD." : "DDA:";
+  if (int32_t status = Checked(c, label, pair.value, printable)) return status;
+  if (int32_t status = Checked(c, label, TeletexPartner(pair.value), teletex)) return status;
   // The "/" form's RFC-822 label stands for the type as it spells it.
-  if (c.form == Form::StdOr)
-    return type == model::kForeignAddressType ? PutItem(c, "RFC-822", {}, printable, teletex, pair.value, true)
-                                              : PutItem(c, "DD.", type, printable, teletex, pair.value, rfc822);
-  return PutItem(c, "DDA:", type, printable, teletex, pair.value, rfc822);
+  if (c.form == Form::StdOr && type == model::kForeignAddressType)
+    return PutItem(c, "RFC-822", {}, printable, teletex, pair.value, true);
+  return PutItem(c, label, type, printable, teletex, pair.value, rfc822);
 }
 
 }  // namespace
@@ -301,9 +370,11 @@ int32_t WriteComponents(hvcnFormat* format, Output& out, const WriteOptions& opt
   for (const Slot slot : kLeadingOrder)
     if (!skipped(slot))
       if (int32_t status = PutSlot(c, slot)) return status;
-  for (const model::DdaPair& pair : model::kDdaPairs)
-    if (!skipped(pair.type))
-      if (int32_t status = PutDomainDefined(c, pair)) return status;
+  size_t pairs = 0;
+  if (int32_t status = DdaPairsToWrite(c, options.skip, &pairs)) return status;
+  for (size_t k = 0; k < pairs; ++k)
+    if (!skipped(model::kDdaPairs[k].type))
+      if (int32_t status = PutDomainDefined(c, model::kDdaPairs[k])) return status;
   for (const Slot slot : kTrailingOrder)
     if (!skipped(slot))
       if (int32_t status = PutSlot(c, slot)) return status;

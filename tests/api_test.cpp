@@ -214,7 +214,13 @@ TEST(ORAddresses, FormatSettings) {
 // The longest text a format holds is read; one byte more is refused.
 TEST(ORAddresses, Lengths) {
   auto f = Ready();
-  const std::string address = "/PD-LOCAL=" + std::string(1013, 'a') + "/";
+  std::string address;
+  for (const auto& [label, length] : std::initializer_list<std::pair<std::string, size_t>>{
+           {"S", 40}, {"G", 16}, {"O", 64}, {"CN", 64}, {"OU1", 32}, {"OU2", 32}, {"OU3", 32}, {"OU4", 32},
+           {"DD.a", 128}, {"DD.b", 128}, {"DD.c", 128}, {"DD.d", 128}, {"PD-STREET", 30}, {"PD-BOX", 30},
+           {"PD-UNIQUE", 30}, {"PD-LOCAL", 12}})
+    address += "/" + label + "=" + std::string(length, 'a');
+  address += "/";
   ASSERT_EQ(address.size(), 1024u);
   EXPECT_EQ(Read(f.get(), address), hvcnSUCCESS);
   EXPECT_EQ(Read(f.get(), address + " "), hvcnERR_NAME_TOO_LONG);

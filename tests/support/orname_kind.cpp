@@ -58,6 +58,8 @@ int32_t Write(const Writer& write, std::string* text) {
   return status;
 }
 
+bool Has(const std::string& words, const char* word) { return words.find(word) != std::string::npos; }
+
 uint32_t WriteFlags(const std::string& words) {
   uint32_t flags = 0;
   if (words.find("annexf") != std::string::npos) flags |= hvcnOR_ANNEXF;
@@ -148,11 +150,32 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
   } else if (op == "from822") {
     Exact text(c[2]);
     status = LIB(hvcnRFC822ToORAddress(text.get(), f.get(), Gateway(c[1]), Table(), TableSize()));
+  } else if (op == "write" && Has(c[1], "typed")) {
+    Exact text(c[2]);
+    status = LIB(hvcnParseName(text.get(), f.get(), 0, nullptr, 0, nullptr, hvcnPARSE_COMPLETE));
+  } else if (op == "write" && Has(c[1], "decoded")) {
+    Exact text(c[2]);
+    status = LIB(hvcnTranslateInternalFormat(f.get(), hvcnINTERNAL_GSRS, text.get(), 0, nullptr, 0, 0));
   } else {
     status = Read(f.get(), c[2], op == "read" ? ReadFlags(c[1]) : hvcnOR_FROM_AUTO);
   }
+  if (op == "write" && Has(c[1], "gateway")) {
+    // Through the gateway gw.example: the address maps back to the same values.
+    EXPECT_EQ(status, hvcnSUCCESS) << "the name to write is read";
+    std::string text;
+    const int32_t written = Write([&](char* b, uint32_t n, uint32_t* need) {
+      return LIB(hvcnORAddressToRFC822(f.get(), "gw.example", nullptr, 0, b, n, need, WriteFlags(c[1])));
+    }, &text);
+    if (written != hvcnSUCCESS) return {S(written), f->errorDetail};
+    auto g = Ready();
+    EXPECT_EQ(LIB(hvcnRFC822ToORAddress(text.c_str(), g.get(), "gw.example", nullptr, 0)), hvcnSUCCESS) << g->errorDetail;
+    if (!Has(c[1], "typed")) {
+      EXPECT_EQ(HeldValues(*g, true), HeldValues(*f, true)) << "the address maps back";
+    }
+    return {S(written), "-", text};
+  }
   if (op == "write" || op == "to822") {
-    EXPECT_EQ(status, hvcnSUCCESS) << "the address to write reads";
+    EXPECT_EQ(status, hvcnSUCCESS) << "the name to write is read";
     std::string text;
     const int32_t written =
         op == "write" ? Write([&](char* b, uint32_t n, uint32_t* need) { return LIB(hvcnFormatORAddress(f.get(), b, n, need, WriteFlags(c[1]))); }, &text)
@@ -160,7 +183,16 @@ std::vector<std::string> ORAddress(const GoldenCase& c) {
                           return LIB(hvcnORAddressToRFC822(f.get(), Gateway(c[1]), Table(), TableSize(), b, n, need, 0));
                         }, &text);
     if (written != hvcnSUCCESS) return {S(written), f->errorDetail};
-    if (op == "write") return {S(written), "-", text};
+    if (op == "write") {
+      // What is written reads back: the "/" form to the same values (a
+      // typed name's held with their escapes aside).
+      auto g = Ready();
+      EXPECT_EQ(Read(g.get(), text), hvcnSUCCESS) << text << ": " << g->errorDetail;
+      if (!Has(c[1], "annexf") && !Has(c[1], "typed")) {
+        EXPECT_EQ(HeldValues(*g, true), HeldValues(*f, true)) << text;
+      }
+      return {S(written), "-", text};
+    }
     // The RFC 822 address maps back to the same values.
     auto g = Ready();
     EXPECT_EQ(LIB(hvcnRFC822ToORAddress(text.c_str(), g.get(), Gateway(c[1]), Table(), TableSize())), hvcnSUCCESS)
