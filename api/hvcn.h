@@ -350,6 +350,7 @@ enum hvcnInternalType {
 #define hvcnOR_SHORT_LABELS 0x04u      /* A, P, Q, N-ID in the "/" form too                  */
 #define hvcnOR_TELETEX_ESCAPES 0x08u   /* "/" form: teletex bytes above 0x7F as {ddd}       */
 #define hvcnOR_NO_PERSONAL_LOCAL 0x10u /* never a personal name alone as the local part     */
+#define hvcnOR_IMCEA 0x20u             /* through the gateway as IMCEAX400-<";" form>@gateway */
 
 /** Mapping tables (hvcnParseORTable): a table takes at most
  *  hvcnOR_TABLE_HEADER_SIZE + rows * hvcnOR_TABLE_ROW_SIZE + strlen(text) + 1

@@ -40,17 +40,18 @@ const std::initializer_list<int32_t> kReadStatuses = {
     hvcnSUCCESS,         hvcnERR_BAD_VALUE,     hvcnERR_VALUE_TOO_LONG, hvcnERR_NOT_PRINTABLE, hvcnERR_NOT_NUMERIC,
     hvcnERR_NAME_TOO_LONG, hvcnERR_NOT_AN_ADDRESS, hvcnERR_BAD_COUNTRY,  hvcnERR_TOO_MANY_OUS,  hvcnERR_UNKNOWN_TAG,
     hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_TOO_MANY_DDAS, hvcnERR_BAD_X400, hvcnERR_UNKNOWN_ATTRIBUTE,
-    hvcnERR_BAD_TERMINAL_TYPE};
+    hvcnERR_NO_VALUE, hvcnERR_BAD_TERMINAL_TYPE};
 // A writer refuses what its reader would: the check's status, or 25 for
 // domain-defined types equal but for letter case.
 const std::initializer_list<int32_t> kWriteStatuses = {
     hvcnSUCCESS,         hvcnERR_BAD_VALUE,   hvcnERR_VALUE_TOO_LONG,      hvcnERR_NOT_PRINTABLE,
     hvcnERR_NOT_NUMERIC, hvcnERR_UNKNOWN_ATTRIBUTE, hvcnERR_BAD_COUNTRY, hvcnERR_DUPLICATE_ATTRIBUTE,
-    hvcnERR_BAD_TERMINAL_TYPE};
+    hvcnERR_BAD_X400, hvcnERR_NO_VALUE, hvcnERR_BAD_TERMINAL_TYPE};
 const std::initializer_list<int32_t> kTableStatuses = {
     hvcnSUCCESS,          hvcnERR_BUFFER_TOO_SMALL, hvcnERR_BAD_VALUE,     hvcnERR_VALUE_TOO_LONG,
     hvcnERR_NOT_PRINTABLE, hvcnERR_BAD_COUNTRY,     hvcnERR_TOO_MANY_OUS,  hvcnERR_UNKNOWN_TAG,
-    hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_BAD_X400,  hvcnERR_NAME_TOO_LONG};
+    hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_BAD_X400,  hvcnERR_NAME_TOO_LONG, hvcnERR_NOT_NUMERIC,
+    hvcnERR_UNKNOWN_ATTRIBUTE, hvcnERR_NO_VALUE, hvcnERR_BAD_TERMINAL_TYPE};
 
 struct Settings {
   uint32_t writeFlags;

@@ -19,10 +19,25 @@ namespace hvcn::orname {
 // held name of the format.
 int32_t ReadORAddress(hvcnFormat* format, const char* text, uint32_t flags) noexcept;
 
-// Reads the components [begin, end) of an address in the "/" form into the
-// builder; `text` and `columnBase` place them for the details of refusals.
-int32_t ReadStdOrComponents(NameBuilder& builder, const char* text, const char* begin, const char* end,
+// Cuts [begin, end) of an address in the "/" form (separators '/' and
+// ';') into items for the sink; `text` and `columnBase` place them for the
+// details of refusals.
+int32_t ReadStdOrComponents(ItemSink& sink, const char* text, const char* begin, const char* end,
                             uint32_t columnBase) noexcept;
+
+// Cuts [begin, end) of an address in the ";" form (items separated by
+// `separator`, doubled in a value) into items for the sink.
+int32_t ReadAnnexFItems(ItemSink& sink, const char* text, const char* begin, const char* end, char separator,
+                        uint32_t columnBase) noexcept;
+
+// An IMCEA encapsulation of an X.400 address, IMCEAX400-<address> (a local
+// part, or a whole RFC 822 address), brackets or a prefix around it aside.
+bool IsImcea(std::string_view text) noexcept;
+
+// Reads the address an IMCEA local part encapsulates into the builder ('_'
+// is '/', "+XX" the byte of hexadecimal code XX), in the form of `form`
+// (hvcnOR_FROM_*).
+int32_t ReadImcea(NameBuilder& builder, std::string_view localPart, uint32_t form) noexcept;
 
 // ---------------------------------------------------------------------------
 // Writing

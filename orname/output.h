@@ -28,6 +28,16 @@ class Output {
 
   void Put(char c) noexcept { Put(std::string_view(&c, 1)); }
   void Put(std::string_view text) noexcept {
+    if (transform_) {
+      const Transform transform = transform_;
+      transform_ = nullptr;
+      for (char c : text) {
+        char spelled[4];
+        Put(std::string_view(spelled, transform(c, spelled)));
+      }
+      transform_ = transform;
+      return;
+    }
     if (watcher_)
       for (char c : text) watcher_->See(c);
     length_ += text.size();
@@ -53,6 +63,11 @@ class Output {
   }
 
   void Watch(OutputWatcher* watcher) noexcept { watcher_ = watcher; }
+
+  // Every byte put from now on is written as `transform` spells it (at most
+  // four bytes); null: as it is.
+  using Transform = size_t (*)(char c, char* out) noexcept;
+  void Spell(Transform transform) noexcept { transform_ = transform; }
 
   // Terminates the text: status 0, or hvcnERR_BUFFER_TOO_SMALL with the
   // buffer left an empty text (when it has a byte). *needed (may be null)
@@ -89,6 +104,7 @@ class Output {
   uint64_t length_ = 0;  // bytes put, stored or not
   bool full_ = false;
   OutputWatcher* watcher_ = nullptr;
+  Transform transform_ = nullptr;
 };
 
 }  // namespace hvcn::orname

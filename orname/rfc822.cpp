@@ -148,6 +148,44 @@ bool SplitAddress(const char* address, Rfc822Parts* parts) noexcept {
 
 std::string_view LevelLabel(uint32_t level) noexcept { return model::RowOf(kLevels[level]).label; }
 
+// IMCEA's spelling of a byte of the encapsulated address: letters, digits,
+// '-' and '=' as they are, '/' as '_', any other byte as "+XX", its
+// hexadecimal code.
+size_t SpellImcea(char c, char* out) noexcept {
+  const auto b = static_cast<unsigned char>(c);
+  if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '-' || b == '=') {
+    out[0] = c;
+    return 1;
+  }
+  if (b == '/') {
+    out[0] = '_';
+    return 1;
+  }
+  constexpr char kHex[] = "0123456789ABCDEF";
+  out[0] = '+', out[1] = kHex[b >> 4], out[2] = kHex[b & 0xF];
+  return 3;
+}
+
+// The held name through the gateway as Exchange encapsulates an X.400
+// address: IMCEAX400-<the ";" form, IMCEA-spelled>@gateway.
+int32_t MapToImcea(hvcnFormat* format, const char* gateway, Output& out, uint32_t* needed) noexcept {
+  out.Put("IMCEAX400-");
+  const uint64_t start = out.length();
+  out.Spell(SpellImcea);
+  WriteOptions options;
+  options.flags = hvcnOR_ANNEXF;
+  const int32_t status = WriteComponents(format, out, options);
+  out.Spell(nullptr);
+  if (status == hvcnSUCCESS && out.length() == start) RecordDetail(format, detail::kEmptyLocalPart);
+  if (status != hvcnSUCCESS || out.length() == start) {
+    out.Empty();
+    return status != hvcnSUCCESS ? status : hvcnERR_NOT_AN_ADDRESS;
+  }
+  out.Put('@');
+  out.Put(std::string_view(gateway));
+  return out.Finish(needed);
+}
+
 // A table whose header or a row looked at is not as hvcnParseORTable wrote
 // it (the caller's memory changed since, or is no table).
 int32_t DamagedTable() noexcept {
@@ -172,6 +210,7 @@ int32_t MapToRfc822(hvcnFormat* format, const char* gateway, const void* table, 
                     uint32_t size, uint32_t* needed, uint32_t flags) noexcept {
   Output out(buffer, size);
   if (needed) *needed = 0;
+  if (flags & hvcnOR_IMCEA) return MapToImcea(format, gateway, out, needed);
   TableView view;
   if (table && !view.Open(table, tableSize)) return DamagedTable();
   LevelValues levels;
@@ -247,7 +286,12 @@ int32_t MapFromRfc822(hvcnFormat* format, const char* address, const char* gatew
   }
 
   if (gateway && EqualNoCase(parts.domain, gateway)) {
-    // At the gateway the local part is the whole O/R address.
+    // At the gateway the local part is the whole O/R address, in the "/"
+    // form or IMCEA-encapsulated.
+    if (IsImcea({local, parts.localLength})) {
+      if (int32_t status = ReadImcea(builder, {local, parts.localLength}, hvcnOR_FROM_AUTO)) return status;
+      return builder.Finish();
+    }
     if (*local != '/') return builder.Refuse(hvcnERR_NOT_AN_ADDRESS, detail::kLocalPartNotOr, {gateway, 0});
     if (int32_t status = ReadStdOrComponents(builder, local, local, localEnd, parts.localColumn - 1)) return status;
     return builder.Finish();

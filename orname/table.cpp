@@ -103,52 +103,44 @@ int CompareLevels(const Levels& a, const Levels& b) noexcept {
 // Reading a table's text
 
 // One row as read: the domain and the unquoted level values (in `values`).
-struct ParsedRow {
+// It takes the items of the row's levels, read by the readers of the
+// address forms: the '$' form as the ";" form with '$' for ';', the "/"
+// form as itself.
+struct ParsedRow final : ItemSink {
   std::string_view domain;
   std::string_view levels[kLevelCount];
   bool present[kLevelCount];
   uint32_t depth;
   char values[kScratch];
-  size_t used;
-};
+  uint32_t used;
 
-// One level "label=value" of a row (the value still quoted as written).
-int32_t TakeLevel(std::string_view label, std::string_view raw, ParsedRow* row) noexcept {
-  std::string_view rest;
-  const Label* found = FindLabel(Trim(label), &rest);
-  int level = -1;
-  if (found && found->kind == LabelKind::Slot) {
-    level = LevelOf(found->slot);
-  } else if (found && found->kind == LabelKind::NextOrgUnit) {
-    for (level = LevelOf(model::kOu1); level < static_cast<int>(kLevelCount) && row->present[level];) ++level;
-    if (level >= static_cast<int>(kLevelCount)) return hvcnERR_TOO_MANY_OUS;
-  }
-  if (level < 0) return hvcnERR_UNKNOWN_TAG;
-  if (row->present[level]) return hvcnERR_DUPLICATE_ATTRIBUTE;
-  // The value unquoted: "$x" in the "/" form, "$$" in the '$' form, both
-  // a '$' and what follows it.
-  char* value = row->values + row->used;
-  size_t n = 0;
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] == '$') {
-      if (++i >= raw.size()) return hvcnERR_BAD_X400;
+  int32_t Take(const Item& item) noexcept override {
+    std::string_view rest;
+    const Label* found = FindLabel(item.label, &rest);
+    int level = -1;
+    if (found && found->kind == LabelKind::Slot) {
+      level = LevelOf(found->slot);
+    } else if (found && found->kind == LabelKind::NextOrgUnit) {
+      for (level = LevelOf(model::kOu1); level < static_cast<int>(kLevelCount) && present[level];) ++level;
+      if (level >= static_cast<int>(kLevelCount)) return hvcnERR_TOO_MANY_OUS;
     }
-    if (row->used + n + 1 >= sizeof row->values) return hvcnERR_VALUE_TOO_LONG;
-    value[n++] = raw[i];
+    if (level < 0) return hvcnERR_UNKNOWN_TAG;
+    if (present[level]) return hvcnERR_DUPLICATE_ATTRIBUTE;
+    Parts parts{};
+    uint16_t detailId = 0;
+    const uint32_t start = used;
+    if (int32_t status = DecodeValue(item, false, {values, sizeof values, &used}, &parts, &detailId))
+      return detailId ? status : hvcnERR_VALUE_TOO_LONG;
+    std::string_view value(values + start, used - start - 1);
+    if (kLevels[level] == model::kAdmd) value = AdmdText(value);
+    if (int32_t check = CheckValue(kLevels[level], value)) return check;
+    levels[level] = value;
+    present[level] = true;
+    if (static_cast<uint32_t>(level) + 1 > depth) depth = static_cast<uint32_t>(level) + 1;
+    return hvcnSUCCESS;
   }
-  value[n] = '\0';
-  if (kLevels[level] == model::kAdmd && IsBlankText({value, n})) {
-    std::memcpy(value, kBlankAdmd.data(), kBlankAdmd.size());
-    value[n = kBlankAdmd.size()] = '\0';
-  }
-  const int32_t check = CheckValue(kLevels[level], {value, n});
-  if (check != hvcnSUCCESS) return check;
-  row->levels[level] = {value, n};
-  row->present[level] = true;
-  row->used += n + 1;
-  if (static_cast<uint32_t>(level) + 1 > row->depth) row->depth = static_cast<uint32_t>(level) + 1;
-  return hvcnSUCCESS;
-}
+  int32_t Refuse(int32_t status, uint16_t, const Where&) noexcept override { return status; }
+};
 
 // A row of the table: domain "#" levels "#".
 int32_t ParseRow(std::string_view line, ParsedRow* row) noexcept {
@@ -166,29 +158,11 @@ int32_t ParseRow(std::string_view line, ParsedRow* row) noexcept {
     levels = levels.substr(0, second);
   }
   levels = Trim(levels);
-  const bool slashes = !levels.empty() && levels.front() == '/';
-  const char separator = slashes ? '/' : '$';
-  // Items end at an unquoted separator: in the "/" form '$' quotes the next
-  // character, in the '$' form "$$" is a '$'.
-  size_t start = slashes ? 1 : 0;
-  while (start < levels.size()) {
-    size_t end = start;
-    while (end < levels.size()) {
-      if (levels[end] == '$' && (slashes || (end + 1 < levels.size() && levels[end + 1] == '$'))) {
-        end += 2;
-        continue;
-      }
-      if (levels[end] == separator) break;
-      ++end;
-    }
-    const std::string_view item = levels.substr(start, end - start);
-    if (!Trim(item).empty()) {
-      const size_t equals = item.find('=');
-      if (equals == std::string_view::npos) return hvcnERR_BAD_X400;
-      if (int32_t status = TakeLevel(item.substr(0, equals), item.substr(equals + 1), row)) return status;
-    }
-    start = end + 1;
-  }
+  const char* begin = levels.data();
+  const char* end = begin + levels.size();
+  const int32_t status = !levels.empty() && levels.front() == '/' ? ReadStdOrComponents(*row, begin, begin, end, 0)
+                                                                  : ReadAnnexFItems(*row, begin, begin, end, '$', 0);
+  if (status != hvcnSUCCESS) return status;
   return row->depth == 0 ? hvcnERR_BAD_X400 : hvcnSUCCESS;
 }
 
