@@ -332,6 +332,17 @@ def main():
             c.add("orname", b"\x02" + size + written + b"\0" + table)
             c.add("orname", b"\x80" + size + text + b"\0")
 
+    # The reader of pasted text: its golden texts, each O/R address and
+    # RFC 822 address of orname.txt, and typed names, plain and strict.
+    pasted = [strip_nul(x[1]) for x in golden(args.data, "reader.txt") if len(x) > 1]
+    pasted += [strip_nul(x[2]) for x in golden(args.data, "orname.txt")
+               if len(x) > 2 and x[0] in (b"read", b"typed")]
+    pasted += [strip_nul(x[3]) for x in golden(args.data, "orname.txt") if len(x) > 3 and x[0] == b"from822"]
+    pasted += [name for fmt, name, complete, prefer in names if fmt == DEFAULT_FORMAT][:200]
+    for text in pasted:
+        c.add("reader", b"\x00" + text)
+        c.add("reader", b"\x01" + text)
+
     c.write()
     if args.stamp:
         with open(args.stamp, "w") as f:

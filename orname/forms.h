@@ -30,6 +30,14 @@ int32_t ReadStdOrComponents(ItemSink& sink, const char* text, const char* begin,
 int32_t ReadAnnexFItems(ItemSink& sink, const char* text, const char* begin, const char* end, char separator,
                         uint32_t columnBase) noexcept;
 
+// The text inside the spellings around an address: the brackets of a
+// one-off address, a prefix X.400: or X400:, parentheses after it.
+std::string_view Unwrapped(std::string_view text) noexcept;
+
+// Whether a text is an X.500 directory name rather than an O/R address (a
+// second CN, a label only directory names have, CN=x,OU=y).
+bool IsDirectoryName(std::string_view text) noexcept;
+
 // An IMCEA encapsulation of an X.400 address, IMCEAX400-<address> (a local
 // part, or a whole RFC 822 address), brackets or a prefix around it aside.
 bool IsImcea(std::string_view text) noexcept;

@@ -294,6 +294,26 @@ int32_t ReadImcea(NameBuilder& builder, std::string_view localPart, uint32_t for
   return ReadForm(builder, decoded, dBegin, dEnd, form);
 }
 
+std::string_view Unwrapped(std::string_view text) noexcept {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  StripWrappers(begin, end);
+  return Span(begin, end);
+}
+
+bool IsDirectoryName(std::string_view text) noexcept {
+  const std::string_view inner = Unwrapped(text);
+  const char* begin = inner.data();
+  const char* end = begin + inner.size();
+  Probe probe;
+  if (begin < end && *begin == '/') {
+    ReadStdOrComponents(probe, begin, begin, end, 0);
+  } else {
+    ReadAnnexFItems(probe, begin, begin, end, ';', 0);
+  }
+  return probe.directory().found;
+}
+
 int32_t ReadORAddress(hvcnFormat* format, const char* text, uint32_t flags) noexcept {
   NameBuilder builder(format);
   const size_t length = strnlen(text, kMaxText + 1);

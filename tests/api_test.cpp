@@ -36,6 +36,7 @@ TEST(Golden, InternetNormalise) { Golden("internet_normalise"); }
 TEST(Golden, GsetbNames) { Golden("gsetb_names"); }
 TEST(Golden, AttributeInfo) { Golden("attribute_info"); }
 TEST(Golden, ORAddresses) { Golden("orname"); }
+TEST(Golden, Reader) { Golden("reader"); }
 
 TEST(Golden, Regressions) {
   RunRegressions([](const std::string& kind) {
@@ -209,6 +210,25 @@ TEST(ORAddresses, FormatSettings) {
   ASSERT_EQ(hvcnTranslateInternalFormat(h.get(), 1, "Sm\x1eith", 0, nullptr, 0, 0), hvcnSUCCESS);
   EXPECT_EQ(Format(h.get(), 0, hvcnERR_BAD_VALUE), "");
   EXPECT_STREQ(h->errorDetail, "The value of 'S' holds a character that the written form cannot carry.");
+}
+
+// The reader of pasted text: arguments and readiness.
+TEST(Reader, Arguments) {
+  auto f = Ready();
+  int32_t kind = 7;
+  EXPECT_EQ(hvcnClassifyAddress(nullptr, f.get(), 0, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(kind, hvcnKIND_NONE);
+  EXPECT_EQ(hvcnClassifyAddress("x", nullptr, 0, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress("x", f.get(), 0, nullptr), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress("x", f.get(), 0x02, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnReadAddress("x", f.get(), 0x80, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress(std::string(1025, 'a').c_str(), f.get(), 0, &kind), hvcnERR_NAME_TOO_LONG);
+  EXPECT_EQ(kind, hvcnKIND_NONE);
+  // The classifier needs no ready format; the reader does.
+  auto fresh = std::make_unique<hvcnFormat>();
+  EXPECT_EQ(hvcnClassifyAddress("S=x;C=US", fresh.get(), 0, &kind), hvcnSUCCESS);
+  EXPECT_EQ(kind, hvcnKIND_ANNEXF);
+  EXPECT_EQ(hvcnReadAddress("S=x;C=US", fresh.get(), 0, &kind), hvcnERR_FORMAT_NOT_READY);
 }
 
 // The longest text a format holds is read; one byte more is refused.

@@ -334,6 +334,7 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"gsetb_names", {"gsetb_names.txt", 2, 2, GsetbName}},
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
       {"orname", {"orname.txt", 4, 7, ORAddressRows()}},
+      {"reader", {"reader.txt", 6, 6, ReaderRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
       {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},  // hvcn_unit_tests
   };

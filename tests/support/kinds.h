@@ -26,6 +26,9 @@ const std::map<std::string, GoldenKind>& GoldenKinds();
 // The rows of orname.txt (support/orname_kind.cpp).
 RowHandler ORAddressRows();
 
+// The rows of reader.txt (support/reader_kind.cpp).
+RowHandler ReaderRows();
+
 // The library's own log of this process as the API tests have it: level 0
 // (no profile), tnname.log in the working folder.
 const TraceHooks& LevelZeroLog();
