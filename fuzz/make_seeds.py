@@ -323,11 +323,18 @@ def main():
             source = 0x80 if b"typed" in arg else 0x83
             for extra in (0x00, 0x10, 0x20, 0x40):
                 c.add("orname", bytes([source | extra]) + size + text + b"\0")
-        elif op in (b"write", b"to822"):
+        elif op == b"write":
             c.add("orname", b"\x14" + size + text + b"\0" + table)
             c.add("orname", b"\x00" + u16(8) + text + b"\0" + table)
-        elif op == b"from822":
-            c.add("orname", b"\x03" + size + text + b"\0" + table)
+        elif op in (b"to822", b"from822") and len(x) > 4:
+            # gateway table address ...: each row with its own table, the
+            # row's gateway named as the target's.
+            rows = b"" if x[2] == b"-" else x[2]
+            address = strip_nul(x[3])
+            if x[1] != b"-":
+                address = address.replace(x[1], b"gw.example")
+            selector = b"\x03" if op == b"from822" else b"\x14"
+            c.add("orname", selector + size + address + b"\0" + rows)
         elif op == b"typed" and written:
             c.add("orname", b"\x02" + size + written + b"\0" + table)
             c.add("orname", b"\x80" + size + text + b"\0")
