@@ -22,20 +22,30 @@ class OutputWatcher {
   ~OutputWatcher() = default;
 };
 
+// Spells each byte put in another way (at most four bytes) while it is
+// attached to an Output (the IMCEA encapsulation).
+class OutputSpeller {
+ public:
+  virtual size_t Spell(char c, char* out) noexcept = 0;
+
+ protected:
+  ~OutputSpeller() = default;
+};
+
 class Output {
  public:
   Output(char* buffer, uint32_t size) noexcept : start_(buffer), pos_(buffer), room_(size == 0 ? 0 : size - 1), size_(size) {}
 
   void Put(char c) noexcept { Put(std::string_view(&c, 1)); }
   void Put(std::string_view text) noexcept {
-    if (transform_) {
-      const Transform transform = transform_;
-      transform_ = nullptr;
+    if (speller_) {
+      OutputSpeller* speller = speller_;
+      speller_ = nullptr;
       for (char c : text) {
         char spelled[4];
-        Put(std::string_view(spelled, transform(c, spelled)));
+        Put(std::string_view(spelled, speller->Spell(c, spelled)));
       }
-      transform_ = transform;
+      speller_ = speller;
       return;
     }
     if (watcher_)
@@ -64,10 +74,9 @@ class Output {
 
   void Watch(OutputWatcher* watcher) noexcept { watcher_ = watcher; }
 
-  // Every byte put from now on is written as `transform` spells it (at most
-  // four bytes); null: as it is.
-  using Transform = size_t (*)(char c, char* out) noexcept;
-  void Spell(Transform transform) noexcept { transform_ = transform; }
+  // Every byte put from now on is written as `speller` spells it; null: as
+  // it is.
+  void Spell(OutputSpeller* speller) noexcept { speller_ = speller; }
 
   // Terminates the text: status 0, or hvcnERR_BUFFER_TOO_SMALL with the
   // buffer left an empty text (when it has a byte). *needed (may be null)
@@ -104,7 +113,7 @@ class Output {
   uint64_t length_ = 0;  // bytes put, stored or not
   bool full_ = false;
   OutputWatcher* watcher_ = nullptr;
-  Transform transform_ = nullptr;
+  OutputSpeller* speller_ = nullptr;
 };
 
 }  // namespace hvcn::orname

@@ -151,7 +151,12 @@ std::string_view LevelLabel(uint32_t level) noexcept { return model::RowOf(kLeve
 // IMCEA's spelling of a byte of the encapsulated address: letters, digits,
 // '-' and '=' as they are, '/' as '_', any other byte as "+XX", its
 // hexadecimal code.
-size_t SpellImcea(char c, char* out) noexcept {
+class ImceaSpeller final : public OutputSpeller {
+ public:
+  size_t Spell(char c, char* out) noexcept override;
+};
+
+size_t ImceaSpeller::Spell(char c, char* out) noexcept {
   const auto b = static_cast<unsigned char>(c);
   if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '-' || b == '=') {
     out[0] = c;
@@ -171,7 +176,8 @@ size_t SpellImcea(char c, char* out) noexcept {
 int32_t MapToImcea(hvcnFormat* format, const char* gateway, Output& out, uint32_t* needed) noexcept {
   out.Put("IMCEAX400-");
   const uint64_t start = out.length();
-  out.Spell(SpellImcea);
+  ImceaSpeller speller;
+  out.Spell(&speller);
   WriteOptions options;
   options.flags = hvcnOR_ANNEXF;
   const int32_t status = WriteComponents(format, out, options);

@@ -88,20 +88,34 @@ bool IsAnnexF(std::string_view text) noexcept {
 
 // clang-format off
 constexpr KindRow kKinds[] = {
-  {hvcnKIND_IMCEA,          "imcea",     IsImceaAddress},
-  {hvcnKIND_RFC822,         "rfc822",    IsGatewayAddress},
-  {hvcnKIND_MAILBOX,        "mailbox",   IsMailbox},
-  {hvcnKIND_DIRECTORY_NAME, "directory", orname::IsDirectoryName},
-  {hvcnKIND_EXCHANGE,       "exchange",  IsExchange},
-  {hvcnKIND_STDOR,          "stdor",     IsStdOr},
-  {hvcnKIND_ANNEXF,         "annexf",    IsAnnexF},
-  {hvcnKIND_DER_HEX,        "der",       nullptr},  // the BER/DER reader's
-  {hvcnKIND_AFTN,           "aftn",      nullptr},  // the AMHS reader's
+  {hvcnKIND_IMCEA,          "imcea",     Test::Imcea},
+  {hvcnKIND_RFC822,         "rfc822",    Test::GatewayAddress},
+  {hvcnKIND_MAILBOX,        "mailbox",   Test::Mailbox},
+  {hvcnKIND_DIRECTORY_NAME, "directory", Test::DirectoryName},
+  {hvcnKIND_EXCHANGE,       "exchange",  Test::Exchange},
+  {hvcnKIND_STDOR,          "stdor",     Test::StdOr},
+  {hvcnKIND_ANNEXF,         "annexf",    Test::AnnexF},
+  {hvcnKIND_DER_HEX,        "der",       Test::None},  // the BER/DER reader's
+  {hvcnKIND_AFTN,           "aftn",      Test::None},  // the AMHS reader's
 };
 // clang-format on
 
-// The names of the kinds without a row of their own.
-constexpr KindRow kTyped = {hvcnKIND_TYPED, "typed", nullptr};
+// The kind of what no row recognises.
+constexpr KindRow kTyped = {hvcnKIND_TYPED, "typed", Test::None};
+
+bool Passes(Test test, std::string_view text) noexcept {
+  switch (test) {
+    case Test::Imcea: return IsImceaAddress(text);
+    case Test::GatewayAddress: return IsGatewayAddress(text);
+    case Test::Mailbox: return IsMailbox(text);
+    case Test::DirectoryName: return orname::IsDirectoryName(text);
+    case Test::Exchange: return IsExchange(text);
+    case Test::StdOr: return IsStdOr(text);
+    case Test::AnnexF: return IsAnnexF(text);
+    case Test::None: break;
+  }
+  return false;
+}
 
 // A typed name's personal-name part (before its first '/', outside
 // parentheses) holding a character or shape no personal name has: '@',
@@ -165,7 +179,7 @@ int32_t Classify(hvcnFormat* format, const char* text, uint32_t flags, int32_t* 
   const std::string_view whole(text, length);
   if (Trim(whole).empty()) return None(format, kind, hvcnERR_NOT_AN_ADDRESS, detail::kEmpty);
   for (const KindRow& row : kKinds)
-    if (row.recognise && row.recognise(whole)) {
+    if (Passes(row.test, whole)) {
       *kind = row.kind;
       return hvcnSUCCESS;
     }

@@ -22,10 +22,14 @@ inline constexpr uint16_t kMailbox = 2044;
 // A kind of address: how it is recognised and what reads it. The rows of
 // reader/kinds.cpp hold one a kind; a kind whose reader comes with another
 // part of the library has a row without a recogniser until then.
+// How a kind is told (a test of reader/kinds.cpp), or None for a kind
+// whose reader is still to come.
+enum class Test : uint8_t { None, Imcea, GatewayAddress, Mailbox, DirectoryName, Exchange, StdOr, AnnexF };
+
 struct KindRow {
   int32_t kind;           // hvcnKIND_...
   std::string_view name;  // its name for people and programs ("stdor")
-  bool (*recognise)(std::string_view text) noexcept;
+  Test test;
 };
 
 // The rows, in the order they are tried; the first that recognises a text
