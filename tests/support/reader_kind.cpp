@@ -57,9 +57,11 @@ std::vector<std::string> Reader(const GoldenCase& c) {
       expected = LIB(hvcnParseName(text.get(), h.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE));
       break;
     }
-    case hvcnKIND_RFC822:
-      expected = LIB(hvcnRFC822ToORAddress(text.get(), h.get(), DomainOf(c[1]).c_str(), nullptr, 0));
+    case hvcnKIND_RFC822: {
+      const std::string gateway = DomainOf(c[1]);
+      expected = LIB(hvcnRFC822ToORAddress(text.get(), h.get(), gateway.c_str(), nullptr, 0));
       break;
+    }
     case hvcnKIND_ANNEXF: case hvcnKIND_STDOR: case hvcnKIND_EXCHANGE: case hvcnKIND_IMCEA:
     case hvcnKIND_DIRECTORY_NAME:
       expected = LIB(hvcnParseORAddress(text.get(), h.get(), 0));
