@@ -367,6 +367,7 @@ enum hvcnInternalType {
 #define hvcnOR_SHORT_LABELS 0x04u      /* A, P, Q, N-ID in the "/" form too                  */
 #define hvcnOR_TELETEX_ESCAPES 0x08u   /* "/" form: teletex bytes above 0x7F as {ddd}       */
 #define hvcnOR_NO_PERSONAL_LOCAL 0x10u /* never a personal name alone as the local part     */
+#define hvcnOR_IMCEA 0x20u             /* through the gateway as IMCEAX400-<";" form>@gateway */
 
 /* ------------------------------------------------------------------------ */
 /* The binary O/R address (BER/DER)                                         */
@@ -419,6 +420,31 @@ enum hvcnInternalType {
  *  + 2 * strlen(text) + 1 bytes of the caller's memory (any alignment). */
 #define hvcnAMHS_TABLE_HEADER_SIZE 21724u
 #define hvcnAMHS_TABLE_ROW_SIZE 44u
+
+/* ------------------------------------------------------------------------ */
+/* Pasted text: the kinds of address                                        */
+/* ------------------------------------------------------------------------ */
+
+/** The kinds of address hvcnClassifyAddress tells apart (hvcnReadAddress
+ *  reads each with its own reader). The list grows: a kind without a reader
+ *  in this library is never given. */
+enum hvcnAddressKind {
+  hvcnKIND_NONE = 0,           /* no address: the reason is in errorDetail      */
+  hvcnKIND_TYPED = 1,          /* a typed name (hvcnParseName, under the format) */
+  hvcnKIND_MAILBOX = 2,        /* an internet mailbox (hvcnParseInternetName)   */
+  hvcnKIND_RFC822 = 3,         /* an O/R address through an RFC 822 gateway     */
+  hvcnKIND_ANNEXF = 4,         /* the ";" form: G=John;S=Smith;C=US             */
+  hvcnKIND_STDOR = 5,          /* the "/" form: /G=John/S=Smith/C=US/           */
+  hvcnKIND_EXCHANGE = 6,       /* an Exchange one-off or proxy: [X400:...]     */
+  hvcnKIND_IMCEA = 7,          /* IMCEAX400-...@domain                         */
+  hvcnKIND_DIRECTORY_NAME = 8, /* an X.500 directory name (not an O/R address) */
+  hvcnKIND_DER_HEX = 9,        /* reserved: an O/R address in BER/DER, in hex  */
+  hvcnKIND_AFTN = 10           /* reserved: an AFTN address                    */
+};
+
+/** hvcnClassifyAddress, hvcnReadAddress: a typed name holding what no
+ *  personal name holds ('@', '<', '>', label=) is no address. */
+#define hvcnREAD_STRICT 0x01u
 
 /* ------------------------------------------------------------------------ */
 /* Format information data types (hvcnGetFormatInfo, hvcnSetFormatInfo)     */
@@ -788,6 +814,7 @@ HVCN_API int32_t HVCN_CALL hvcnExplainStatus(const hvcnFormat* format, int32_t s
                                              uint32_t call, uint32_t how, const char* text,
                                              char* buffer, uint32_t size, uint32_t* needed,
                                              uint32_t* column) HVCN_NOEXCEPT;
+
 /* The binary O/R address (BER/DER) --------------------------------------- */
 
 /** Reads an O/R address encoded in BER or DER into the held name of a ready
@@ -875,6 +902,36 @@ HVCN_API int32_t HVCN_CALL hvcnAFTNToORAddress(const char* aftn, const void* tab
  *  hvcnParseAMHSTables did not write. */
 HVCN_API int32_t HVCN_CALL hvcnORAddressToAFTN(hvcnFormat* format, const void* tables, uint32_t size, char* aftn,
                                                uint32_t aftnSize, uint32_t* result) HVCN_NOEXCEPT;
+
+/** Whether the RFC 822 mapping takes a text as a gateway domain (the rule
+ *  hvcnORAddressToRFC822 and hvcnRFC822ToORAddress apply to their gateway
+ *  argument, and hvcnParseORTable to a table's domains): letters, digits,
+ *  '-' and '_' in labels separated by single dots. hvcnSUCCESS for a
+ *  domain, hvcnERR_BAD_VALUE for a text that is none, hvcnERR_BAD_PARAMETER
+ *  for NULL. */
+HVCN_API int32_t HVCN_CALL hvcnCheckGatewayDomain(const char* domain) HVCN_NOEXCEPT;
+
+/* Pasted text ----------------------------------------------------------------- */
+
+/** Tells which kind of address a text is (*kind: hvcnKIND_*): hvcnSUCCESS,
+ *  or with *kind hvcnKIND_NONE hvcnERR_NOT_AN_ADDRESS (an empty text, a
+ *  control character, with hvcnREAD_STRICT a typed name no personal name
+ *  could be) or hvcnERR_NAME_TOO_LONG (more than 1024 bytes), the reason in
+ *  format->errorDetail. Nothing else of the format changes; it need not be
+ *  ready. hvcnERR_BAD_PARAMETER for a NULL pointer or unknown flags. */
+HVCN_API int32_t HVCN_CALL hvcnClassifyAddress(const char* text, hvcnFormat* format, uint32_t flags,
+                                               int32_t* kind) HVCN_NOEXCEPT;
+
+/** Reads a text of any kind into the held name of a ready format, as the
+ *  export of its kind reads it (a typed name as hvcnParseName does, with
+ *  hvcnPARSE_COMPLETE; the standard forms, Exchange's spellings and IMCEA
+ *  as hvcnParseORAddress; an RFC 822 gateway address as
+ *  hvcnRFC822ToORAddress with its own domain as the gateway), returning
+ *  that status; *kind says what was read. An internet mailbox is not read:
+ *  hvcnERR_NOT_AN_ADDRESS with *kind hvcnKIND_MAILBOX. A directory name is
+ *  refused with its reason (hvcnERR_BAD_X400). */
+HVCN_API int32_t HVCN_CALL hvcnReadAddress(const char* text, hvcnFormat* format, uint32_t flags,
+                                           int32_t* kind) HVCN_NOEXCEPT;
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -361,6 +361,38 @@ void BM_RFC822ToORAddress(benchmark::State& state) {
 }
 BENCHMARK(BM_RFC822ToORAddress);
 
+// A mapping table of n rows (rN.example for C=US, ADMD=aN, PRMD=p): one
+// look-up each way a name, in a table of 1,000 and of 100,000 rows. A table
+// is checked when it is read, so both are binary searches.
+std::vector<uint8_t> GrownORTable(uint32_t rows) {
+  std::string text;
+  for (uint32_t i = 0; i < rows; ++i)
+    text += "r" + std::to_string(i) + ".example#C=US$ADMD=a" + std::to_string(i) + "$PRMD=p#\n";
+  uint32_t needed = 0, line = 0;
+  hvcnParseORTable(text.c_str(), nullptr, 0, &needed, &line);
+  std::vector<uint8_t> table(needed);
+  if (int32_t s = hvcnParseORTable(text.c_str(), table.data(), needed, &needed, &line)) SetUpFailed("a grown table", s);
+  return table;
+}
+
+// Arg: the rows. Each name is read from its RFC 822 address and written back.
+void BM_ORTableLookUp(benchmark::State& state) {
+  const auto rows = static_cast<uint32_t>(state.range(0));
+  const std::vector<uint8_t> table = GrownORTable(rows);
+  const auto size = static_cast<uint32_t>(table.size());
+  std::vector<std::string> addresses;
+  for (uint32_t k = 0; k < 64; ++k) addresses.push_back("x@r" + std::to_string(k * 7919u % rows) + ".example");
+  auto f = Ready();
+  char out[128];
+  CountNames count(state, addresses.size());
+  for (auto _ : state)
+    for (const std::string& address : addresses) {
+      benchmark::DoNotOptimize(hvcnRFC822ToORAddress(address.c_str(), f.get(), nullptr, table.data(), size));
+      benchmark::DoNotOptimize(hvcnORAddressToRFC822(f.get(), nullptr, table.data(), size, out, sizeof out, nullptr, 0));
+    }
+}
+BENCHMARK(BM_ORTableLookUp)->ArgName("rows")->Arg(1000)->Arg(100000);
+
 // ---------------------------------------------------------------------------
 // The binary O/R address: the typical address decoded from DER and encoded
 

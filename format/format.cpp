@@ -108,17 +108,27 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
     format->attributes[slot].valueOffset = 0;
     format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
   }
-  for (auto& token : format->tokens) {
-    token.valueOffset = 0;
-    token.valueLength = hvcnVALUE_ABSENT;
-    token.tokenFlags &= hvcnTOK_LAST;
-  }
+  ResetTokenTexts(format);
   // The parse sets the teletex preference from its own flags; a set-up
   // leaves it clear.
   format->flags = static_cast<uint16_t>(format->flags & ~hvcnFMT_PREFER_TELETEX);
   format->nameType = 0;
   ResetNameText(format);
   return true;
+}
+
+void ResetTokenTexts(hvcnFormat* format) noexcept {
+  for (auto& token : format->tokens) {
+    token.valueOffset = 0;
+    token.valueLength = hvcnVALUE_ABSENT;
+    token.tokenFlags &= hvcnTOK_LAST;
+  }
+}
+
+void StartReadName(hvcnFormat* format) noexcept {
+  ResetName(format);
+  ResetTokenTexts(format);
+  format->nameType = hvcnNAME_OR_ADDRESS;
 }
 
 void ResetToken(hvcnToken* token) noexcept {

@@ -27,6 +27,19 @@ void ResetName(hvcnFormat* format) noexcept;
 // ResetName without the values: nameBuffer, errorDetail and the two flags.
 void ResetNameText(hvcnFormat* format) noexcept;
 
+// Lets go of the token texts a typed name left (each token's text absent,
+// its flags but hvcnTOK_LAST cleared).
+void ResetTokenTexts(hvcnFormat* format) noexcept;
+
+// The start of every reader of a name in a form other than the typed one
+// (the standard O/R address forms, BER/DER, AMHS): the held name emptied as
+// ResetName does, the token texts of the last typed name let go, and
+// nameType hvcnNAME_OR_ADDRESS. hvcnParseName with hvcnPARSE_REINTERPRET
+// refuses such a name (hvcnERR_NO_MORE_INTERPRETATIONS, nothing changed):
+// there are no token texts of it to read again. The reader sets
+// hvcnFMT_NAME_HELD once the whole name is read.
+void StartReadName(hvcnFormat* format) noexcept;
+
 // Empties the format string, resets tokens, output IDs, the reconfigured
 // list, the held name, every attribute record, and clears all flags.
 void InitialiseFormat(hvcnFormat* format) noexcept;

@@ -12,8 +12,8 @@
 namespace hvcn::internal_form {
 namespace {
 
-// Initials and generation qualifier, their twins and the slots standing in
-// for them: typed values are stored without their dots.
+// The slots held without dots (model::HeldWithoutDots), and the slots
+// standing in for them: a typed name's values are copied out without them.
 bool DropsDots(const hvcnFormat* format, int slot) noexcept {
   return model::HeldWithoutDots(slot) || slot == format->reconfigured[model::PersonalPartOf(model::kInitials)] ||
          slot == format->reconfigured[model::PersonalPartOf(model::kGeneration)];

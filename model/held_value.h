@@ -33,13 +33,6 @@ inline HeldValue ValueOf(const hvcnFormat* format, int slot) noexcept {
   return {std::string_view(format->nameBuffer + offset, length), true, false};
 }
 
-// Initials and the generation qualifier, and their twins, are held without
-// their dots (the formatter writes them dotted).
-constexpr bool HeldWithoutDots(int slot) noexcept {
-  return slot == kInitials || slot == kGeneration || slot == OtherTwinOf(kInitials) ||
-         slot == OtherTwinOf(kGeneration);
-}
-
 inline bool IsPresent(const hvcnFormat* format, int slot) noexcept {
   return slot >= 0 && slot < kSlotCount && format->attributes[slot].valueLength != hvcnVALUE_ABSENT;
 }

@@ -18,17 +18,17 @@ namespace {
 // Character classes
 
 constexpr uint8_t kNumeric = 1;    // digits and the blank
-constexpr uint8_t kPrintable = 2;  // letters, digits, blank, ' ( ) + - / : = ? . , "
+constexpr uint8_t kPrintable = 2;  // PrintableString's characters and '"' (IsPrintableStringCharacter)
 constexpr uint8_t kMarker = 4;     // RS GS ETB SUB US: internal markers, always tolerated
 
 constexpr std::array<uint8_t, 256> MakeByteClasses() {
   std::array<uint8_t, 256> t{};
-  for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = kNumeric | kPrintable;
-  for (int c = 'A'; c <= 'Z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
-  for (int c = 'a'; c <= 'z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
-  t[' '] = kNumeric | kPrintable;
-  for (char c : {'\'', '(', ')', '+', '-', '/', ':', '=', '?', '.', ',', '"'})
-    t[static_cast<unsigned char>(c)] = kPrintable;
+  // The Printable class is PrintableString and the double quote, which the
+  // attribute checks have always taken.
+  for (int c = 0; c < 0x80; ++c)
+    if (IsPrintableStringCharacter(static_cast<unsigned char>(c)) || c == '"') t[static_cast<size_t>(c)] = kPrintable;
+  for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] |= kNumeric;
+  t[' '] |= kNumeric;
   for (char c : {hvcnCHAR_RS, hvcnCHAR_GS, hvcnCHAR_ETB, hvcnCHAR_SUB, hvcnCHAR_US})
     t[static_cast<unsigned char>(c)] = kMarker;
   return t;

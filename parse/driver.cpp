@@ -91,6 +91,9 @@ int32_t ParseName(const char* name, hvcnFormat* f, int32_t internalType, char* b
     if (reinterpret) return hvcnERR_FORMAT_NOT_READY;
     status = format::ParseFormatStringFramed(nullptr, f);
   }
+  // A name read from another form (format::StartReadName) has no token
+  // texts to read again.
+  if (reinterpret && f->nameType == hvcnNAME_OR_ADDRESS) return hvcnERR_NO_MORE_INTERPRETATIONS;
   if (status == hvcnSUCCESS && !reinterpret) {
     status = HoldAndSplit(name, f, flags);
     if (status == hvcnSUCCESS) status = ParseSections(f, context);

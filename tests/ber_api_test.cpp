@@ -129,7 +129,7 @@ TEST(BinaryORAddress, FormatSettingsApply) {
   EXPECT_STREQ(f->errorDetail, "The administration-domain-name at byte 12 holds a value that its attribute does not accept.");
 
   auto g = Ready();
-  ASSERT_EQ(hvcnParseORAddress("/S=Muller*M{195}{188}ller/C=DE/", g.get(), 0), hvcnSUCCESS);
+  ASSERT_EQ(hvcnParseORAddress("/S=Muller*M{200}uller/C=DE/", g.get(), 0), hvcnSUCCESS);
   uint32_t withTwin = 0, without = 0;
   EXPECT_EQ(hvcnEncodeORAddress(g.get(), nullptr, 0, &withTwin, 0), hvcnERR_BUFFER_TOO_SMALL);
   ASSERT_EQ(hvcnSetFormatInfo(g.get(), &on, hvcnINFO_7BIT_ONLY), hvcnSUCCESS);

@@ -12,8 +12,11 @@ from conftest import detail, format_of, golden, rendered, text
 LABELS = {b"short": "short", b"long": "long"}
 
 
+# (Write rows of typed or decoded names, or through a gateway, are the C
+# driver's: their sources are not O/R addresses.)
 @pytest.mark.parametrize("row", [row for row in golden("orname.txt", optional=True)
-                                 if row.values[0][0] in (b"read", b"write", b"typed")])
+                                 if row.values[0][0] in (b"read", b"write", b"typed")
+                                 and not any(word in row.values[0][1] for word in (b"typed", b"decoded", b"gateway"))])
 def test_golden(row):
     operation, argument, source, status, values = row[:5]
     try:
@@ -38,28 +41,34 @@ def test_golden(row):
 
 
 def test_golden_rfc822():
-    """The table, to822 and from822 rows in order: each uses the last good table."""
-    table = None
+    """The table rows, and the to822 and from822 rows, each with its own
+    table (gateway, table text or "-", address, status, results)."""
     for row in golden("orname.txt", optional=True):
-        operation, argument, source, status, values = row.values[0][:5]
-        gateway = None if argument == b"-" else text(argument)
+        fields = row.values[0]
+        operation = fields[0]
         try:
             if operation == b"table":
+                source, status, values = fields[2:5]
                 try:
                     table = hvcn.ORTable(source)
                 except hvcn.Error as error:
                     assert (error.status, error.line) == (int(status), int(values)), row.id
                     continue
                 assert (status, len(table._memory)) == (b"0", int(values)), row.id
-            elif operation == b"to822":
-                name = hvcn.orname(source)
-                written = name.rfc822(gateway, table)
-                back = hvcn.from_rfc822(written, gateway, table)
-                assert (status, written) == (b"0", text(values)), row.id
-                assert [r for r in back.records if r.value] == [r for r in name.records if r.value], row.id
-            elif operation == b"from822":
-                name = hvcn.from_rfc822(source, gateway, table)
-                assert (status, rendered(name), name.orname()) == (b"0", text(values), text(row.values[0][5])), row.id
+            elif operation in (b"to822", b"from822"):
+                gateway = None if fields[1] == b"-" else text(fields[1])
+                table = None if fields[2] == b"-" else hvcn.ORTable(fields[2])
+                source, status, values = fields[3:6]
+                if operation == b"to822":
+                    name = hvcn.orname(source)
+                    written = name.rfc822(gateway, table)
+                    back = hvcn.from_rfc822(written, gateway, table)
+                    assert (status, written) == (b"0", text(values)), row.id
+                    assert [r.value.lower() for r in back.records if r.value] == \
+                        [r.value.lower() for r in name.records if r.value], row.id
+                else:
+                    name = hvcn.from_rfc822(source, gateway, table)
+                    assert (status, rendered(name), name.orname()) == (b"0", text(values), text(fields[6])), row.id
         except hvcn.Error as error:
             assert (error.status, error.detail) == (int(status), detail(error, values)), row.id
 

@@ -105,7 +105,7 @@ void CheckWritten(const hvcnFormat* decoded, const std::vector<uint8_t>& der, ui
 
 std::string StdOr(hvcnFormat* f) {
   Guarded text(4096);
-  EXPECT_EQ(LIB(hvcnFormatORAddress(f, text.data(), text.size(), nullptr, 0)), hvcnSUCCESS);
+  EXPECT_EQ(LIB(hvcnFormatORAddress(f, text.data(), text.size(), nullptr, 0)), hvcnSUCCESS) << f->errorDetail;
   return text.Text();
 }
 

@@ -407,9 +407,10 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"internet_normalise", {"internet_normalise.txt", 3, 3, InternetNormalise}},
       {"gsetb_names", {"gsetb_names.txt", 2, 2, GsetbName}},
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
-      {"orname", {"orname.txt", 5, 7, ORAddressRows()}},
+      {"orname", {"orname.txt", 4, 7, ORAddressRows()}},
       {"ber", {"ber.txt", 5, 7, BerRows()}},
       {"amhs", {"amhs.txt", 7, 8, AmhsRows()}},
+      {"reader", {"reader.txt", 6, 6, ReaderRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
       // Rows that other programs run.
       {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},       // hvcn_unit_tests

@@ -36,6 +36,8 @@ RowHandler BerRows();
 void CheckReadName(hvcnFormat* f);
 // The rows of amhs.txt (support/amhs_kind.cpp).
 RowHandler AmhsRows();
+// The rows of reader.txt (support/reader_kind.cpp).
+RowHandler ReaderRows();
 
 // The library's own log of this process as the API tests have it: level 0
 // (no profile), tnname.log in the working folder.
