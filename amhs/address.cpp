@@ -83,7 +83,7 @@ int32_t ReadMfAddress(orname::NameBuilder& builder, std::string_view text) noexc
     return builder.Refuse(hvcnERR_BAD_X400, orname::detail::kNotLabelValue, {text.substr(0, 40), 1});
   const char* begin = text.data();
   if (int32_t status = orname::ReadStdOrComponents(builder, begin, begin, begin + text.size(), 0)) return status;
-  return HoldAsReadName(builder);
+  return builder.Finish();
 }
 
 uint32_t WriteValueList(const hvcnFormat* format, char* out) noexcept {
@@ -114,13 +114,8 @@ int32_t HoldValueList(orname::NameBuilder& builder, std::string_view list, bool*
     if (int32_t status = builder.TakeText({model::RowOf(slot).label, 0}, slot, list.substr(3, length))) return status;
     list.remove_prefix(3 + length);
   }
-  return HoldAsReadName(builder);
+  return builder.Finish();
 }
-
-// Until the O/R address reader offers one step that also keeps a later
-// hvcnPARSE_REINTERPRET from turning the name into a typed one, finishing
-// the builder is that step.
-int32_t HoldAsReadName(orname::NameBuilder& builder) noexcept { return builder.Finish(); }
 
 bool KeyBuilder::Put(std::string_view text) noexcept {
   if (text.size() > kSize - used_) return false;

@@ -48,9 +48,6 @@ uint32_t WriteValueList(const hvcnFormat* format, char* out) noexcept;
 // that is not one sets *damaged.
 int32_t HoldValueList(orname::NameBuilder& builder, std::string_view list, bool* damaged) noexcept;
 
-// The last step of every address the conversions hold: the held name is
-// left as a name read from an O/R address (hvcnNAME_OR_ADDRESS, held).
-int32_t HoldAsReadName(orname::NameBuilder& builder) noexcept;
 
 class KeyBuilder {
  public:

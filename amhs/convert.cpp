@@ -192,7 +192,7 @@ int32_t Hold(const TablesView& tables, const Plan& plan, orname::NameBuilder& bu
     if (part.value.empty()) continue;
     if (int32_t status = builder.TakeText({model::RowOf(part.slot).label, 0}, part.slot, part.value)) return status;
   }
-  return HoldAsReadName(builder);
+  return builder.Finish();
 }
 
 void Explain(hvcnFormat* format, const Refusal& why, const char* af) noexcept {

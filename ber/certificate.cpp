@@ -20,6 +20,7 @@
 
 #include "ber/ber.h"
 #include "ber/decoder.h"
+#include "format/format.h"
 
 namespace hvcn::ber {
 namespace {
@@ -39,7 +40,7 @@ constexpr uint8_t kX400AddressTag = tag::Context(3, true);
 }  // namespace
 
 int32_t Decoder::Certificate(Span certificate, uint32_t index, uint32_t* extension) noexcept {
-  StartReadName(f_);
+  format::StartReadName(f_);
   Element cert, tbs, field, extensions;
   if (!Next(certificate, &cert, "certificate") || !Tagged(cert, tag::kSequence, "certificate")) return status_;
   Span in = cert.contents;

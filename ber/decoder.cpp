@@ -117,19 +117,6 @@ static_assert([] {
 
 }  // namespace
 
-// Leaves the format ready to hold a read name: the held name emptied, the
-// token texts of the last typed name let go (a reinterpretation finds no
-// text of this name to read again), nameType hvcnNAME_OR_ADDRESS.
-void StartReadName(hvcnFormat* format) noexcept {
-  format::ResetName(format);
-  for (hvcnToken& token : format->tokens) {
-    token.valueOffset = 0;
-    token.valueLength = hvcnVALUE_ABSENT;
-    token.tokenFlags &= hvcnTOK_LAST;
-  }
-  format->nameType = hvcnNAME_OR_ADDRESS;
-}
-
 // ---------------------------------------------------------------------------
 // Elements
 
@@ -324,7 +311,7 @@ bool Decoder::Store(int slot, uint32_t start, const char* component, uint32_t of
 // The address
 
 int32_t Decoder::Run(Span input, uint32_t* used) noexcept {
-  StartReadName(f_);
+  format::StartReadName(f_);
   Element top;
   if (!Next(input, &top, "O/R address")) return status_;
   if (top.tag != tag::kSequence && top.tag != kORNameTag && top.tag != kX400AddressTag)

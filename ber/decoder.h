@@ -15,9 +15,6 @@
 
 namespace hvcn::ber {
 
-// Leaves the format ready to hold a read name (decoder.cpp).
-void StartReadName(hvcnFormat* format) noexcept;
-
 inline constexpr size_t kMostOctets = 4 * sizeof(hvcnFormat::nameBuffer);  // of one string given in pieces
 
 class Decoder {

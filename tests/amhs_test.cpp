@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -312,6 +313,38 @@ TEST(AmhsTables, MovedTablesAnswerTheSame) {
                                 nullptr),
             hvcnSUCCESS);
   EXPECT_EQ(Written(f.get()), "/CN=VVTSOPTA/OU=VVTS/O=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/");
+}
+
+// A converted or decoded address is a read name: a later reinterpretation
+// finds no typed text to read again (the last typed name's token texts
+// would point into the new values).
+TEST(AmhsTables, ReadNamesRefuseReinterpretation) {
+  const std::vector<uint8_t> tables = Tables("MD\tAY\tXX\tICAO\tSITA\tXF\n");
+  const auto size = static_cast<uint32_t>(tables.size());
+  auto f = Ready();
+  ASSERT_EQ(hvcnAFTNToORAddress("AYPYANGM", tables.data(), size, f.get(), nullptr), hvcnSUCCESS);
+  uint8_t der[256];
+  uint32_t length = 0;
+  ASSERT_EQ(hvcnEncodeORAddress(f.get(), der, sizeof der, &length, 0), hvcnSUCCESS);
+  const std::function<int32_t(hvcnFormat*)> kReads[] = {
+      [&](hvcnFormat* g) { return hvcnAFTNToORAddress("AYPYANGM", tables.data(), size, g, nullptr); },
+      [&](hvcnFormat* g) { return hvcnDecodeORAddress(der, length, g, 0, nullptr); },
+      [&](hvcnFormat* g) {
+        int32_t kind = 0;
+        return hvcnReadAddress("/S=Smith/O=Acme/ADMD= /C=US/", g, 0, &kind);
+      },
+  };
+  for (size_t n = 0; n < std::size(kReads); ++n) {
+    auto g = Ready();
+    uint32_t context = 0;
+    ASSERT_EQ(hvcnParseName("Smith, John /o=Acme/c=US", g.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE),
+              hvcnSUCCESS);
+    ASSERT_EQ(kReads[n](g.get()), hvcnSUCCESS) << n;
+    context = 0;
+    EXPECT_EQ(hvcnParseName("x", g.get(), 0, nullptr, 0, &context, hvcnPARSE_REINTERPRET),
+              hvcnERR_NO_MORE_INTERPRETATIONS)
+        << n;
+  }
 }
 
 TEST(AmhsTables, Arguments) {
