@@ -500,12 +500,12 @@ _PEM_CERTIFICATE = re.compile(rb"-----BEGIN CERTIFICATE-----(.*?)-----END CERTIF
 
 def _der_certificate(data: bytes) -> bytes:
     """A certificate's DER: the data, or the first CERTIFICATE block of PEM
-    text (its base64, blanks and line breaks allowed)."""
-    if not data.lstrip().startswith(b"-----BEGIN"):
-        return data
-    block = _PEM_CERTIFICATE.search(data)
+    text (text around it allowed; its base64, blanks and line breaks)."""
+    block = None if data[:1] == b"\x30" else _PEM_CERTIFICATE.search(data)
     if block is None:
-        raise ValueError("hvcn: the PEM text holds no CERTIFICATE block")
+        if data.lstrip().startswith(b"-----BEGIN"):
+            raise ValueError("hvcn: the PEM text holds no CERTIFICATE block")
+        return data
     try:
         return base64.b64decode(re.sub(rb"\s+", b"", block.group(1)), validate=True)
     except binascii.Error as error:
@@ -536,10 +536,12 @@ class AMHSTables:
     separated by one TAB; see docs/amhs.md) for converting AFTN addresses
     to AMHS O/R addresses and back (``hvcnParseAMHSTables``).
 
-    ``source`` is the tables' text, or a file holding it: a path object,
-    or a text with neither a TAB nor a line break (which no row lacks). A
-    bad row raises :class:`Error` with its ``line`` and a ``detail`` that
-    names the field. The tables are immutable and may be shared by threads.
+    ``source`` is the tables' text, or a file holding it: a path object, or
+    a text with neither a TAB nor a line break (which every row has) that
+    names a file. A bad row raises :class:`Error` with its ``line`` and a
+    ``detail`` that names the field (a file name that names no file is read
+    as a line that is no row). The tables are immutable and may be shared
+    by threads.
 
     >>> tables = hvcn.AMHSTables("MD\\tAY\\tXX\\tICAO\\tSITA\\tXF\\n")
     >>> tables.to_amhs("aypyangm").orname(), tables.to_amhs("AYPYANGM").scheme
@@ -552,8 +554,9 @@ class AMHSTables:
 
     def __init__(self, source: Union[Text, "os.PathLike[str]"], *, encoding: str = "utf-8") -> None:
         if isinstance(source, os.PathLike) or (
-                isinstance(source, (str, bytes)) and source and not any(
-                    mark in source for mark in (("\t", "\n") if isinstance(source, str) else (b"\t", b"\n")))):
+                isinstance(source, (str, bytes)) and not any(
+                    mark in source for mark in (("\t", "\n") if isinstance(source, str) else (b"\t", b"\n")))
+                and os.path.isfile(source)):
             with open(source, "rb") as file:
                 source = file.read()
         self._read(_encode(source, encoding))  # type: ignore[arg-type]
@@ -1216,7 +1219,7 @@ class Format:
         issuerAltName (``hvcnGetCertificateORAddress``; no signature is
         checked), each a :class:`Name` whose ``extension`` says where it
         stands. ``data`` is a DER certificate, or PEM text: its first
-        ``CERTIFICATE`` block. ``der_only`` and ``latin1`` as for
+        ``CERTIFICATE`` block (text around it is skipped). ``der_only`` and ``latin1`` as for
         :meth:`from_der`. A malformed certificate or address raises
         :class:`Error` with the detail (and its byte offset in the DER);
         a PEM text without a certificate raises ValueError."""
