@@ -102,6 +102,7 @@ def test_interface(tmp_path):
     assert (caas.format_string, caas.scheme, caas.orname()) == \
         ("%(NONCANON)%(X400)", "CAAS", "/CN=VVTSOPTA/OU=VVTS/O=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/")
     assert tables.to_aftn("C=XX;A=ICAO;P=VIETNAM;O=VVTS;OU1=VVTS;CN=VVTSOPTA")[:3] == ("VVTSOPTA", "CAAS", True)
+    assert tables.to_aftn(caas).reverse.format_string == "%(NONCANON)%(X400)"
     copy = pickle.loads(pickle.dumps(caas))
     assert (copy.scheme, copy.orname()) == ("CAAS", caas.orname())
     # Memory of the exact size; a table whose text lacks a TAB and a line

@@ -163,7 +163,7 @@ def test_the_malformed_vector():
 
 @pytest.mark.parametrize("call, error", [
     (lambda: hvcn.certificate_addresses(b"-----BEGIN CERTIFICATE-----\nMIIB\n"), ValueError),
-    (lambda: hvcn.certificate_addresses(b"-----BEGIN CERTIFICATE-----\nMI!B\n-----END CERTIFICATE-----"), ValueError),
+    (lambda: hvcn.certificate_addresses(b"-----BEGIN CERTIFICATE-----\nMII!BAAAA\n-----END CERTIFICATE-----"), ValueError),
     (lambda: hvcn.from_der("300d"), TypeError),
     (lambda: hvcn.orname("/O=x/C=GB/").der("ber"), ValueError),
 ])
