@@ -981,12 +981,12 @@ class Name(Mapping[str, str]):
         held = self._held()
         length = ctypes.c_uint32(0)
         status = _c.hvcnEncodeORAddress(held._address, None, 0, ctypes.byref(length), flags)
-        if status == _lib.ERR_BUFFER_TOO_SMALL:
+        if status == _lib.ERR_BUFFER_TOO_SMALL:  # the size query's answer
             buffer = ctypes.create_string_buffer(length.value)
             status = _c.hvcnEncodeORAddress(held._address, buffer, len(buffer), ctypes.byref(length), flags)
-        if status != 0:
-            raise held._error(status)
-        return buffer.raw[:length.value]
+            if status == 0:
+                return buffer.raw[:length.value]
+        raise held._error(status)
 
     # ----------------------------------------------------------------------
 
