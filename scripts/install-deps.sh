@@ -11,9 +11,10 @@
 #   scripts/install-deps.sh i686      build + GoogleTest sources, g++-multilib
 #                                     (-m32 with the i386 C library and loader)
 #                                     and qemu-user (qemu-i386 runs the tests)
-#   scripts/install-deps.sh python    build + Debian's venv, pip, pytest and
-#                                     python-nameparser (the Python package's
-#                                     tests and benchmark)
+#   scripts/install-deps.sh python    build + Debian's venv, pip, pytest,
+#                                     python-nameparser, pyasn1-modules and
+#                                     cryptography-vectors (the Python
+#                                     package's tests and benchmark)
 set -eu
 
 job=${1:-build}
@@ -23,7 +24,7 @@ case "$job" in
   test) packages="$packages googletest python3-jsonschema clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
   windows) packages="$packages googletest python3-jsonschema g++-mingw-w64-i686 g++-mingw-w64-x86-64 llvm wine wine64" ;;
   i686) packages="$packages googletest python3-jsonschema g++-multilib qemu-user" ;;
-  python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser" ;;
+  python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser python3-pyasn1-modules python3-cryptography-vectors" ;;
   *) echo "usage: $0 build|test|windows|i686|python" >&2; exit 2 ;;
 esac
 

@@ -32,9 +32,13 @@ through the system loader.
 
 from __future__ import annotations
 
+import base64
+import binascii
 import codecs
 import ctypes
 import enum
+import os
+import re
 import struct
 import sys
 import threading
@@ -56,6 +60,8 @@ from ._lib import lib as _c
 
 __version__ = "5.20.1"
 __all__ = [
+    "AFTNAddress",
+    "AMHSTables",
     "AttributeInfo",
     "AttributeValue",
     "Error",
@@ -66,12 +72,16 @@ __all__ = [
     "Version",
     "attribute_info",
     "catalogue",
+    "certificate_addresses",
+    "classify",
     "error_text",
+    "from_der",
     "from_internal",
     "from_rfc822",
     "internet",
     "orname",
     "parse",
+    "read",
     "readings",
     "validate",
     "version",
@@ -151,8 +161,11 @@ class Error(Exception):
     detail: str
     explanation: str
     column: int
-    #: The line of an :class:`ORTable` text at fault (0: none).
+    #: The line of an :class:`ORTable` or :class:`AMHSTables` text at fault (0: none).
     line: int = 0
+    #: What :func:`read` and :func:`classify` took the text for (``"mailbox"``,
+    #: ``"typed"``, ``"annexf"`` ...; ``"none"`` when no kind fits), else ``None``.
+    kind: Optional[str] = None
 
     def __init__(self, status: int, detail: str = "", explanation: str = "", column: int = 0) -> None:
         try:
@@ -395,9 +408,28 @@ def internet(text: Text, *, encoding: str = "utf-8") -> Optional[str]:
 
 
 # How a name was read, so that any thread's format can hold it again:
-# (kind, format string, text as the library read it, context word in or
-# internal type, flags).
-_PARSED, _DECODED, _OR_ADDRESS, _RFC822 = 0, 1, 2, 3
+# (kind, format string, text or bytes as the library read them, the
+# argument of the call, flags or what the call told). _READ: pasted text
+# (hvcnReadAddress), _DER: BER/DER, _CERT: a certificate's x400Address,
+# _AMHS: an AF-Address converted by the AMHS tables.
+_PARSED, _DECODED, _OR_ADDRESS, _RFC822, _READ, _DER, _CERT, _AMHS = range(8)
+# The names of the kinds of pasted text, from enum hvcnAddressKind:
+# hvcnKIND_DIRECTORY_NAME is "directory-name".
+_KINDS: Dict[int, str] = {value: name[5:].lower().replace("_", "-")
+                          for name, value in vars(_lib._header).items() if name.startswith("KIND_")}
+# The explanation of a refused reading asked for its kind's reader: the
+# call hvcnExplainStatus is told of, and its `how`.
+_READ_EXPLAINED = {_lib.KIND_TYPED: (_lib.EXPLAIN_NAME, _lib.PARSE_COMPLETE),
+                   **{kind: (_lib.EXPLAIN_OR_ADDRESS, _lib.OR_FROM_AUTO) for kind in (
+                       _lib.KIND_ANNEXF, _lib.KIND_STDOR, _lib.KIND_EXCHANGE, _lib.KIND_IMCEA,
+                       _lib.KIND_DIRECTORY_NAME)}}
+# The outer forms of the binary O/R address hvcnEncodeORAddress writes.
+_DER_FORMS = {"oraddress": 0, "orname": _lib.BER_ORNAME, "x400address": _lib.BER_X400ADDRESS}
+# hvcnCERT_SUBJECT_ALT_NAME: "subjectAltName", hvcnCERT_ISSUER_ALT_NAME: "issuerAltName".
+_EXTENSIONS: Dict[int, str] = {value: re.sub(r"_(.)", lambda m: m.group(1).upper(), name[5:].lower())
+                               for name, value in vars(_lib._header).items() if name.startswith("CERT_")}
+# The AMHS addressing schemes (hvcnAMHS_XF, _CAAS, _USER) by number.
+_SCHEMES: Dict[int, str] = {getattr(_lib, "AMHS_" + scheme): scheme for scheme in ("XF", "CAAS", "USER")}
 # The standard O/R address forms a text is read in, and written in.
 _OR_READ = {"auto": _lib.OR_FROM_AUTO, "annexf": _lib.OR_FROM_ANNEXF, "stdor": _lib.OR_FROM_STDOR}
 _OR_WRITE = {"stdor": 0, "annexf": _lib.OR_ANNEXF}
@@ -452,6 +484,150 @@ def _mapping(gateway: Optional[Text], table: Union["ORTable", Text, None]) -> Tu
 
 def _table_memory(table: Optional[ORTable]) -> Tuple[Any, int]:
     return (None, 0) if table is None else (table._memory, len(table._memory))
+
+
+def _bytes(data: Any) -> bytes:
+    """Binary input for the library: bytes, or what the buffer protocol gives."""
+    if isinstance(data, str):
+        raise TypeError("hvcn: a binary address or certificate is bytes, not str")
+    data = bytes(data)
+    _integer("the length of the data", len(data), _UINT32)
+    return data
+
+
+_PEM_CERTIFICATE = re.compile(rb"-----BEGIN CERTIFICATE-----(.*?)-----END CERTIFICATE-----", re.S)
+
+
+def _der_certificate(data: bytes) -> bytes:
+    """A certificate's DER: the data, or the first CERTIFICATE block of PEM
+    text (text around it allowed; its base64, blanks and line breaks)."""
+    block = None if data[:1] == b"\x30" else _PEM_CERTIFICATE.search(data)
+    if block is None:
+        if data.lstrip().startswith(b"-----BEGIN"):
+            raise ValueError("hvcn: the PEM text holds no CERTIFICATE block")
+        return data
+    try:
+        return base64.b64decode(re.sub(rb"\s+", b"", block.group(1)), validate=True)
+    except binascii.Error as error:
+        raise ValueError(f"hvcn: the PEM CERTIFICATE block is not base64: {error}") from None
+
+
+# What hvcnParseAMHSTables writes of a refusal found before any memory was
+# given: asked again with this much (see docs/amhs.md).
+_AMHS_DETAIL_SIZE = 256
+
+
+class AFTNAddress(NamedTuple):
+    """An O/R address converted to AFTN (:meth:`AMHSTables.to_aftn`): the
+    AF-Address, the ``scheme`` that gave it (``"USER"``, ``"CAAS"``,
+    ``"XF"``), whether it converts back to the same O/R address
+    (``consistent``; when not, the AF-Address stands and the gateway logs
+    the difference), and ``reverse``, the :class:`Name` the tables give for
+    the AF-Address (``None`` when they give none)."""
+
+    aftn: str
+    scheme: str
+    consistent: bool
+    reverse: Optional["Name"]
+
+
+class AMHSTables:
+    """The AMHS look-up tables (MD, CAAS and USER rows, one a line, fields
+    separated by one TAB; see docs/amhs.md) for converting AFTN addresses
+    to AMHS O/R addresses and back (``hvcnParseAMHSTables``).
+
+    ``source`` is the tables' text, or a file holding it: a path object, or
+    a text with neither a TAB nor a line break (which every row has) that
+    names a file. A bad row raises :class:`Error` with its ``line`` and a
+    ``detail`` that names the field (a file name that names no file is read
+    as a line that is no row). The tables are immutable and may be shared
+    by threads.
+
+    >>> tables = hvcn.AMHSTables("MD\\tAY\\tXX\\tICAO\\tSITA\\tXF\\n")
+    >>> tables.to_amhs("aypyangm").orname(), tables.to_amhs("AYPYANGM").scheme
+    ('/OU=AYPYANGM/O=AFTN/PRMD=SITA/ADMD=ICAO/C=XX/', 'XF')
+    >>> tables.to_aftn("/C=XX/ADMD=ICAO/PRMD=ARINC/O=AFTN/OU1=AYPYANGM/")[:3]
+    ('AYPYANGM', 'XF', False)
+    """
+
+    __slots__ = ("text", "_memory")
+
+    def __init__(self, source: Union[Text, "os.PathLike[str]"], *, encoding: str = "utf-8") -> None:
+        if isinstance(source, os.PathLike) or (
+                isinstance(source, (str, bytes)) and not any(
+                    mark in source for mark in (("\t", "\n") if isinstance(source, str) else (b"\t", b"\n")))
+                and os.path.isfile(source)):
+            with open(source, "rb") as file:
+                source = file.read()
+        self._read(_encode(source, encoding))  # type: ignore[arg-type]
+
+    def _read(self, data: bytes) -> None:
+        parse_tables = _c.hvcnParseAMHSTables
+        needed, line = ctypes.c_uint32(0), ctypes.c_uint32(0)
+        status = parse_tables(data, None, 0, ctypes.byref(needed), ctypes.byref(line))
+        memory = None
+        if status == _lib.ERR_BUFFER_TOO_SMALL:
+            memory = ctypes.create_string_buffer(needed.value)
+            status = parse_tables(data, memory, needed.value, ctypes.byref(needed), ctypes.byref(line))
+        if status != 0:
+            # The detail of a refusal goes into the memory given, if any.
+            if memory is None:
+                memory = ctypes.create_string_buffer(_AMHS_DETAIL_SIZE)
+                parse_tables(data, memory, len(memory), ctypes.byref(needed), ctypes.byref(line))
+            error = Error(status, _decode(memory.value))
+            error.line = line.value
+            raise error
+        self._memory = memory
+        self.text = _decode(data)
+
+    def to_amhs(self, aftn: Text, format: FormatLike = None, *, encoding: str = "utf-8") -> "Name":
+        """The O/R address of an AF-Address (8 letters, any case;
+        ``hvcnAFTNToORAddress``): the USER row of the address, else its MD
+        row's domain and scheme. The :class:`Name`'s ``scheme`` says which
+        (``"USER"``, ``"CAAS"``, ``"XF"``). Raises :class:`Error`, its
+        detail naming the step that failed: 19 not an AF-Address, 29 no MD
+        row (or no CAAS row for the location), 25 two rows of the winning
+        level, 18 a domain of scheme OTHER without a USER row."""
+        return _format_of(format)._address_name(_AMHS, self, _encode(aftn, encoding))
+
+    def to_aftn(self, name: Union["Name", Text], originator: bool = False, *, format: FormatLike = None,
+                encoding: str = "utf-8") -> AFTNAddress:
+        """The AF-Address of an O/R address (a :class:`Name`, or a text in
+        either standard form; ``hvcnORAddressToAFTN``): its USER row, else
+        the CN of a CAAS address, else the OU1 of an XF address, and the
+        conversion back compared with it. An address of neither shape raises
+        :class:`Error` 19, whose detail names the non-delivery diagnostic to
+        send, an originator's with ``originator``, else a recipient's."""
+        if not isinstance(name, Name):
+            name = _format_of(format).orname(name, encoding=encoding)
+        held = name._held()
+        aftn = ctypes.create_string_buffer(_AFTN_SIZE)
+        result = ctypes.c_uint32(_lib.AMHS_ORIGINATOR if originator else 0)
+        status = _c.hvcnORAddressToAFTN(held._address, self._memory, len(self._memory), aftn, len(aftn),
+                                        ctypes.byref(result))
+        if status != 0:
+            raise held._error(status)
+        text = _decode(aftn.value)
+        reverse = None if result.value & _lib.AMHS_NO_REVERSE else self.to_amhs(text, name.format_string)
+        return AFTNAddress(text, _SCHEMES[result.value & _lib.AMHS_SCHEME_MASK],
+                           not result.value & _lib.AMHS_INCONSISTENT, reverse)
+
+    def __reduce__(self) -> Tuple[Any, Tuple[str]]:
+        return _amhs_tables, (self.text,)
+
+    def __repr__(self) -> str:
+        return f"<hvcn.AMHSTables of {len(self.text.splitlines())} lines>"
+
+
+# An AF-Address: 8 letters and the NUL.
+_AFTN_SIZE = 9
+
+
+def _amhs_tables(text: str) -> AMHSTables:
+    """Tables from their text, whatever it holds (unpickling)."""
+    tables = AMHSTables.__new__(AMHSTables)
+    tables._read(_encode(text))
+    return tables
 
 # A Name keeps one contiguous copy of the format from the held text
 # (nameBuffer) to the end of the standard attributes' records. A record's
@@ -665,8 +841,33 @@ class Name(Mapping[str, str]):
 
     @property
     def source(self) -> str:
-        """The text the name was read from."""
-        return _decode(self._recipe[2])
+        """The text the name was read from (the bytes of a binary address or
+        certificate in hexadecimal)."""
+        kind, data = self._recipe[0], self._recipe[2]
+        return data.hex() if kind in (_DER, _CERT) else _decode(data)
+
+    @property
+    def kind(self) -> Optional[str]:
+        """What :func:`read` read the text as: ``"typed"``, ``"rfc822"``,
+        ``"annexf"``, ``"stdor"``, ``"exchange"``, ``"imcea"`` (see
+        docs/reader.md); ``None`` for a name another call made."""
+        recipe = self._recipe
+        return _KINDS[recipe[4]] if recipe[0] == _READ else None
+
+    @property
+    def extension(self) -> Optional[str]:
+        """The certificate extension an address of
+        :func:`certificate_addresses` stands in: ``"subjectAltName"`` or
+        ``"issuerAltName"``; ``None`` for a name another call made."""
+        recipe = self._recipe
+        return _EXTENSIONS[recipe[4]] if recipe[0] == _CERT else None
+
+    @property
+    def scheme(self) -> Optional[str]:
+        """How :meth:`AMHSTables.to_amhs` made the address: ``"XF"``,
+        ``"CAAS"`` or ``"USER"``; ``None`` for a name another call made."""
+        recipe = self._recipe
+        return _SCHEMES[recipe[4]] if recipe[0] == _AMHS else None
 
     @property
     def format_string(self) -> Optional[str]:
@@ -761,6 +962,32 @@ class Name(Mapping[str, str]):
         return held._into_output(lambda buffer, room, needed: int(
             _c.hvcnORAddressToRFC822(held._address, domain, memory, size, buffer, room, needed, flags)))
 
+    def der(self, form: str = "oraddress") -> bytes:
+        """The name as DER (``hvcnEncodeORAddress``): an ORAddress, or with
+        ``form`` ``"orname"`` an ORName (``[APPLICATION 0]``, without a
+        directory name), ``"x400address"`` the x400Address GeneralName of
+        X.509 (``[3]``). Teletex values are written as the teletex-*
+        attributes in T.61 where every character has a T.61 form, else as
+        the universal-* ones. Raises :class:`Error` 12 for a name X.400
+        cannot carry (the detail says what). See docs/ber.md.
+
+        >>> hvcn.orname("/O=Isode/C=GB/").der("x400address").hex()
+        'a31430126104130247426203130120830549736f6465'
+        """
+        flags = _DER_FORMS.get(form) if isinstance(form, str) else None
+        if flags is None:
+            raise ValueError(f"a binary O/R address is written in form 'oraddress', 'orname' or 'x400address', "
+                             f"not {form!r}")
+        held = self._held()
+        length = ctypes.c_uint32(0)
+        status = _c.hvcnEncodeORAddress(held._address, None, 0, ctypes.byref(length), flags)
+        if status == _lib.ERR_BUFFER_TOO_SMALL:  # the size query's answer
+            buffer = ctypes.create_string_buffer(length.value)
+            status = _c.hvcnEncodeORAddress(held._address, buffer, len(buffer), ctypes.byref(length), flags)
+            if status == 0:
+                return buffer.raw[:length.value]
+        raise held._error(status)
+
     # ----------------------------------------------------------------------
 
     def _compact(self) -> None:
@@ -840,7 +1067,7 @@ class Format:
     """
 
     __slots__ = ("_string", "_raw", "_struct", "_address", "_context", "_context_ref", "_value", "_output",
-                 "_shape", "_has_users", "_hot", "_holding", "_changed", "__weakref__")
+                 "_shape", "_has_users", "_hot", "_holding", "_changed", "_told", "_kind", "__weakref__")
 
     def __init__(self, format_string: Optional[str] = None) -> None:
         if format_string is not None and not isinstance(format_string, str):
@@ -851,6 +1078,9 @@ class Format:
         self._address = ctypes.c_void_p(ctypes.addressof(self._raw))
         self._context = ctypes.c_uint32(0)
         self._context_ref = ctypes.byref(self._context)
+        # What a call tells besides its status: an extension, a scheme, a kind.
+        self._told = ctypes.c_uint32(0)
+        self._kind = ctypes.c_int32(0)
         self._value = ctypes.create_string_buffer(1100)  # a value has at most 1024 bytes
         self._output = ctypes.create_string_buffer(4096)
         self._shape = memoryview(self._raw).cast("B")[_SHAPE_OFFSET:_SHAPE_OFFSET + 4].cast("i")
@@ -942,15 +1172,82 @@ class Format:
         (19 when neither applies)."""
         return self._address_name(_RFC822, _mapping(gateway, table), _encode(address, encoding))
 
+    def read(self, text: Text, *, strict: bool = False, encoding: str = "utf-8") -> Name:
+        """Reads pasted text of any kind (``hvcnReadAddress``): a typed name
+        under this format (its first reading), an RFC 822 gateway address,
+        an O/R address in either standard form, an Exchange one-off or
+        proxy, an IMCEA address; the :class:`Name`'s ``kind`` says which.
+        ``strict`` refuses a typed name that holds what no personal name
+        holds (``@``, ``<``, ``>``, ``label=``). Raises :class:`Error`, its
+        ``kind`` the kind the text was taken for: an internet mailbox is no
+        name (19, kind ``"mailbox"``: read it with :func:`internet`), a
+        directory name is refused (27, ``"directory-name"``), a text that is
+        no address gives 19 or 17 (``"none"``) and a detail that says why.
+        See docs/reader.md."""
+        return self._address_name(_READ, _lib.READ_STRICT if strict else 0, _encode(text, encoding))
+
+    def classify(self, text: Text, *, strict: bool = False, encoding: str = "utf-8") -> str:
+        """Which kind of address a text is, as :meth:`read` would read it
+        (``hvcnClassifyAddress``): ``"typed"``, ``"mailbox"``, ``"rfc822"``,
+        ``"annexf"``, ``"stdor"``, ``"exchange"``, ``"imcea"``,
+        ``"directory-name"``, or a kind a later library adds. A text that is
+        no address raises :class:`Error` (19, or 17 for more than 1024
+        bytes; ``kind`` ``"none"``) with the reason."""
+        kind = self._kind
+        status = _c.hvcnClassifyAddress(_encode(text, encoding), self._address, _lib.READ_STRICT if strict else 0,
+                                        ctypes.byref(kind))
+        if status != 0:
+            error = self._error(status)
+            error.kind = _KINDS.get(kind.value)
+            raise error
+        return _KINDS.get(kind.value, str(kind.value))
+
+    def from_der(self, data: bytes, *, der_only: bool = False, latin1: bool = False) -> Name:
+        """Reads a binary O/R address (``hvcnDecodeORAddress``): an
+        ORAddress, an ORName (its directory name skipped) or an x400Address
+        GeneralName, in BER, or with ``der_only`` in DER alone; ``latin1``
+        reads TeletexString as Latin-1 instead of T.61. Bytes after the
+        address are refused. Raises :class:`Error` (27 malformed, 23 a fifth
+        unit, 26 a fifth domain-defined attribute, 24 an unknown extension
+        attribute, 25 an attribute twice, a refused value its check's
+        status), its detail naming the component and its byte offset."""
+        flags = (_lib.BER_DER_ONLY if der_only else 0) | (_lib.BER_TELETEX_LATIN1 if latin1 else 0)
+        return self._address_name(_DER, flags, _bytes(data))
+
+    def certificate_addresses(self, data: bytes, *, der_only: bool = False, latin1: bool = False) -> List[Name]:
+        """Every x400Address of a certificate's subjectAltName, then of its
+        issuerAltName (``hvcnGetCertificateORAddress``; no signature is
+        checked), each a :class:`Name` whose ``extension`` says where it
+        stands. ``data`` is a DER certificate, or PEM text: its first
+        ``CERTIFICATE`` block (text around it is skipped). ``der_only`` and ``latin1`` as for
+        :meth:`from_der`. A malformed certificate or address raises
+        :class:`Error` with the detail (and its byte offset in the DER);
+        a PEM text without a certificate raises ValueError."""
+        certificate = _der_certificate(_bytes(data))
+        flags = (_lib.BER_DER_ONLY if der_only else 0) | (_lib.BER_TELETEX_LATIN1 if latin1 else 0)
+        names: List[Name] = []
+        while True:
+            status = self._read_address(_CERT, (len(names), flags), certificate)
+            if status == _lib.ERR_NO_MORE_INTERPRETATIONS:
+                return names
+            if status != 0:
+                raise self._error(status)
+            names.append(self._name((_CERT, self._string, certificate, (len(names), flags), self._told.value), 0, 1))
+
     def _address_name(self, kind: int, argument: Any, data: bytes) -> Name:
         status = self._read_address(kind, argument, data)
+        told = self._kind.value if kind == _READ else self._told.value
         if status != 0:
             # The standard forms' detail names the component; the
             # explanation adds its column.
             if kind == _OR_ADDRESS:
                 raise self._error(status, _lib.EXPLAIN_OR_ADDRESS, argument, data)
+            if kind == _READ:
+                error = self._error(status, *_READ_EXPLAINED.get(told, (0, 0)), data)
+                error.kind = _KINDS.get(told)
+                raise error
             raise self._error(status)
-        return self._name((kind, self._string, data, argument, 0), 0, 1)
+        return self._name((kind, self._string, data, argument, told), 0, 1)
 
     def rs_list(self, *, user_only: bool = False) -> List[str]:
         """The names of the attributes this format covers (``hvcnGetRSList``):
@@ -1026,18 +1323,33 @@ class Format:
         return _c.hvcnTranslateInternalFormat(self._address, type, data, 0, None, 0, 0)  # type: ignore[no-any-return]
 
     def _read_address(self, kind: int, argument: Any, data: bytes) -> int:
-        """Reads an O/R address (argument: the form's flags) or an RFC 822
-        address (argument: the mapping)."""
+        """Reads an address into the held name by the call of its kind
+        (argument: the O/R form's flags, the RFC 822 mapping, the reader's
+        flags, the decoding flags, a certificate's index and decoding flags,
+        the AMHS tables). What the call tells besides its status goes to
+        _told (or _kind)."""
         # The read keeps the format's settings: they must be the defaults.
-        read = _c.hvcnParseORAddress if kind == _OR_ADDRESS else _c.hvcnRFC822ToORAddress
         if self._changed:
             self._set_up()
         self._holding = None
         self._shape[0] = 0
+        told = self._told
+        told.value = 0
         if kind == _OR_ADDRESS:
-            return int(read(data, self._address, argument))
-        gateway, table = argument
-        return int(read(data, self._address, gateway, *_table_memory(table)))
+            return int(_c.hvcnParseORAddress(data, self._address, argument))
+        if kind == _RFC822:
+            gateway, table = argument
+            return int(_c.hvcnRFC822ToORAddress(data, self._address, gateway, *_table_memory(table)))
+        if kind == _READ:
+            self._kind.value = 0
+            return int(_c.hvcnReadAddress(data, self._address, argument, ctypes.byref(self._kind)))
+        if kind == _DER:
+            return int(_c.hvcnDecodeORAddress(data, len(data), self._address, argument, None))
+        if kind == _CERT:
+            index, told.value = argument
+            return int(_c.hvcnGetCertificateORAddress(data, len(data), index, self._address, ctypes.byref(told)))
+        tables = argument._memory
+        return int(_c.hvcnAFTNToORAddress(data, tables, len(tables), self._address, ctypes.byref(told)))
 
     def _set_up(self) -> None:
         """Sets the format up from its format string, every setting at its default."""
@@ -1229,3 +1541,56 @@ def from_rfc822(address: Text, gateway: Optional[Text] = None, table: Union[ORTa
     ('Smith', '/G=John/S=Smith/O=Acme/ADMD= /C=US/')
     """
     return _format_of(format).from_rfc822(address, gateway, table, encoding=encoding)
+
+
+def read(text: Text, format: FormatLike = None, *, strict: bool = False, encoding: str = "utf-8") -> Name:
+    """A name from pasted text of any kind (see :meth:`Format.read`); its
+    ``kind`` says what was read.
+
+    >>> [hvcn.read(text).kind for text in ("Smith, John", "G=John;S=Smith;C=US", '"/S=Lee/C=US/"@gw.example')]
+    ['typed', 'annexf', 'rfc822']
+    >>> hvcn.read("IMCEAX400-c=US+3Ba=+20+3Bs=user@host.example").orname()
+    '/S=user/ADMD= /C=US/'
+    >>> try:
+    ...     hvcn.read("Ann Lee <ann@example.com>")
+    ... except hvcn.Error as error:
+    ...     print(int(error.status), error.kind)
+    19 mailbox
+    """
+    return _format_of(format).read(text, strict=strict, encoding=encoding)
+
+
+def classify(text: Text, *, strict: bool = False, encoding: str = "utf-8") -> str:
+    """Which kind of address a text is (see :meth:`Format.classify`).
+
+    >>> hvcn.classify("ann@example.com"), hvcn.classify("[X400:c=US;a= ;s=user]"), hvcn.classify("@@")
+    ('mailbox', 'exchange', 'typed')
+    >>> try:
+    ...     hvcn.classify("@@", strict=True)
+    ... except hvcn.Error as error:
+    ...     print(error.kind, error.detail)
+    none The text holds '@' at column 1, which no personal name holds.
+    """
+    return _default_format().classify(text, strict=strict, encoding=encoding)
+
+
+def from_der(data: bytes, format: FormatLike = None, *, der_only: bool = False, latin1: bool = False) -> Name:
+    """A name from a binary O/R address (see :meth:`Format.from_der`).
+
+    >>> name = hvcn.from_der(bytes.fromhex("a30f300d610413024742830549736f6465"))
+    >>> name.orname(), name.der().hex()
+    ('/O=Isode/C=GB/', '300f300d610413024742830549736f6465')
+    """
+    return _format_of(format).from_der(data, der_only=der_only, latin1=latin1)
+
+
+def certificate_addresses(data: bytes, format: FormatLike = None, *, der_only: bool = False,
+                          latin1: bool = False) -> List[Name]:
+    """The x400Address entries of a DER or PEM certificate (see
+    :meth:`Format.certificate_addresses`).
+
+    >>> for name in hvcn.certificate_addresses(open("user.pem", "rb").read()):  # doctest: +SKIP
+    ...     print(name.extension, name.orname())
+    subjectAltName /CN=Steve Kille/OU=R-D/O=Salford/PRMD=UK.AC/ADMD=GOLD 400/C=GB/
+    """
+    return _format_of(format).certificate_addresses(data, der_only=der_only, latin1=latin1)

@@ -102,6 +102,14 @@ _EXPORTS = (
     ("hvcnORAddressToRFC822", _i32, (_ptr, c_char_p, _ptr, _u32, _ptr, _u32, _size, _u32)),
     ("hvcnRFC822ToORAddress", _i32, (c_char_p, _ptr, c_char_p, _ptr, _u32)),
     ("hvcnExplainStatus", _i32, (_ptr, _i32, _u32, _u32, c_char_p, _ptr, _u32, _size, _size)),
+    ("hvcnClassifyAddress", _i32, (c_char_p, _ptr, _u32, POINTER(c_int32))),
+    ("hvcnReadAddress", _i32, (c_char_p, _ptr, _u32, POINTER(c_int32))),
+    ("hvcnDecodeORAddress", _i32, (_ptr, _u32, _ptr, _u32, _size)),
+    ("hvcnEncodeORAddress", _i32, (_ptr, _ptr, _u32, _size, _u32)),
+    ("hvcnGetCertificateORAddress", _i32, (_ptr, _u32, _u32, _ptr, _size)),
+    ("hvcnParseAMHSTables", _i32, (c_char_p, _ptr, _u32, _size, _size)),
+    ("hvcnAFTNToORAddress", _i32, (c_char_p, _ptr, _u32, _ptr, _size)),
+    ("hvcnORAddressToAFTN", _i32, (_ptr, _ptr, _u32, _ptr, _u32, _size)),
 )
 
 
