@@ -72,6 +72,7 @@ std::string_view ValueText(const hvcnFormat* format, int slot, char* scratch) no
 }  // namespace
 
 void PrepareScratch(hvcnFormat* format) noexcept {
+  *format = hvcnFormat{};  // its reserved tail too: the scratch takes no refusal notes
   format::InitialiseFormat(format);
   std::memcpy(format->attributes, model::CatalogueRecords(true), sizeof(hvcnAttribute) * model::kStandardSlots);
   format->flags = hvcnFMT_READY;

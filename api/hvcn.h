@@ -195,6 +195,10 @@ enum hvcnAttributeId {
   hvcnATT_EXT_PD_COMPONENTS_TX = 82
 };
 
+/** The highest standard attribute ID: hvcnGetAttributeInfo describes the
+ *  standard attributes among 1 to hvcnATTRIBUTE_ID_LAST. */
+#define hvcnATTRIBUTE_ID_LAST 82
+
 /** Value-class numbers accepted by hvcnValidateAttribute in place of an ID. */
 enum hvcnValueClass {
   hvcnCLASS_PRINTABLE = 5000,
@@ -216,6 +220,18 @@ enum hvcnValueClass {
 /** hvcnAttributeInfo.flags: the attribute holds teletex text (a teletex
  *  variant; ff is its own). */
 #define hvcnAINFO_TELETEX 0x0002u
+/** hvcnAttributeInfo.flags: a part of the personal name (surname, given
+ *  name, initials, generation qualifier: hvcnATT_SURNAME to
+ *  hvcnATT_GENERATION) or the teletex variant of one (its twinId names the
+ *  part). */
+#define hvcnAINFO_PERSONAL 0x0004u
+/** hvcnAttributeInfo.flags: the type of a domain-defined attribute; its
+ *  value is the attribute of the next ID (hvcnAINFO_DDA_VALUE), and the two
+ *  are written as one pair ("dd.type=value"). */
+#define hvcnAINFO_DDA_TYPE 0x0008u
+/** hvcnAttributeInfo.flags: the value of a domain-defined attribute; its
+ *  type is the attribute of the ID before. */
+#define hvcnAINFO_DDA_VALUE 0x0010u
 
 /** What the library knows of one standard attribute (hvcnGetAttributeInfo). */
 typedef struct hvcnAttributeInfo {
@@ -280,6 +296,7 @@ enum hvcnTokenId {
 #define hvcnFMT_X400_PERSONAL 0x0200u  /* X.400 output has personal parts  */
 #define hvcnFMT_PREFER_TELETEX 0x0400u /* values go to the teletex twins   */
 #define hvcnFMT_NO_FOREIGN 0x0800u     /* no foreign address is written    */
+#define hvcnFMT_DIRECTORY_NAME 0x1000u /* the ORName decoded held a directory name (skipped) */
 
 /* ------------------------------------------------------------------------ */
 /* Caller flags                                                             */
@@ -350,6 +367,22 @@ enum hvcnInternalType {
 #define hvcnOR_SHORT_LABELS 0x04u      /* A, P, Q, N-ID in the "/" form too                  */
 #define hvcnOR_TELETEX_ESCAPES 0x08u   /* "/" form: teletex bytes above 0x7F as {ddd}       */
 #define hvcnOR_NO_PERSONAL_LOCAL 0x10u /* never a personal name alone as the local part     */
+#define hvcnOR_IMCEA 0x20u             /* through the gateway as IMCEAX400-<";" form>@gateway */
+
+/* ------------------------------------------------------------------------ */
+/* The binary O/R address (BER/DER)                                         */
+/* ------------------------------------------------------------------------ */
+
+/** hvcnDecodeORAddress, and *extension on entry to hvcnGetCertificateORAddress. */
+#define hvcnBER_DER_ONLY 0x01u       /* refuse what DER forbids: indefinite or overlong lengths, constructed strings, SET members out of order */
+#define hvcnBER_TELETEX_LATIN1 0x02u /* TeletexString holds Latin-1 (as many certificate writers put it), not T.61 */
+/** hvcnEncodeORAddress: what is written (default: an ORAddress, 0x30). */
+#define hvcnBER_ORNAME 0x10u         /* an ORName, [APPLICATION 0] (0x60), without a directory name */
+#define hvcnBER_X400ADDRESS 0x20u    /* the x400Address GeneralName of X.509, [3] (0xA3)            */
+
+/** *extension after hvcnGetCertificateORAddress: where the address stands. */
+#define hvcnCERT_SUBJECT_ALT_NAME 1  /* the subjectAltName extension, 2.5.29.17 */
+#define hvcnCERT_ISSUER_ALT_NAME 2   /* the issuerAltName extension, 2.5.29.18  */
 
 /** Mapping tables (hvcnParseORTable): a table takes at most
  *  hvcnOR_TABLE_HEADER_SIZE + rows * hvcnOR_TABLE_ROW_SIZE + strlen(text) + 1
@@ -387,6 +420,31 @@ enum hvcnInternalType {
  *  + 2 * strlen(text) + 1 bytes of the caller's memory (any alignment). */
 #define hvcnAMHS_TABLE_HEADER_SIZE 21724u
 #define hvcnAMHS_TABLE_ROW_SIZE 44u
+
+/* ------------------------------------------------------------------------ */
+/* Pasted text: the kinds of address                                        */
+/* ------------------------------------------------------------------------ */
+
+/** The kinds of address hvcnClassifyAddress tells apart (hvcnReadAddress
+ *  reads each with its own reader). The list grows: a kind without a reader
+ *  in this library is never given. */
+enum hvcnAddressKind {
+  hvcnKIND_NONE = 0,           /* no address: the reason is in errorDetail      */
+  hvcnKIND_TYPED = 1,          /* a typed name (hvcnParseName, under the format) */
+  hvcnKIND_MAILBOX = 2,        /* an internet mailbox (hvcnParseInternetName)   */
+  hvcnKIND_RFC822 = 3,         /* an O/R address through an RFC 822 gateway     */
+  hvcnKIND_ANNEXF = 4,         /* the ";" form: G=John;S=Smith;C=US             */
+  hvcnKIND_STDOR = 5,          /* the "/" form: /G=John/S=Smith/C=US/           */
+  hvcnKIND_EXCHANGE = 6,       /* an Exchange one-off or proxy: [X400:...]     */
+  hvcnKIND_IMCEA = 7,          /* IMCEAX400-...@domain                         */
+  hvcnKIND_DIRECTORY_NAME = 8, /* an X.500 directory name (not an O/R address) */
+  hvcnKIND_DER_HEX = 9,        /* reserved: an O/R address in BER/DER, in hex  */
+  hvcnKIND_AFTN = 10           /* reserved: an AFTN address                    */
+};
+
+/** hvcnClassifyAddress, hvcnReadAddress: a typed name holding what no
+ *  personal name holds ('@', '<', '>', label=) is no address. */
+#define hvcnREAD_STRICT 0x01u
 
 /* ------------------------------------------------------------------------ */
 /* Format information data types (hvcnGetFormatInfo, hvcnSetFormatInfo)     */
@@ -619,6 +677,34 @@ HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormat(hvcnFormat* format,
                                                        uint32_t destSize,
                                                        uint32_t flags) HVCN_NOEXCEPT;
 
+/* Texts of any length: the size they need --------------------------------- */
+
+/** hvcnFormatName and hvcnTranslateInternalFormat each have a twin, named
+ *  with "Ex", that also tells the size its text needs, as every export that
+ *  writes a text of unbounded length does (hvcnFormatORAddress,
+ *  hvcnORAddressToRFC822 and the later ones): *needed (may be NULL)
+ *  receives the size of buffer the whole text needs, its NUL included, on
+ *  success and on hvcnERR_BUFFER_TOO_SMALL alike (0 on any other status;
+ *  hvcnFormatName needs a byte more than the text where it writes an X.400
+ *  part, for the separator it writes after each item); a buffer NULL
+ *  with size 0 is a size query (hvcnERR_BUFFER_TOO_SMALL, nothing
+ *  written); a text that does not fit leaves the buffer an empty text.
+ *  Everything else is as for the export without "Ex", whose own results
+ *  stay as they are: hvcnFormatName leaves the part that fitted (and for a
+ *  typed name written as typed, the buffer untouched), and neither tells a
+ *  size. */
+HVCN_API int32_t HVCN_CALL hvcnFormatNameEx(hvcnFormat* format, char* name, uint32_t size,
+                                            uint32_t* needed, uint16_t flags) HVCN_NOEXCEPT;
+
+/** hvcnTranslateInternalFormat with the size of its text (see above; with
+ *  destType 0 nothing is written and *needed is 0). The source is decoded
+ *  once, also for a size query, so a second call may pass sourceType 0 (or
+ *  hvcnTIF_HELD_NAME) to write the held name. */
+HVCN_API int32_t HVCN_CALL hvcnTranslateInternalFormatEx(hvcnFormat* format, int32_t sourceType,
+                                                         const char* source, int32_t destType,
+                                                         char* dest, uint32_t destSize, uint32_t* needed,
+                                                         uint32_t flags) HVCN_NOEXCEPT;
+
 /** Copies the held value of one attribute. attributeId 0 looks the user
  *  attribute up by the name found in buffer; -99..-90 by token position. */
 HVCN_API int32_t HVCN_CALL hvcnGetAttributeValue(hvcnFormat* format,
@@ -692,6 +778,83 @@ HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat
                                                  const char* gateway, const void* table,
                                                  uint32_t tableSize) HVCN_NOEXCEPT;
 
+/* Explanations of refusals ------------------------------------------------ */
+
+/** hvcnExplainStatus: the call that failed, and what `how` is for it. */
+#define hvcnEXPLAIN_FORMAT_STRING 1 /* hvcnParseFormatString, hvcnChangeInputFormat;
+                                       text may be NULL; how 0 */
+#define hvcnEXPLAIN_NAME 2          /* hvcnParseName: text the name; how its flags */
+#define hvcnEXPLAIN_INTERNAL 3      /* hvcnTranslateInternalFormat decoding: text the
+                                       internal name; how its type (1 to 3) */
+#define hvcnEXPLAIN_OR_ADDRESS 4    /* hvcnParseORAddress: text the address; how its flags */
+
+/** Where and why a call refused its input, beyond the status text and
+ *  errorDetail, in the language of the texts: for a typed name the word or
+ *  X.400 component at fault and its column, or how many words were read
+ *  and how many fit; for a value refused by its check (statuses 12 to 15,
+ *  22, 30) the attribute, at its column in a typed name; for a standard O/R
+ *  address form the component (as errorDetail says) and its column; for a
+ *  format string that fails because of the configured slash, the profile
+ *  setting (SlashCharacter of TNUAL.INI) behind it. `format` is the format
+ *  the failed call used, as that call left it (it is only read); status
+ *  the call's status; call an hvcnEXPLAIN_* value; text and how what the
+ *  failed call was given. The library reads the text again on a format of
+ *  its own, so any thread may ask.
+ *
+ *  The explanation goes into buffer (size includes the NUL; *needed, may be
+ *  NULL, receives the size it needs, as for the "Ex" exports), *column (may
+ *  be NULL) the column of the input at fault, from 1 (0 when there is
+ *  none). Returns hvcnSUCCESS; hvcnERR_NO_VALUE when there is nothing to
+ *  add (buffer an empty text); hvcnERR_BUFFER_TOO_SMALL (buffer NULL with
+ *  size 0 asks for the size); hvcnERR_BAD_PARAMETER for a NULL format, a
+ *  NULL text where one is needed, a NULL buffer with a size or an unknown
+ *  call. The 19 first exports keep errorDetail as they always have; the
+ *  explanation is asked for here. */
+HVCN_API int32_t HVCN_CALL hvcnExplainStatus(const hvcnFormat* format, int32_t status,
+                                             uint32_t call, uint32_t how, const char* text,
+                                             char* buffer, uint32_t size, uint32_t* needed,
+                                             uint32_t* column) HVCN_NOEXCEPT;
+
+/* The binary O/R address (BER/DER) --------------------------------------- */
+
+/** Reads an O/R address encoded in BER or DER into the held name of a ready
+ *  format, as hvcnNAME_OR_ADDRESS: an ORAddress (0x30), an ORName (0x60;
+ *  its directory name is skipped and hvcnFMT_DIRECTORY_NAME set in
+ *  format->flags) or an x400Address GeneralName (0xA3), the first `length`
+ *  bytes of data. used (may be NULL) receives the bytes the address takes;
+ *  without it, bytes after the address are refused. flags: hvcnBER_DER_ONLY,
+ *  hvcnBER_TELETEX_LATIN1. Values pass the check of their attribute; the
+ *  teletex-* and universal-* extension attributes go to the teletex twins as
+ *  UTF-8. Malformed input gives hvcnERR_BAD_X400 (a fifth OU 23, a fifth
+ *  DDA 26, an unknown extension attribute 24, an attribute twice 25, a
+ *  refused value its check's status) and an errorDetail that names the
+ *  component and its byte offset. */
+HVCN_API int32_t HVCN_CALL hvcnDecodeORAddress(const void* data, uint32_t length, hvcnFormat* format,
+                                               uint32_t flags, uint32_t* used) HVCN_NOEXCEPT;
+
+/** Writes the held name (read, typed or decoded) as DER: an ORAddress, or
+ *  with hvcnBER_ORNAME an ORName, with hvcnBER_X400ADDRESS an x400Address.
+ *  *length (may be NULL) receives the bytes the encoding takes, on success
+ *  and on hvcnERR_BUFFER_TOO_SMALL alike; buffer NULL with size 0 asks for
+ *  the size (status hvcnERR_BUFFER_TOO_SMALL); a buffer too small is left
+ *  untouched. A teletex twin is written as its teletex-* attribute in T.61
+ *  when every character has a T.61 form, else as its universal-* attribute.
+ *  A value its ASN.1 type cannot carry gives hvcnERR_BAD_VALUE and a detail. */
+HVCN_API int32_t HVCN_CALL hvcnEncodeORAddress(hvcnFormat* format, void* buffer, uint32_t size,
+                                               uint32_t* length, uint32_t flags) HVCN_NOEXCEPT;
+
+/** Reads the index-th (from 0) x400Address of a DER X.509 certificate into
+ *  the held name, counting those of the subjectAltName (2.5.29.17) and then
+ *  those of the issuerAltName (2.5.29.18); no signature is checked.
+ *  extension (may be NULL): on entry 0 or hvcnBER_* decoding flags, as
+ *  hvcnDecodeORAddress takes them (set it before the call, as the context
+ *  word of hvcnParseName); on return hvcnCERT_SUBJECT_ALT_NAME or
+ *  hvcnCERT_ISSUER_ALT_NAME, 0 when no address was read. No such entry
+ *  gives hvcnERR_NO_MORE_INTERPRETATIONS; a malformed certificate
+ *  hvcnERR_BAD_X400 with the detail. */
+HVCN_API int32_t HVCN_CALL hvcnGetCertificateORAddress(const void* certificate, uint32_t length, uint32_t index,
+                                                       hvcnFormat* format, uint32_t* extension) HVCN_NOEXCEPT;
+
 /* AMHS addresses (ICAO Doc 9880: AFTN <-> AMHS) ---------------------------- */
 
 /** Reads the AMHS look-up tables - MD, CAAS and USER rows, one a line,
@@ -739,6 +902,36 @@ HVCN_API int32_t HVCN_CALL hvcnAFTNToORAddress(const char* aftn, const void* tab
  *  hvcnParseAMHSTables did not write. */
 HVCN_API int32_t HVCN_CALL hvcnORAddressToAFTN(hvcnFormat* format, const void* tables, uint32_t size, char* aftn,
                                                uint32_t aftnSize, uint32_t* result) HVCN_NOEXCEPT;
+
+/** Whether the RFC 822 mapping takes a text as a gateway domain (the rule
+ *  hvcnORAddressToRFC822 and hvcnRFC822ToORAddress apply to their gateway
+ *  argument, and hvcnParseORTable to a table's domains): letters, digits,
+ *  '-' and '_' in labels separated by single dots. hvcnSUCCESS for a
+ *  domain, hvcnERR_BAD_VALUE for a text that is none, hvcnERR_BAD_PARAMETER
+ *  for NULL. */
+HVCN_API int32_t HVCN_CALL hvcnCheckGatewayDomain(const char* domain) HVCN_NOEXCEPT;
+
+/* Pasted text ----------------------------------------------------------------- */
+
+/** Tells which kind of address a text is (*kind: hvcnKIND_*): hvcnSUCCESS,
+ *  or with *kind hvcnKIND_NONE hvcnERR_NOT_AN_ADDRESS (an empty text, a
+ *  control character, with hvcnREAD_STRICT a typed name no personal name
+ *  could be) or hvcnERR_NAME_TOO_LONG (more than 1024 bytes), the reason in
+ *  format->errorDetail. Nothing else of the format changes; it need not be
+ *  ready. hvcnERR_BAD_PARAMETER for a NULL pointer or unknown flags. */
+HVCN_API int32_t HVCN_CALL hvcnClassifyAddress(const char* text, hvcnFormat* format, uint32_t flags,
+                                               int32_t* kind) HVCN_NOEXCEPT;
+
+/** Reads a text of any kind into the held name of a ready format, as the
+ *  export of its kind reads it (a typed name as hvcnParseName does, with
+ *  hvcnPARSE_COMPLETE; the standard forms, Exchange's spellings and IMCEA
+ *  as hvcnParseORAddress; an RFC 822 gateway address as
+ *  hvcnRFC822ToORAddress with its own domain as the gateway), returning
+ *  that status; *kind says what was read. An internet mailbox is not read:
+ *  hvcnERR_NOT_AN_ADDRESS with *kind hvcnKIND_MAILBOX. A directory name is
+ *  refused with its reason (hvcnERR_BAD_X400). */
+HVCN_API int32_t HVCN_CALL hvcnReadAddress(const char* text, hvcnFormat* format, uint32_t flags,
+                                           int32_t* kind) HVCN_NOEXCEPT;
 
 #ifdef __cplusplus
 } /* extern "C" */

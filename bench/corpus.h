@@ -61,6 +61,10 @@ inline constexpr const char* kORAddresses[] = {
     "/G=Ann/I=B/S=Lee/GQ=Jr/OU1=Sales/OU2=North/O=Example/PRMD=Corp/ADMD= /C=GB/",
 };
 
+// The binary O/R address's typical address: a personal name, the
+// organisation, two units, PRMD, ADMD and country (DER written from it).
+inline constexpr const char* kTypicalORAddress = "/G=John/S=Smith/O=Acme/OU1=Sales/OU2=North/PRMD=Acme/ADMD=ATTMAIL/C=US/";
+
 // The RFC 822 mapping: a table and addresses it maps, or the gateway does.
 inline constexpr const char* kORTable =
     "acme.example.com # PRMD=Acme$ADMD=ATTMAIL$C=US #\n"

@@ -361,7 +361,74 @@ void BM_RFC822ToORAddress(benchmark::State& state) {
 }
 BENCHMARK(BM_RFC822ToORAddress);
 
+// A mapping table of n rows (rN.example for C=US, ADMD=aN, PRMD=p): one
+// look-up each way a name, in a table of 1,000 and of 100,000 rows. A table
+// is checked when it is read, so both are binary searches.
+std::vector<uint8_t> GrownORTable(uint32_t rows) {
+  std::string text;
+  for (uint32_t i = 0; i < rows; ++i)
+    text += "r" + std::to_string(i) + ".example#C=US$ADMD=a" + std::to_string(i) + "$PRMD=p#\n";
+  uint32_t needed = 0, line = 0;
+  hvcnParseORTable(text.c_str(), nullptr, 0, &needed, &line);
+  std::vector<uint8_t> table(needed);
+  if (int32_t s = hvcnParseORTable(text.c_str(), table.data(), needed, &needed, &line)) SetUpFailed("a grown table", s);
+  return table;
+}
+
+// Arg: the rows. Each name is read from its RFC 822 address and written back.
+void BM_ORTableLookUp(benchmark::State& state) {
+  const auto rows = static_cast<uint32_t>(state.range(0));
+  const std::vector<uint8_t> table = GrownORTable(rows);
+  const auto size = static_cast<uint32_t>(table.size());
+  std::vector<std::string> addresses;
+  for (uint32_t k = 0; k < 64; ++k) addresses.push_back("x@r" + std::to_string(k * 7919u % rows) + ".example");
+  auto f = Ready();
+  char out[128];
+  CountNames count(state, addresses.size());
+  for (auto _ : state)
+    for (const std::string& address : addresses) {
+      benchmark::DoNotOptimize(hvcnRFC822ToORAddress(address.c_str(), f.get(), nullptr, table.data(), size));
+      benchmark::DoNotOptimize(hvcnORAddressToRFC822(f.get(), nullptr, table.data(), size, out, sizeof out, nullptr, 0));
+    }
+}
+BENCHMARK(BM_ORTableLookUp)->ArgName("rows")->Arg(1000)->Arg(100000);
+
 // ---------------------------------------------------------------------------
+// The binary O/R address: the typical address decoded from DER and encoded
+
+std::unique_ptr<hvcnFormat> HeldTypicalAddress() {
+  auto f = Ready();
+  if (int32_t s = hvcnParseORAddress(kTypicalORAddress, f.get(), hvcnOR_FROM_AUTO)) SetUpFailed(kTypicalORAddress, s);
+  return f;
+}
+
+std::vector<uint8_t> TypicalDer() {
+  auto f = HeldTypicalAddress();
+  uint32_t length = 0;
+  hvcnEncodeORAddress(f.get(), nullptr, 0, &length, 0);
+  std::vector<uint8_t> der(length);
+  if (int32_t s = hvcnEncodeORAddress(f.get(), der.data(), length, &length, 0)) SetUpFailed("hvcnEncodeORAddress", s);
+  return der;
+}
+
+void BM_DecodeORAddress(benchmark::State& state) {
+  const std::vector<uint8_t> der = TypicalDer();
+  auto f = Ready();
+  const auto length = static_cast<uint32_t>(der.size());
+  if (int32_t s = hvcnDecodeORAddress(der.data(), length, f.get(), 0, nullptr)) SetUpFailed("hvcnDecodeORAddress", s);
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnDecodeORAddress(der.data(), length, f.get(), 0, nullptr));
+}
+BENCHMARK(BM_DecodeORAddress);
+
+void BM_EncodeORAddress(benchmark::State& state) {
+  auto f = HeldTypicalAddress();
+  uint8_t out[256];
+  uint32_t length = 0;
+  CountNames count(state, 1);
+  for (auto _ : state) benchmark::DoNotOptimize(hvcnEncodeORAddress(f.get(), out, sizeof out, &length, 0));
+}
+BENCHMARK(BM_EncodeORAddress);
 // AMHS: AF-Addresses to O/R addresses and back, through tables of 10,000
 // rows of our own making: MD keys of every level (a few with '*'), the CAAS
 // locations of the CAAS domains, USER rows.

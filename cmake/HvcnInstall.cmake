@@ -1,6 +1,17 @@
 # Install layout: the library with its SONAME link and the resource
 # libraries beside it, the header, the tool with its man page and bash
 # completion, the documentation.
+
+# Everything the install takes, as one target: scripts/demo.sh builds it, so
+# that `cmake --install` works after the quick start without the tests.
+add_custom_target(hvcn_installables)
+add_dependencies(hvcn_installables hvcn tarnres tarnresIT)
+if(HVCN_BUILD_TOOLS)
+  add_dependencies(hvcn_installables hvcn_cli)
+  if(TARGET hvcn_help_files)
+    add_dependencies(hvcn_installables hvcn_help_files)
+  endif()
+endif()
 install(TARGETS hvcn
   EXPORT hvcnTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -53,7 +64,8 @@ endif()
 
 # The README and the reference pages below it, as in the source tree, so
 # that the links between them hold.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A relocatable pkg-config file and a CMake package.

@@ -1,9 +1,10 @@
 // Localised strings and the profile readers.
 //
 // Every text the library shows or reads by name is a string resource: the
-// status texts (1000-1031), the detail texts (2001-2025), the boolean words
-// (3200-3210), the tag names (3300-3342) and, only in the language resource
-// libraries, the profile section and key names (3100-3113, 3400-3443).
+// status texts (1000-1031), the detail texts (2001-2025), the explanations
+// of refusals (2100-2199), the boolean words (3200-3210), the tag names
+// (3300-3342) and, only in the language resource libraries, the profile
+// section and key names (3100-3113, 3400-3443).
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 
 #include "core/frame.h"
 #include "core/platform/chars.h"
+#include "core/refusal_note.h"
 #include "core/strings.h"
 #include "core/trace.h"
 #include "format/format_info.h"
@@ -76,7 +77,7 @@ constexpr auto kFreshRecords = Filled<hvcnAttribute, hvcnATTRIBUTE_COUNT>([] {
 // and the user records the set-up made, which it takes in slot order).
 constexpr char kSetUpMagic[8] = {'h', 'v', 'c', 'n', 'S', 'e', 't', 'U'};
 constexpr size_t kRecordsInUse = sizeof kSetUpMagic;
-static_assert(sizeof(hvcnFormat::reserved) > kRecordsInUse && hvcnATTRIBUTE_COUNT <= UINT8_MAX);
+static_assert(kRecordsInUse < kNoteAt && hvcnATTRIBUTE_COUNT <= UINT8_MAX);
 
 }  // namespace
 
@@ -90,7 +91,8 @@ void MarkSetUp(hvcnFormat* format) noexcept {
   format->reserved[kRecordsInUse] = static_cast<uint8_t>(inUse);
 }
 
-void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, sizeof format->reserved); }
+// The refusal note after the mark stays (core/refusal_note.h).
+void ForgetSetUp(hvcnFormat* format) noexcept { std::memset(format->reserved, 0, kNoteAt); }
 
 bool RestoreSetUp(hvcnFormat* format) noexcept {
   if (std::memcmp(format->reserved, kSetUpMagic, sizeof kSetUpMagic) != 0) return false;
@@ -106,17 +108,27 @@ bool RestoreSetUp(hvcnFormat* format) noexcept {
     format->attributes[slot].valueOffset = 0;
     format->attributes[slot].valueLength = hvcnVALUE_ABSENT;
   }
-  for (auto& token : format->tokens) {
-    token.valueOffset = 0;
-    token.valueLength = hvcnVALUE_ABSENT;
-    token.tokenFlags &= hvcnTOK_LAST;
-  }
+  ResetTokenTexts(format);
   // The parse sets the teletex preference from its own flags; a set-up
   // leaves it clear.
   format->flags = static_cast<uint16_t>(format->flags & ~hvcnFMT_PREFER_TELETEX);
   format->nameType = 0;
   ResetNameText(format);
   return true;
+}
+
+void ResetTokenTexts(hvcnFormat* format) noexcept {
+  for (auto& token : format->tokens) {
+    token.valueOffset = 0;
+    token.valueLength = hvcnVALUE_ABSENT;
+    token.tokenFlags &= hvcnTOK_LAST;
+  }
+}
+
+void StartReadName(hvcnFormat* format) noexcept {
+  ResetName(format);
+  ResetTokenTexts(format);
+  format->nameType = hvcnNAME_OR_ADDRESS;
 }
 
 void ResetToken(hvcnToken* token) noexcept {
@@ -127,7 +139,7 @@ void ResetToken(hvcnToken* token) noexcept {
 void ResetNameText(hvcnFormat* format) noexcept {
   format->nameBuffer[0] = '\0';
   ClearDetail(format);
-  format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE));
+  format->flags = static_cast<uint16_t>(format->flags & ~(hvcnFMT_NAME_HELD | hvcnFMT_NAME_COMPLETE | hvcnFMT_DIRECTORY_NAME));
 }
 
 void ResetName(hvcnFormat* format) noexcept {

@@ -20,11 +20,25 @@ inline constexpr size_t kCallerFormatStringKept = 255;
 void ResetToken(hvcnToken* token) noexcept;
 
 // Empties the held name: nameBuffer, every value absent, errorDetail, and
-// the flags hvcnFMT_NAME_HELD and hvcnFMT_NAME_COMPLETE.
+// the flags of the name (hvcnFMT_NAME_HELD, hvcnFMT_NAME_COMPLETE,
+// hvcnFMT_DIRECTORY_NAME).
 void ResetName(hvcnFormat* format) noexcept;
 
 // ResetName without the values: nameBuffer, errorDetail and the two flags.
 void ResetNameText(hvcnFormat* format) noexcept;
+
+// Lets go of the token texts a typed name left (each token's text absent,
+// its flags but hvcnTOK_LAST cleared).
+void ResetTokenTexts(hvcnFormat* format) noexcept;
+
+// The start of every reader of a name in a form other than the typed one
+// (the standard O/R address forms, BER/DER, AMHS): the held name emptied as
+// ResetName does, the token texts of the last typed name let go, and
+// nameType hvcnNAME_OR_ADDRESS. hvcnParseName with hvcnPARSE_REINTERPRET
+// refuses such a name (hvcnERR_NO_MORE_INTERPRETATIONS, nothing changed):
+// there are no token texts of it to read again. The reader sets
+// hvcnFMT_NAME_HELD once the whole name is read.
+void StartReadName(hvcnFormat* format) noexcept;
 
 // Empties the format string, resets tokens, output IDs, the reconfigured
 // list, the held name, every attribute record, and clears all flags.
@@ -38,6 +52,10 @@ enum class CatalogueValues { kEmpty, kAbsent };
 // format string when the format's is empty, the reconfigured list, the
 // standard catalogue, separators, mask, wildcard and flags. 0 on success.
 int32_t ApplyFormatDefaults(hvcnFormat* format, CatalogueValues values = CatalogueValues::kEmpty) noexcept;
+
+// hvcnParseFormatString's work without its frame lines: the set-up of a
+// format of the library's own (the explainer's probes).
+int32_t SetUpFormatFrom(hvcnFormat* format, const char* formatString) noexcept;
 
 // hvcnParseFormatString, frame lines and argument checks included:
 // initialises the format, applies the configured defaults and parses the

@@ -66,6 +66,10 @@ bool SameFormat(const hvcnFormat& a, const hvcnFormat& b) noexcept {
 
 }  // namespace
 
+int32_t SetUpFormatFrom(hvcnFormat* f, const char* formatString) noexcept {
+  return SetUpFormat(f, formatString, CatalogueValues::kEmpty);
+}
+
 int32_t ParseFormatStringFramed(const char* formatString, hvcnFormat* f) noexcept {
   ApiFrame frame("hvcnParseFormatString", ApiFrame::ReturnLine::StatusOnly, "hvcnParseFormatString(\"%s\", %Fp)",
                  formatString, static_cast<const void*>(f));

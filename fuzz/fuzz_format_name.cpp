@@ -11,7 +11,9 @@
 // when it is 3 bytes larger, or for the typed text as it was typed), a
 // smaller one status 1 and the start of it; a 1-byte buffer gets "" for a
 // decoded name; formatting leaves the held name, its values and the tokens
-// as they were, and gives the same text when repeated.
+// as they were, and gives the same text when repeated; hvcnFormatNameEx
+// tells the smallest size that works (at most the text, its NUL and 2 bytes
+// more) and leaves "" in a buffer one byte smaller.
 #include "format_checks.h"
 #include "held_name.h"
 
@@ -78,6 +80,19 @@ HVCN_FUZZ_TARGET(in) {
   Check(hvcnFormatName(f.get(), repeat.data(), static_cast<uint32_t>(repeat.size()), flags) == hvcnSUCCESS,
         "formatting again");
   Check(repeat.Text() == text, "formatting again gives the same text", repeat.Text());
+
+  // hvcnFormatNameEx tells the smallest size that works.
+  uint32_t needed = 0;
+  Check(hvcnFormatNameEx(f.get(), nullptr, 0, &needed, flags) == hvcnERR_BUFFER_TOO_SMALL &&
+            needed > text.size() && needed <= text.size() + 3,
+        "a size query tells the text's size, up to 2 bytes more", std::to_string(needed));
+  OutBuffer told(needed);
+  Check(hvcnFormatName(f.get(), told.data(), needed, flags) == hvcnSUCCESS && told.Text() == text,
+        "the size told works");
+  OutBuffer less(needed - 1);
+  Check(needed == 1 || hvcnFormatNameEx(f.get(), less.data(), needed - 1, nullptr, flags) == hvcnERR_BUFFER_TOO_SMALL,
+        "one byte less does not, and leaves \"\"");
+  Check(needed == 1 || less.Text().empty(), "a text that does not fit leaves \"\"");
 
   OutBuffer sized(n);
   const int32_t status = hvcnFormatName(f.get(), sized.data(), n, flags);

@@ -15,7 +15,9 @@
 // encodes again to the same text (type 2: but for separators no value
 // follows), and is written again unchanged by a
 // reinterpretation with context 0; further readings follow the same rules
-// and equal those of a copy of the format that is set up in full.
+// and equal those of a copy of the format that is set up in full; a refusal's
+// explanation (hvcnExplainStatus) is a terminated text of the size it tells,
+// with a column inside the name, and leaves the failed format as it was.
 #include <algorithm>
 #include <vector>
 
@@ -91,6 +93,24 @@ int32_t Parse(hvcnFormat* f, const ExactText& name, const Call& call, uint32_t s
   return status;
 }
 
+// The explanation of a refusal: one, or nothing to add; a terminated text
+// whose size is told; a column inside the name; the failed format only read.
+void CheckExplanation(const hvcnFormat* f, int32_t status, uint32_t flags, const ExactText& name) {
+  const auto before = std::make_unique<hvcnFormat>(*f);
+  OutBuffer out(2048);
+  uint32_t needed = 0, column = 0;
+  const int32_t result = hvcnExplainStatus(f, status, hvcnEXPLAIN_NAME, flags, name.c_str(), out.data(), 2048,
+                                           &needed, &column);
+  Check(result == hvcnSUCCESS || result == hvcnERR_NO_VALUE, "an explanation, or nothing to add");
+  Check(out.Terminated(), "the explanation is terminated within its size");
+  if (result == hvcnSUCCESS)
+    Check(needed == out.Text().size() + 1 && !out.Text().empty() && column <= name.size() + 1,
+          "an explanation tells its size and a column inside the name", out.Text());
+  else
+    Check(needed == 0 && column == 0 && out.Text().empty(), "nothing to add is an empty text");
+  Check(std::memcmp(before.get(), f, sizeof *f) == 0, "the failed format is only read");
+}
+
 }  // namespace
 
 HVCN_FUZZ_TARGET(in) {
@@ -131,7 +151,10 @@ HVCN_FUZZ_TARGET(in) {
   uint32_t context = 0;
   std::string output;
   int32_t status = Parse(f.get(), name, call, outSize, &context, &output);
-  if (status != hvcnSUCCESS) return;
+  if (status != hvcnSUCCESS) {
+    if (status != hvcnERR_BUFFER_TOO_SMALL) CheckExplanation(f.get(), status, call.flags, name);
+    return;
+  }
   const uint16_t parsedFlags = f->flags;
 
   // Written again by a reinterpretation with context 0.

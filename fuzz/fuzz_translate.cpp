@@ -11,7 +11,8 @@
 // type encodes decodes again to the same values and encodes to the same
 // text; what types 1 and 2 carry is a part of the name, and type 3 carries
 // all of it (for names whose values hold no separator of the type and are
-// well-formed UTF-8).
+// well-formed UTF-8); hvcnTranslateInternalFormatEx tells the smallest size
+// that works; a refused value's explanation only reads the failed format.
 #include <vector>
 
 #include "held_name.h"
@@ -97,6 +98,16 @@ HVCN_FUZZ_TARGET(in) {
   Check(FieldTerminated(f->errorDetail), "errorDetail terminated");
   const Values values = NonEmptyValues(*f);  // also checks every value lies in nameBuffer
   if (status != hvcnSUCCESS) {
+    // A refused value is named by the explanation, which only reads the format.
+    const auto failed = std::make_unique<hvcnFormat>(*f);
+    OutBuffer why(2048);
+    uint32_t needed = 0;
+    const int32_t explained = hvcnExplainStatus(f.get(), status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(sourceType),
+                                                source.c_str(), why.data(), 2048, &needed, nullptr);
+    Check(explained == hvcnSUCCESS || explained == hvcnERR_NO_VALUE, "an explanation, or nothing to add");
+    Check(why.Terminated() && (explained != hvcnSUCCESS || needed == why.Text().size() + 1),
+          "the explanation is terminated and tells its size");
+    Check(std::memcmp(failed.get(), f.get(), sizeof *f) == 0, "the failed format is only read");
     // Without a held name nothing is written.
     OutBuffer out(64);
     Check(Encode(f.get(), hvcnINTERNAL_GSRS, &out, 0) == hvcnERR_BAD_PARAMETER && out.Untouched(),
@@ -143,6 +154,17 @@ HVCN_FUZZ_TARGET(in) {
     if (t == hvcnSUCCESS) Check(sized.Text() == text, "a text that fits is the whole text", sized.Text());
     else Check(t == hvcnERR_BUFFER_TOO_SMALL && sized.Text().empty(), "too small gives \"\"", sized.Text());
     if (n > text.size() && type == hvcnINTERNAL_GSRS) Check(t == hvcnSUCCESS, "type 3 fits in its length + 1");
+
+    // The "Ex" twin tells the size that works, and one byte less does not.
+    uint32_t needed = 0;
+    Check(hvcnTranslateInternalFormatEx(f.get(), 0, nullptr, type, nullptr, 0, &needed, encodeFlags) ==
+              hvcnERR_BUFFER_TOO_SMALL && needed > text.size(),
+          "a size query tells at least the text and its NUL");
+    OutBuffer told(needed);
+    Check(Encode(f.get(), type, &told, encodeFlags) == hvcnSUCCESS && told.Text() == text, "the size told works");
+    OutBuffer less(needed - 1);
+    Check(needed == 1 || Encode(f.get(), type, &less, encodeFlags) == hvcnERR_BUFFER_TOO_SMALL,
+          "one byte less than the size told does not", std::to_string(needed));
   }
 
   // Decoding what a type wrote gives the same name again.

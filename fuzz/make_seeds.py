@@ -274,6 +274,8 @@ def main():
     internal = [(int(x[0]), strip_nul(x[1])) for x in golden(args.data, "internal_names.txt")]
     internal += [(2, strip_nul(x[0])) for x in golden(args.data, "gsetb_names.txt")]
     for type_, text in internal:
+        # Written in the standard forms (the orname target's decoded names).
+        c.add("orname", bytes([0x80 | type_]) + u16(256) + text + b"\0")
         # type byte (0x08 leave out empty values), format, settings
         for head, fmt, settings in ((0, 0, 0), (0, 0, 1), (0, 0, 2), (8, 0, 0), (0, 1, 0), (0, 4, 0)):
             c.add("translate", bytes([type_ | head, fmt, settings]) + u16(len(text) + 3) + text)
@@ -300,6 +302,9 @@ def main():
         for type_ in range(4):
             c.add("parse_name", parse_name_seed(type_, fmt, name, complete, prefer))
         c.add("parse_name", parse_name_seed(2, fmt, name, complete, prefer, out_size=len(name) // 2 + 1))
+        if fmt == DEFAULT_FORMAT and complete:
+            # Written in the standard forms (the orname target's typed names).
+            c.add("orname", (b"\xa0" if prefer else b"\x80") + u16(256) + name + b"\0")
 
     # The formatter: the golden cases with their settings, flags and the
     # smallest buffer that holds the result (and one byte less), then every
@@ -345,14 +350,56 @@ def main():
         elif op == b"read":
             for extra in (0x00, 0x04, 0x08, 0x10, 0x20, 0x40):
                 c.add("orname", bytes([forms.get(arg, 0) | extra]) + size + text + b"\0" + table)
-        elif op in (b"write", b"to822"):
+        elif op == b"write" and (b"typed" in arg or b"decoded" in arg):
+            source = 0x80 if b"typed" in arg else 0x83
+            for extra in (0x00, 0x10, 0x20, 0x40):
+                c.add("orname", bytes([source | extra]) + size + text + b"\0")
+        elif op == b"write":
             c.add("orname", b"\x14" + size + text + b"\0" + table)
             c.add("orname", b"\x00" + u16(8) + text + b"\0" + table)
-        elif op == b"from822":
-            c.add("orname", b"\x03" + size + text + b"\0" + table)
+        elif op in (b"to822", b"from822") and len(x) > 4:
+            # gateway table address ...: each row with its own table, the
+            # row's gateway named as the target's.
+            table_rows = b"" if x[2] == b"-" else x[2]
+            address = strip_nul(x[3])
+            if x[1] != b"-":
+                address = address.replace(x[1], b"gw.example")
+            selector = b"\x03" if op == b"from822" else b"\x14"
+            c.add("orname", selector + size + address + b"\0" + table_rows)
         elif op == b"typed" and written:
             c.add("orname", b"\x02" + size + written + b"\0" + table)
+            c.add("orname", b"\x80" + size + text + b"\0")
 
+    # The reader of pasted text: its golden texts, each O/R address and
+    # RFC 822 address of orname.txt, and typed names, plain and strict.
+    pasted = [strip_nul(x[1]) for x in golden(args.data, "reader.txt") if len(x) > 1]
+    pasted += [strip_nul(x[2]) for x in golden(args.data, "orname.txt")
+               if len(x) > 2 and x[0] in (b"read", b"typed")]
+    pasted += [strip_nul(x[3]) for x in golden(args.data, "orname.txt") if len(x) > 3 and x[0] == b"from822"]
+    pasted += [name for fmt, name, complete, prefer in names if fmt == DEFAULT_FORMAT][:200]
+    for text in pasted:
+        c.add("reader", b"\x00" + text)
+        c.add("reader", b"\x01" + text)
+
+    # The binary O/R address: each decode input with its flags (and with the
+    # other choices of the selector), each certificate with its index, each
+    # encoding written.
+    def unhex(field):
+        return bytes.fromhex("".join(chr(b) for b in field if chr(b) in "0123456789abcdefABCDEF"))
+    ber_flags = {b"-": 0x00, b"der": 0x01, b"latin1": 0x02, b"used": 0x04}
+    for x in golden(args.data, "ber.txt"):
+        if len(x) < 4:
+            continue
+        op, arg = x[0], x[1]
+        if op == b"decode":
+            data = unhex(x[2])
+            for extra in (0x00, 0x10, 0x20, 0x40, 0x80):
+                c.add("ber", bytes([ber_flags.get(arg, 0) | extra, 0]) + data)
+        elif op == b"cert":
+            index = int(arg.split(b",")[0])
+            c.add("ber", bytes([0x08 | (0x02 if b"latin1" in arg else 0), index]) + unhex(x[2]))
+        elif op == b"encode" and x[3] == b"0" and len(x) > 4:
+            c.add("ber", bytes([0x05, 0]) + unhex(x[4]))
     # The configuration readers: every TNUAL.INI of the golden data with
     # the keys the rows ask for, and the registry files of the tests.
     profile_keys = {b"text": b"LogFile", b"number": b"LogLevel", b"bool": b"SevenBitOnly"}

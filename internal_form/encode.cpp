@@ -12,15 +12,11 @@
 namespace hvcn::internal_form {
 namespace {
 
-// Initials and generation qualifier, their twins and the slots standing in
-// for them: typed values are stored without their dots.
-constexpr int kDotted[] = {model::kInitials, model::kGeneration};
-
+// The slots held without dots (model::HeldWithoutDots), and the slots
+// standing in for them: a typed name's values are copied out without them.
 bool DropsDots(const hvcnFormat* format, int slot) noexcept {
-  for (const int part : kDotted)
-    if (slot == part || slot == model::OtherTwinOf(part) || slot == format->reconfigured[model::PersonalPartOf(part)])
-      return true;
-  return false;
+  return model::HeldWithoutDots(slot) || slot == format->reconfigured[model::PersonalPartOf(model::kInitials)] ||
+         slot == format->reconfigured[model::PersonalPartOf(model::kGeneration)];
 }
 
 bool SevenBitOnly(const hvcnFormat* format) noexcept { return (format->flags & hvcnFMT_7BIT_ONLY) != 0; }
@@ -50,33 +46,70 @@ char* CopyStoredValue(const hvcnFormat* format, int slot, char* out, uint32_t* r
   return end;
 }
 
-int32_t EncodeGs(const hvcnFormat* format, char* out, uint32_t size) noexcept {
+void AppendStoredValue(const hvcnFormat* format, int slot, TextSink& out) noexcept {
+  // A stored value is never longer than the text it is held as; it goes
+  // straight into the buffer where it fits whole, else through a copy.
+  const size_t most = model::ValueOf(format, slot).text.size();
+  if (char* place = out.Place(most)) {
+    out.Advance(static_cast<size_t>(CopyStoredValue(format, slot, place, nullptr) - place));
+    return;
+  }
+  char copy[sizeof format->nameBuffer];
+  out.Append(copy, static_cast<size_t>(CopyStoredValue(format, slot, copy, nullptr) - copy));
+}
+
+bool HeldText(const hvcnFormat* format, int slot, char* scratch, std::string_view* text) noexcept {
+  if (!model::IsPresent(format, slot)) return false;
+  char* end = CopyStoredValue(format, slot, scratch, nullptr);
+  const char wildcard = ProcessWildcard();
+  for (char* p = scratch; p < end; ++p)
+    if (*p == hvcnCHAR_US) *p = wildcard;
+  *text = {scratch, static_cast<size_t>(end - scratch)};
+  return true;
+}
+
+int SourceSlot(const hvcnFormat* format, int slot) noexcept {
+  const int part = model::PersonalPartOf(slot);
+  if (part < 0 || (format->flags & hvcnFMT_NO_RECONFIG)) return slot;
+  const int32_t r = format->reconfigured[part];
+  return r >= 0 && r < model::kSlotCount && model::IsPresent(format, r) ? r : slot;
+}
+
+namespace {
+
+int32_t NoRoom(TextSink& out) noexcept {
+  out.Set(0, '\0');
+  return hvcnERR_BUFFER_TOO_SMALL;
+}
+
+// The text ends at `end`: what was written after it (empty fields and their
+// separators) goes.
+int32_t EndAt(TextSink& out, size_t end) noexcept {
+  out.Rewind(end);
+  out.Terminate();
+  return hvcnSUCCESS;
+}
+
+}  // namespace
+
+int32_t EncodeGs(const hvcnFormat* format, TextSink& out) noexcept {
   const bool twins = !SevenBitOnly(format);
-  char* p = out;
-  char* lastValueEnd = out;
-  uint32_t remaining = size;
+  size_t lastValueEnd = out.At();
   for (const GsField& field : kGsFields) {
     int slot = field.slot;
     if (twins && field.twin >= 0 && !model::ValueOf(format, field.twin).empty()) slot = field.twin;
     const model::HeldValue value = model::ValueOf(format, slot);
-    if (remaining <= value.text.size()) {
-      out[0] = '\0';
-      return hvcnERR_BUFFER_TOO_SMALL;
-    }
-    char* end = CopyStoredValue(format, slot, p, &remaining);
-    if (end != p) lastValueEnd = end;
-    *end = hvcnCHAR_GS;
-    p = end + 1;
-    --remaining;
+    if (!out.Fits(value.text.size())) return NoRoom(out);
+    const size_t start = out.At();
+    AppendStoredValue(format, slot, out);
+    if (out.At() != start) lastValueEnd = out.At();
+    out.Append(hvcnCHAR_GS);
   }
-  *lastValueEnd = '\0';  // trailing empty fields and their separators go
-  return hvcnSUCCESS;
+  return EndAt(out, lastValueEnd);
 }
 
-int32_t EncodeGsEtb(hvcnFormat* format, char* out, uint32_t size) noexcept {
-  char* p = out;
-  char* lastValueEnd = out;
-  uint32_t remaining = size;
+int32_t EncodeGsEtb(hvcnFormat* format, TextSink& out) noexcept {
+  size_t lastValueEnd = out.At();
   for (size_t g = 0; g < kGsEtbGroups.size(); ++g) {
     const GsEtbGroup& group = kGsEtbGroups[g];
     uint32_t owed = 0;  // separators due before the next value of the group
@@ -88,41 +121,27 @@ int32_t EncodeGsEtb(hvcnFormat* format, char* out, uint32_t size) noexcept {
       const int slot = SlotOfField(format, group.fields[i]);
       const model::HeldValue value = model::ValueOf(format, slot);
       if (value.empty()) {
-        if (remaining == 0) {
-          out[0] = '\0';
-          return hvcnERR_BUFFER_TOO_SMALL;
-        }
+        if (!out.Fits(0)) return NoRoom(out);
         ++owed;
         continue;
       }
-      if (remaining <= owed + value.text.size()) {
-        out[0] = '\0';
-        return hvcnERR_BUFFER_TOO_SMALL;
-      }
-      std::memset(p, hvcnCHAR_GS, owed);
-      p += owed;
-      remaining -= owed;
-      p = CopyStoredValue(format, slot, p, &remaining);
-      lastValueEnd = p;
+      if (!out.Fits(owed + value.text.size())) return NoRoom(out);
+      for (; owed > 0; --owed) out.Append(hvcnCHAR_GS);
+      AppendStoredValue(format, slot, out);
+      lastValueEnd = out.At();
       owed = 1;
     }
     if (g + 1 < kGsEtbGroups.size()) {
-      if (remaining == 0) {
-        out[0] = '\0';
-        return hvcnERR_BUFFER_TOO_SMALL;
-      }
-      *p++ = hvcnCHAR_ETB;
-      --remaining;
+      if (!out.Fits(0)) return NoRoom(out);
+      out.Append(hvcnCHAR_ETB);
     }
   }
-  *lastValueEnd = '\0';
-  return hvcnSUCCESS;
+  return EndAt(out, lastValueEnd);
 }
 
-int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t flags) noexcept {
+int32_t EncodeGsRs(const hvcnFormat* format, TextSink& out, uint32_t flags) noexcept {
   const bool sevenBit = SevenBitOnly(format);
-  char* p = out;
-  uint32_t remaining = size;
+  const size_t start = out.At();
   for (int slot = 0; slot < model::kSlotCount; ++slot) {
     const hvcnAttribute& record = format->attributes[slot];
     if (record.id == 0) continue;
@@ -133,27 +152,14 @@ int32_t EncodeGsRs(const hvcnFormat* format, char* out, uint32_t size, uint32_t 
       trace::If(trace::kInfo, trace::tag::kInformation, "Skipping defined TX attribute %s", model::NameText(record).text);
       continue;
     }
-    if (remaining < nameLength + value.text.size() + 2) {
-      out[0] = '\0';
-      return hvcnERR_BUFFER_TOO_SMALL;
-    }
-    std::memcpy(p, record.name, nameLength);
-    p += nameLength;
-    *p++ = hvcnCHAR_GS;
-    uint32_t written = static_cast<uint32_t>(nameLength + 1);
-    char* end = CopyStoredValue(format, slot, p, nullptr);
-    written += static_cast<uint32_t>(end - p) + 1;
-    p = end;
-    *p++ = hvcnCHAR_RS;
-    remaining -= written;
-  }
-  if (p == out) {
-    out[0] = '\0';
-    return hvcnSUCCESS;
+    if (!out.Fits(nameLength + value.text.size() + 1)) return NoRoom(out);
+    out.Append(record.name, nameLength);
+    out.Append(hvcnCHAR_GS);
+    AppendStoredValue(format, slot, out);
+    out.Append(hvcnCHAR_RS);
   }
   // The final RS (one byte, just written) becomes the end of the text.
-  p[-1] = '\0';
-  return hvcnSUCCESS;
+  return EndAt(out, out.At() == start ? start : out.At() - 1);
 }
 
 }  // namespace hvcn::internal_form

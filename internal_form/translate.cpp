@@ -11,11 +11,11 @@
 namespace hvcn::internal_form {
 namespace {
 
-int32_t Encode(hvcnFormat* format, int32_t type, char* out, uint32_t size, uint32_t flags) noexcept {
+int32_t Encode(hvcnFormat* format, int32_t type, TextSink& out, uint32_t flags) noexcept {
   switch (type) {
-    case hvcnINTERNAL_GS: return EncodeGs(format, out, size);
-    case hvcnINTERNAL_GSETB: return EncodeGsEtb(format, out, size);
-    default: return EncodeGsRs(format, out, size, flags);
+    case hvcnINTERNAL_GS: return EncodeGs(format, out);
+    case hvcnINTERNAL_GSETB: return EncodeGsEtb(format, out);
+    default: return EncodeGsRs(format, out, flags);
   }
 }
 
@@ -51,11 +51,11 @@ int LookupSlot(const hvcnFormat* format, int32_t id, const char* buffer, uint16_
 }  // namespace
 
 int32_t TranslateInternal(hvcnFormat* format, int32_t sourceType, const char* source, int32_t destinationType,
-                          char* destination, uint32_t size, uint32_t flags, bool* wrote) noexcept {
+                          TextSink& destination, uint32_t flags, bool* wrote) noexcept {
   *wrote = false;
   trace::If(trace::kFunction, trace::tag::kFunctionIn, "TranslateInternalFormat(%Fp, %d, %Fp, %d, %Fp, %u, 0x%x)",
             static_cast<const void*>(format), sourceType, static_cast<const void*>(source), destinationType,
-            static_cast<const void*>(destination), size, flags & 0xFFFF);
+            static_cast<const void*>(destination.Text()), destination.Left(), flags & 0xFFFF);
   if (sourceType != 0) {
     if (!source) {
       trace::WriteLine(trace::tag::kError, "TIF: The supplied pointer for the source is NULL.");
@@ -74,13 +74,14 @@ int32_t TranslateInternal(hvcnFormat* format, int32_t sourceType, const char* so
   if (destinationType == format->nameType && !(flags & hvcnTIF_ALWAYS_ENCODE)) {
     // The held text is already of that type: hand it back unchanged.
     size_t length = std::strlen(format->nameBuffer);
-    if (size <= length) return hvcnERR_BUFFER_TOO_SMALL;
-    std::memcpy(destination, format->nameBuffer, length + 1);
+    if (!destination.Fits(length)) return hvcnERR_BUFFER_TOO_SMALL;
+    destination.Append(format->nameBuffer, length);
+    destination.Terminate();
     *wrote = true;
     return hvcnSUCCESS;
   }
   *wrote = true;
-  return Encode(format, destinationType, destination, size, flags);
+  return Encode(format, destinationType, destination, flags);
 }
 
 int32_t GetAttributeValueCore(hvcnFormat* format, int32_t id, char* buffer, uint16_t size) noexcept {

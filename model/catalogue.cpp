@@ -174,6 +174,12 @@ int32_t DescribeAttribute(int32_t id, hvcnAttributeInfo* info) noexcept {
     twin = BaseOf(slot) >= 0 ? BaseOf(slot) : slot;
   }
   out.twinId = twin >= 0 ? RowOf(twin).id : 0;
+  switch (row.group) {
+    case Group::Personal: out.flags |= hvcnAINFO_PERSONAL; break;
+    case Group::DdaType: out.flags |= hvcnAINFO_DDA_TYPE; break;
+    case Group::DdaValue: out.flags |= hvcnAINFO_DDA_VALUE; break;
+    default: break;
+  }
   CopyText(out.name, sizeof out.name, row.name);
   // Every domain-defined type is written with the one DDA prefix tag.
   const TagNames tags;

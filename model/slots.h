@@ -295,6 +295,14 @@ constexpr int PersonalPartOf(int slot) noexcept {
   return slot >= 0 && slot < static_cast<int>(kPersonalSlots.size()) ? slot : -1;
 }
 
+// Initials and the generation qualifier, and their teletex twins, are held
+// without their dots ("J.R." is held "JR"): the internal forms hold them so,
+// a typed name's are copied out so, and the standard forms read them so.
+constexpr bool HeldWithoutDots(int slot) noexcept {
+  return slot == kInitials || slot == kGeneration || slot == OtherTwinOf(kInitials) ||
+         slot == OtherTwinOf(kGeneration);
+}
+
 // The domain-defined attributes: four pairs, the type's slot followed by
 // its value's.
 struct DdaPair {

@@ -7,6 +7,7 @@
 
 #include "core/numbers.h"
 #include "core/platform/chars.h"
+#include "core/refusal_note.h"
 #include "core/trace.h"
 #include "model/slots.h"
 
@@ -17,17 +18,17 @@ namespace {
 // Character classes
 
 constexpr uint8_t kNumeric = 1;    // digits and the blank
-constexpr uint8_t kPrintable = 2;  // letters, digits, blank, ' ( ) + - / : = ? . , "
+constexpr uint8_t kPrintable = 2;  // PrintableString's characters and '"' (IsPrintableStringCharacter)
 constexpr uint8_t kMarker = 4;     // RS GS ETB SUB US: internal markers, always tolerated
 
 constexpr std::array<uint8_t, 256> MakeByteClasses() {
   std::array<uint8_t, 256> t{};
-  for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] = kNumeric | kPrintable;
-  for (int c = 'A'; c <= 'Z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
-  for (int c = 'a'; c <= 'z'; ++c) t[static_cast<size_t>(c)] = kPrintable;
-  t[' '] = kNumeric | kPrintable;
-  for (char c : {'\'', '(', ')', '+', '-', '/', ':', '=', '?', '.', ',', '"'})
-    t[static_cast<unsigned char>(c)] = kPrintable;
+  // The Printable class is PrintableString and the double quote, which the
+  // attribute checks have always taken.
+  for (int c = 0; c < 0x80; ++c)
+    if (IsPrintableStringCharacter(static_cast<unsigned char>(c)) || c == '"') t[static_cast<size_t>(c)] = kPrintable;
+  for (int c = '0'; c <= '9'; ++c) t[static_cast<size_t>(c)] |= kNumeric;
+  t[' '] |= kNumeric;
   for (char c : {hvcnCHAR_RS, hvcnCHAR_GS, hvcnCHAR_ETB, hvcnCHAR_SUB, hvcnCHAR_US})
     t[static_cast<unsigned char>(c)] = kMarker;
   return t;
@@ -226,9 +227,8 @@ bool SevenBitOnly(const hvcnFormat* format) noexcept {
 }
 
 // Stores initials or a generation qualifier after its own check.
-int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
-                        int32_t checkResult, int32_t dotted, int32_t needsTeletex, int slot,
-                        const char* rejection) noexcept {
+int32_t CheckAndStorePersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired, int32_t checkResult,
+                                  int32_t dotted, int32_t needsTeletex, int slot, const char* rejection) noexcept {
   if (checkResult > 0) return checkResult;
   if (dotRequired && !dotted) return hvcnERR_BAD_VALUE;
   if (!needsTeletex && !PreferTeletex(format)) {
@@ -240,6 +240,44 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired,
     return hvcnERR_BAD_VALUE;
   }
   Store(format, TwinOf(slot), offset, checkResult);
+  return hvcnSUCCESS;
+}
+
+// The same, noting a refusal for the explainer.
+int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired, int32_t checkResult,
+                        int32_t dotted, int32_t needsTeletex, int slot, const char* rejection) noexcept {
+  const int32_t status =
+      CheckAndStorePersonalPart(format, offset, dotRequired, checkResult, dotted, needsTeletex, slot, rejection);
+  if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
+  return status;
+}
+
+// SetAttributeValue's check and store.
+int32_t CheckAndStore(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
+  if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
+    const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
+    int32_t flag = 0;
+    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
+    if (result > 0) return result;
+    if (rule.direct || (!flag && !PreferTeletex(format))) {
+      Store(format, slot, offset, result);
+      return hvcnSUCCESS;
+    }
+    if (rule.twin < 0) {
+      trace::If(trace::kInfo, trace::tag::kInformation,
+                "Rejecting attribute since there is no TX version for %d", slot);
+      return hvcnERR_BAD_VALUE;
+    }
+    if (SevenBitOnly(format)) {
+      trace::If(trace::kInfo, trace::tag::kInformation, "Rejecting attribute since configured for 7-bit only.");
+      return hvcnERR_BAD_VALUE;
+    }
+    Store(format, rule.twin, offset, result);
+    return hvcnSUCCESS;
+  }
+  // Postal and extension attributes and user attributes are stored unchecked.
+  if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
+  Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
   return hvcnSUCCESS;
 }
 
@@ -382,31 +420,9 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
 }
 
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
-  if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
-    const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
-    int32_t flag = 0;
-    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
-    if (result > 0) return result;
-    if (rule.direct || (!flag && !PreferTeletex(format))) {
-      Store(format, slot, offset, result);
-      return hvcnSUCCESS;
-    }
-    if (rule.twin < 0) {
-      trace::If(trace::kInfo, trace::tag::kInformation,
-                "Rejecting attribute since there is no TX version for %d", slot);
-      return hvcnERR_BAD_VALUE;
-    }
-    if (SevenBitOnly(format)) {
-      trace::If(trace::kInfo, trace::tag::kInformation, "Rejecting attribute since configured for 7-bit only.");
-      return hvcnERR_BAD_VALUE;
-    }
-    Store(format, rule.twin, offset, result);
-    return hvcnSUCCESS;
-  }
-  // Postal and extension attributes and user attributes are stored unchecked.
-  if (slot < 0 || slot >= kSlotCount || format->attributes[slot].id == 0) return hvcnERR_UNKNOWN_ATTRIBUTE;
-  Store(format, slot, offset, -static_cast<int32_t>(std::strlen(value)));
-  return hvcnSUCCESS;
+  const int32_t status = CheckAndStore(format, value, offset, slot);
+  if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
+  return status;
 }
 
 int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept {

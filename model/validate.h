@@ -14,6 +14,13 @@ namespace hvcn::model {
 
 enum class ValueClass : uint8_t { Numeric, Printable, String, TeletexOrPrintable };
 
+// The characters of ASN.1's PrintableString: letters, digits, the blank and
+// ' ( ) + , - . / : = ? (the Printable class also takes '"').
+constexpr bool IsPrintableStringCharacter(unsigned char c) noexcept {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '\'' ||
+         (c >= '(' && c <= ')') || (c >= '+' && c <= '/') || c == ':' || c == '=' || c == '?';
+}
+
 // The class check: the negated length in bytes, or a status. *flag
 // (optional) is set for a String value holding a byte above 0x7F, and for a
 // Teletex-or-printable value that needs teletex. A value of more than

@@ -4,6 +4,7 @@
 #include "core/frame.h"
 #include "core/trace.h"
 #include "orname/forms.h"
+#include "orname/table.h"
 
 using hvcn::ApiFrame;
 namespace orname = hvcn::orname;
@@ -13,7 +14,7 @@ namespace {
 
 constexpr uint32_t kReadForms = hvcnOR_FROM_ANNEXF | hvcnOR_FROM_STDOR;
 constexpr uint32_t kWriteFlags = hvcnOR_ANNEXF | hvcnOR_LONG_LABELS | hvcnOR_SHORT_LABELS | hvcnOR_TELETEX_ESCAPES;
-constexpr uint32_t kMappingFlags = hvcnOR_SHORT_LABELS | hvcnOR_NO_PERSONAL_LOCAL;
+constexpr uint32_t kMappingFlags = hvcnOR_SHORT_LABELS | hvcnOR_NO_PERSONAL_LOCAL | hvcnOR_IMCEA;
 
 // The common checks of the exports that work on a format: 0 to go on.
 int32_t CheckFormat(const hvcnFormat* f, bool nameNeeded) noexcept {
@@ -104,7 +105,7 @@ HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* f, const char* gate
                  "hvcnORAddressToRFC822(%Fp, \"%s\", %Fp, %u, %Fp, %u, 0x%x)", static_cast<const void*>(f), gateway,
                  table, tableSize, static_cast<const void*>(buffer), size, flags);
   if (!FormatAndOutputGiven(f, buffer, size, needed)) return frame.Finish(hvcnERR_BAD_PARAMETER);
-  if ((!gateway && !table) || !GoodGateway(gateway) || (flags & ~kMappingFlags)) {
+  if ((!gateway && !table) || !GoodGateway(gateway) || (flags & ~kMappingFlags) || ((flags & hvcnOR_IMCEA) && !gateway)) {
     ApiFrame::Fault("Neither a gateway domain nor a mapping table, or a bad gateway domain");
     return frame.Finish(hvcnERR_BAD_PARAMETER);
   }
@@ -112,6 +113,15 @@ HVCN_API int32_t HVCN_CALL hvcnORAddressToRFC822(hvcnFormat* f, const char* gate
   const int32_t status = orname::MapToRfc822(f, gateway, table, tableSize, buffer, size, needed, flags);
   if (status == hvcnSUCCESS) TraceOutput(buffer);
   return frame.Finish(status);
+}
+
+HVCN_API int32_t HVCN_CALL hvcnCheckGatewayDomain(const char* domain) noexcept {
+  ApiFrame frame("hvcnCheckGatewayDomain", ApiFrame::ReturnLine::WithName, "hvcnCheckGatewayDomain(\"%s\")", domain);
+  if (!domain) {
+    ApiFrame::Fault("Domain is NULL");
+    return frame.Finish(hvcnERR_BAD_PARAMETER);
+  }
+  return frame.Finish(orname::CheckDomain(domain));
 }
 
 HVCN_API int32_t HVCN_CALL hvcnRFC822ToORAddress(const char* address, hvcnFormat* f, const char* gateway,

@@ -22,22 +22,41 @@ class OutputWatcher {
   ~OutputWatcher() = default;
 };
 
+// Spells each byte put in another way (at most four bytes) while it is
+// attached to an Output (the IMCEA encapsulation).
+class OutputSpeller {
+ public:
+  virtual size_t Spell(char c, char* out) noexcept = 0;
+
+ protected:
+  ~OutputSpeller() = default;
+};
+
 class Output {
  public:
   Output(char* buffer, uint32_t size) noexcept : start_(buffer), pos_(buffer), room_(size == 0 ? 0 : size - 1), size_(size) {}
 
-  void Put(char c) noexcept {
-    if (watcher_) watcher_->See(c);
-    ++length_;
-    if (full_ || room_ == 0) {
+  void Put(char c) noexcept { Put(std::string_view(&c, 1)); }
+  void Put(std::string_view text) noexcept {
+    if (speller_) {
+      OutputSpeller* speller = speller_;
+      speller_ = nullptr;
+      for (char c : text) {
+        char spelled[4];
+        Put(std::string_view(spelled, speller->Spell(c, spelled)));
+      }
+      speller_ = speller;
+      return;
+    }
+    if (watcher_)
+      for (char c : text) watcher_->See(c);
+    length_ += text.size();
+    if (full_ || text.size() > room_) {
       full_ = true;
       return;
     }
-    *pos_++ = c;
-    --room_;
-  }
-  void Put(std::string_view text) noexcept {
-    for (char c : text) Put(c);
+    for (char c : text) *pos_++ = c;
+    room_ -= static_cast<uint32_t>(text.size());
   }
 
   // Counts n more bytes that the caller writes itself at pos() when they
@@ -54,6 +73,10 @@ class Output {
   }
 
   void Watch(OutputWatcher* watcher) noexcept { watcher_ = watcher; }
+
+  // Every byte put from now on is written as `speller` spells it; null: as
+  // it is.
+  void Spell(OutputSpeller* speller) noexcept { speller_ = speller; }
 
   // Terminates the text: status 0, or hvcnERR_BUFFER_TOO_SMALL with the
   // buffer left an empty text (when it has a byte). *needed (may be null)
@@ -90,6 +113,7 @@ class Output {
   uint64_t length_ = 0;  // bytes put, stored or not
   bool full_ = false;
   OutputWatcher* watcher_ = nullptr;
+  OutputSpeller* speller_ = nullptr;
 };
 
 }  // namespace hvcn::orname

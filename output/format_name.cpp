@@ -128,11 +128,11 @@ int Render(const hvcnFormat* f, const hvcnToken& token, bool foreign, Writer& w,
 // character.
 class Separators {
  public:
-  Separators(const hvcnFormat* f, Writer& w, char** contentEnd) noexcept : f_(f), w_(w), contentEnd_(contentEnd) {}
+  Separators(const hvcnFormat* f, Writer& w, size_t* contentEnd) noexcept : f_(f), w_(w), contentEnd_(contentEnd) {}
 
   // Before a token's text; false when there is no room.
   bool Lead(const hvcnToken& token) noexcept {
-    leadStart_ = w_.pos;
+    leadStart_ = w_.text.At();
     leadWritten_ = false;
     const bool write = begun_ && pending_ != token.leadSep && token.leadSep > kSepAdjacent;
     begun_ = true;
@@ -145,8 +145,7 @@ class Separators {
   // After a token that wrote nothing.
   void TakeBack() noexcept {
     if (!leadWritten_) return;
-    w_.left += static_cast<uint32_t>(w_.pos - leadStart_);
-    w_.pos = leadStart_;
+    w_.text.Rewind(leadStart_);
     pending_ = kSepNone;
   }
 
@@ -178,23 +177,23 @@ class Separators {
   // A separator that belongs to the text when the name ends after it.
   bool PutContent(char c) noexcept {
     if (!w_.Put(c)) return false;
-    *contentEnd_ = w_.pos;
+    *contentEnd_ = w_.text.At();
     return true;
   }
 
   const hvcnFormat* f_;
   Writer& w_;
-  char** contentEnd_;
+  size_t* contentEnd_;
   uint8_t pending_ = kSepNone;  // the trailing separator the next token may take over
   bool begun_ = false;          // a token was met
   bool seen_ = false;           // a leading separator was written
-  char* leadStart_ = nullptr;
+  size_t leadStart_ = 0;
   bool leadWritten_ = false;
 };
 
 // The output tokens in turn, with the separators between their texts.
 // Returns the status; *contentEnd is where the result ends.
-int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** contentEnd) noexcept {
+int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, size_t* contentEnd) noexcept {
   hvcnToken work[2];
   ResetWork(&work[0]);
   ResetWork(&work[1]);
@@ -205,12 +204,12 @@ int32_t WriteTokens(const hvcnFormat* f, Writer& w, bool foreign, char** content
     hvcnToken* spare = current == &work[0] ? &work[1] : &work[0];
     const hvcnToken* next = (current->tokenFlags & hvcnTOK_LAST) ? nullptr : NextOutputToken(f, i + 1, spare);
     if (!separators.Lead(*current)) return hvcnERR_BUFFER_TOO_SMALL;
-    char* textStart = w.pos;
+    const size_t textStart = w.text.At();
     status = Render(f, *current, foreign, w, status);
-    if (w.pos == textStart) {
+    if (w.text.At() == textStart) {
       separators.TakeBack();
     } else {
-      *contentEnd = w.pos;
+      *contentEnd = w.text.At();
       if (status == hvcnSUCCESS && !separators.Trail(*current, next)) return hvcnERR_BUFFER_TOO_SMALL;
     }
     if (status != hvcnSUCCESS) return status;
@@ -243,37 +242,42 @@ bool MarkOwnedSlots(const hvcnFormat* f, Writer& w) noexcept {
   return foreign;
 }
 
-// A typed name comes back exactly as it was typed.
-int32_t CopyTypedName(const hvcnFormat* f, char* name, uint32_t size) noexcept {
+// A typed name comes back exactly as it was typed (a buffer too small is
+// left as it was).
+int32_t CopyTypedName(const hvcnFormat* f, TextSink& name) noexcept {
   const void* end = std::memchr(f->nameBuffer, '\0', sizeof f->nameBuffer);
   const size_t length =
       end ? static_cast<size_t>(static_cast<const char*>(end) - f->nameBuffer) : sizeof f->nameBuffer - 1;
-  if (length >= size) {
+  if (!name.Fits(length)) {
     trace::WriteLine(trace::tag::kError, "Buffer is to small for name held in format.");
     return hvcnERR_BUFFER_TOO_SMALL;
   }
   trace::WriteLine(trace::tag::kData, "Copying name held in format structure.");
-  CopyBounded(name, size, std::string_view(f->nameBuffer, length));
+  name.Append(f->nameBuffer, length);
+  name.Terminate();
   return hvcnSUCCESS;
 }
 
 }  // namespace
 
-int32_t FormatName(hvcnFormat* f, char* name, uint32_t size, uint16_t flags) noexcept {
-  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) return CopyTypedName(f, name, size);
+int32_t FormatName(hvcnFormat* f, TextSink& name, uint16_t flags) noexcept {
+  if (f->nameType == -1 && !(flags & (hvcnFN_REFORMAT | hvcnFN_ESCAPE))) return CopyTypedName(f, name);
 
   const bool escaping = (flags & hvcnFN_ESCAPE) != 0;
   if (escaping && f->escapeList[0] == '\0') FillEscapeList(f);
   char escapes[sizeof f->escapeList];
   CopyBounded(escapes, sizeof escapes, std::string_view(f->escapeList, strnlen(f->escapeList, sizeof escapes)));
 
-  Writer w{name, size, {}, escaping ? escapes : "", escaping};
+  Writer w{name, {}, escaping ? escapes : "", escaping};
   const bool foreign = MarkOwnedSlots(f, w);
-  char* contentEnd = name;
+  size_t contentEnd = 0;
   const int32_t status = WriteTokens(f, w, foreign, &contentEnd);
-  *contentEnd = '\0';
-  if (f->nameType != -1) RestoreWildcards(name);
-  if (status == hvcnSUCCESS) trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", name);
+  name.Rewind(contentEnd);
+  name.Terminate();
+  if (char* text = name.Text()) {
+    if (f->nameType != -1) RestoreWildcards(text);
+    if (status == hvcnSUCCESS) trace::If(trace::kData, trace::tag::kData, "Output name: '%s'", text);
+  }
   return status;
 }
 

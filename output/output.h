@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "api/hvcn.h"
+#include "core/text_sink.h"
 #include "model/held_value.h"
 #include "model/slots.h"
 
@@ -13,17 +14,15 @@ namespace hvcn::output {
 
 // The state of one hvcnFormatName call.
 struct Writer {
-  char* pos;            // where the next character goes
-  uint32_t left;        // bytes still free from pos, the NUL included
+  TextSink& text;       // the caller's buffer, or a measure
   bool marks[model::kSlotCount] = {};  // slots written, or owned by a token that writes them
   const char* escapes;  // the characters to escape ("" when escaping is off)
   bool escaping;
 
   // Writes one separator or blank; needs 2 bytes left.
   bool Put(char c) noexcept {
-    if (left < 2) return false;
-    *pos++ = c;
-    --left;
+    if (!text.Fits(1)) return false;
+    text.Append(c);
     return true;
   }
 };
@@ -56,9 +55,10 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
 // "RFC-822" (length 7) or "QVMEXT" (length 6 or 7), letter case ignored.
 bool IsForeignAddressType(const char* text, size_t length) noexcept;
 
-// Writes the held name as text under the output format: hvcnFormatName
-// after its argument checks.
-int32_t FormatName(hvcnFormat* format, char* name, uint32_t size, uint16_t flags) noexcept;
+// Writes the held name as text under the output format into the sink:
+// hvcnFormatName after its argument checks, or (a measuring sink) the
+// length of that text.
+int32_t FormatName(hvcnFormat* format, TextSink& name, uint16_t flags) noexcept;
 
 // The renderers: 0, or 1 when the text did not fit. Each leaves a NUL at
 // its final output position.

@@ -79,16 +79,14 @@ bool Decoded(const hvcnFormat* f) noexcept { return f->nameType != -1; }
 
 bool Flag(const hvcnFormat* f, uint16_t flag) noexcept { return (f->flags & flag) != 0; }
 
-void Terminate(Writer& w) noexcept { *w.pos = '\0'; }
+void Terminate(Writer& w) noexcept { w.text.Terminate(); }
 
 // Writes a value, escaped with the list when escaping is on.
 bool WriteValue(Writer& w, std::string_view value, const char* list) noexcept {
   if (value.empty()) return true;
   if (w.escaping) return EscapeValue(w, value.data(), value.size(), list) >= 0;
-  if (w.left <= value.size()) return false;
-  std::memcpy(w.pos, value.data(), value.size());
-  w.pos += value.size();
-  w.left -= static_cast<uint32_t>(value.size());
+  if (!w.text.Fits(value.size())) return false;
+  w.text.Append(value.data(), value.size());
   return true;
 }
 
@@ -123,26 +121,30 @@ std::string_view PersonalText(const hvcnFormat* f, int part, std::string_view va
 }  // namespace
 
 int EscapeValue(Writer& w, const char* value, size_t length, const char* list) noexcept {
-  if (w.left <= length) {
+  TextSink& out = w.text;
+  if (!out.Fits(length)) {
     trace::WriteLine(trace::tag::kError, "SEC: No space available in buffer");
     return -1;
   }
-  uint32_t budget = w.left - static_cast<uint32_t>(length);
-  char* out = w.pos;
+  // Every byte of the value has room; each escape takes one more.
+  const size_t start = out.At();
+  size_t escapes = 0;
   const char* p = value;
   const char* end = value + length;
   auto copyCharacter = [&](const char*& q) noexcept {
     size_t bytes = CharBytes(q);
     if (q + bytes > end) bytes = static_cast<size_t>(end - q);
-    std::memcpy(out, q, bytes);
-    out += bytes;
+    out.Append(q, bytes);
     q += bytes;
   };
   while (p < end) {
     if (*list && std::strchr(list, *p)) {
-      if (budget < 2) return -1;
-      *out++ = '\\';
-      --budget;
+      if (!out.Need(start + length + escapes + 2)) {
+        out.Rewind(start);  // nothing counts as written
+        return -1;
+      }
+      out.Append('\\');
+      ++escapes;
       copyCharacter(p);
     } else if (*p == '\\') {
       // An escape the value holds already: copied with its character.
@@ -152,10 +154,7 @@ int EscapeValue(Writer& w, const char* value, size_t length, const char* list) n
       copyCharacter(p);
     }
   }
-  const int written = static_cast<int>(out - w.pos);
-  w.pos = out;
-  w.left = budget;
-  return written;
+  return static_cast<int>(out.At() - start);
 }
 
 bool IsForeignAddressType(const char* text, size_t length) noexcept {
@@ -266,7 +265,7 @@ namespace {
 class X400Writer {
  public:
   X400Writer(const hvcnFormat* f, Writer& w) noexcept
-      : f_(f), w_(w), slash_(f->slashChar), committed_(w.pos), committedLeft_(w.left) {}
+      : f_(f), w_(w), slash_(f->slashChar), committed_(w.text.At()) {}
 
   int Write() noexcept {
     for (size_t i = 0; i < kX400Entries.size(); ++i) {
@@ -331,27 +330,21 @@ class X400Writer {
     if (held.empty()) return Item::kSkipped;
     EndUnitRun();
     const size_t tagLength = tags_->Length(tag);
-    if (w_.left <= tagLength) return Item::kFailed;  // tags are never escaped
-    std::memcpy(w_.pos, tags_->Name(tag), tagLength);
-    w_.pos += tagLength;
-    w_.left -= static_cast<uint32_t>(tagLength);
+    if (!w_.text.Fits(tagLength)) return Item::kFailed;  // tags are never escaped
+    w_.text.Append(tags_->Name(tag), tagLength);
     return w_.Put('=') && WriteValue(w_, held.text, w_.escapes) ? Item::kWritten : Item::kFailed;
   }
 
   // After the last unit, the separator it left becomes the slash.
   void EndUnitRun() noexcept {
-    if (unitRun_) w_.pos[-1] = slash_;
+    if (unitRun_) w_.text.Set(w_.text.At() - 1, slash_);
     unitRun_ = false;
   }
 
-  void Commit() noexcept {
-    committed_ = w_.pos;
-    committedLeft_ = w_.left;
-  }
+  void Commit() noexcept { committed_ = w_.text.At(); }
 
   void Rewind() noexcept {
-    w_.pos = committed_;
-    w_.left = committedLeft_;
+    w_.text.Rewind(committed_);
     Terminate(w_);
   }
 
@@ -364,8 +357,7 @@ class X400Writer {
   Writer& w_;
   const model::TagNames tags_;  // the tag names, as they stand for the whole part
   const char slash_;
-  char* committed_;
-  uint32_t committedLeft_;
+  size_t committed_;  // where the last complete item ends
   bool unitRun_ = false;  // the last item was an untagged organisational unit
 };
 

@@ -91,6 +91,9 @@ int32_t ParseName(const char* name, hvcnFormat* f, int32_t internalType, char* b
     if (reinterpret) return hvcnERR_FORMAT_NOT_READY;
     status = format::ParseFormatStringFramed(nullptr, f);
   }
+  // A name read from another form (format::StartReadName) has no token
+  // texts to read again.
+  if (reinterpret && f->nameType == hvcnNAME_OR_ADDRESS) return hvcnERR_NO_MORE_INTERPRETATIONS;
   if (status == hvcnSUCCESS && !reinterpret) {
     status = HoldAndSplit(name, f, flags);
     if (status == hvcnSUCCESS) status = ParseSections(f, context);
@@ -102,8 +105,8 @@ int32_t ParseName(const char* name, hvcnFormat* f, int32_t internalType, char* b
   f->flags |= hvcnFMT_NAME_HELD;
   f->nameType = -1;
   if (internalType == 0) return hvcnSUCCESS;
-  return internal_form::TranslateInternal(f, 0, nullptr, internalType, buffer, bufferSize, flags | hvcnTIF_HELD_NAME,
-                                     wrote);
+  TextSink out(buffer, bufferSize);
+  return internal_form::TranslateInternal(f, 0, nullptr, internalType, out, flags | hvcnTIF_HELD_NAME, wrote);
 }
 
 }  // namespace hvcn::parse

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages a job needs, skipping those already present.
 #   scripts/install-deps.sh build     compilers, CMake, Ninja, Python
-#   scripts/install-deps.sh test      build + GoogleTest sources, clang with
+#   scripts/install-deps.sh test      build + GoogleTest sources, python3-jsonschema
+#                                     (the tool's JSON against its schemas), clang with
 #                                     libFuzzer, Google Benchmark, valgrind
 #   scripts/install-deps.sh windows   build + GoogleTest sources, the mingw-w64
 #                                     cross compilers, llvm (llvm-dlltool writes
@@ -19,9 +20,9 @@ job=${1:-build}
 packages="g++ cmake ninja-build python3"
 case "$job" in
   build) ;;
-  test) packages="$packages googletest clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
-  windows) packages="$packages googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 llvm wine wine64" ;;
-  i686) packages="$packages googletest g++-multilib qemu-user" ;;
+  test) packages="$packages googletest python3-jsonschema clang libclang-rt-14-dev libbenchmark-dev valgrind" ;;
+  windows) packages="$packages googletest python3-jsonschema g++-mingw-w64-i686 g++-mingw-w64-x86-64 llvm wine wine64" ;;
+  i686) packages="$packages googletest python3-jsonschema g++-multilib qemu-user" ;;
   python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser" ;;
   *) echo "usage: $0 build|test|windows|i686|python" >&2; exit 2 ;;
 esac

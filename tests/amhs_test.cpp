@@ -109,13 +109,13 @@ struct Model {
       if (mds.size() > 1) return {hvcnERR_DUPLICATE_ATTRIBUTE, "", Lines(mds)};
       const MdRow& row = *mds[0];
       if (row.scheme == "OTHER") return {hvcnERR_NAME_DOES_NOT_FIT, "", {}};
-      if (row.scheme == "XF") return {0, "/O=AFTN/OU1=" + af + "/PRMD=" + row.prmd + "/ADMD=ICAO/C=XX/", {}};
+      if (row.scheme == "XF") return {0, "/OU=" + af + "/O=AFTN/PRMD=" + row.prmd + "/ADMD=ICAO/C=XX/", {}};
       const auto units =
           Winners(caas, [](const CaasRow& r) -> const Pattern& { return r.location; },
                   [&](const CaasRow& r) { return r.prmd == row.prmd && r.location.Matches(af); });
       if (units.empty()) return {hvcnERR_NO_VALUE, "", {}};
       if (units.size() > 1) return {hvcnERR_DUPLICATE_ATTRIBUTE, "", Lines(units)};
-      return {0, "/CN=" + af + "/O=" + units[0]->o + "/OU1=" + af.substr(0, 4) + "/PRMD=" + row.prmd +
+      return {0, "/CN=" + af + "/OU=" + af.substr(0, 4) + "/O=" + units[0]->o + "/PRMD=" + row.prmd +
                      "/ADMD=ICAO/C=XX/", {}};
     }
     return {hvcnERR_NO_VALUE, "", {}};
@@ -262,12 +262,12 @@ TEST(AmhsTables, TheDocumentedExamplesHold) {
   const std::vector<uint8_t> tables = Tables(text);
   const auto size = static_cast<uint32_t>(tables.size());
   const std::pair<const char*, const char*> kToAmhs[] = {
-      {"VVTSOPTA", "/CN=VVTSOPTA/O=VVTS/OU1=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/"},
-      {"AYPYANGM", "/O=AFTN/OU1=AYPYANGM/PRMD=SITA/ADMD=ICAO/C=XX/"},
-      {"LFPOAFRX", "/O=AFTN/OU1=LFPOAFRX/PRMD=AIRFRANCE/ADMD=ICAO/C=XX/"},
-      {"LFMNYTYX", "/CN=LFMNYTYX/O=LFMM/OU1=LFMN/PRMD=FRANCE/ADMD=ICAO/C=XX/"},
-      {"egllzpzx", "/CN=Tower/O=NATS/OU1=Heathrow/PRMD=UK/ADMD=ICAO/C=XX/"},
-      {"KZAKZQZX", "/O=AFTN/OU1=KZAKZQZX/ADMD=ICAO/C=XX/"},
+      {"VVTSOPTA", "/CN=VVTSOPTA/OU=VVTS/O=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/"},
+      {"AYPYANGM", "/OU=AYPYANGM/O=AFTN/PRMD=SITA/ADMD=ICAO/C=XX/"},
+      {"LFPOAFRX", "/OU=LFPOAFRX/O=AFTN/PRMD=AIRFRANCE/ADMD=ICAO/C=XX/"},
+      {"LFMNYTYX", "/CN=LFMNYTYX/OU=LFMN/O=LFMM/PRMD=FRANCE/ADMD=ICAO/C=XX/"},
+      {"egllzpzx", "/CN=Tower/OU=Heathrow/O=NATS/PRMD=UK/ADMD=ICAO/C=XX/"},
+      {"KZAKZQZX", "/OU=KZAKZQZX/O=AFTN/ADMD=ICAO/C=XX/"},
       {"EGKKZPZX", "18"}, {"CZEGYFYX", "29"}, {"OEJBYTYX", "29"},
   };
   for (const auto& [af, expected] : kToAmhs) {
@@ -311,7 +311,7 @@ TEST(AmhsTables, MovedTablesAnswerTheSame) {
   ASSERT_EQ(hvcnAFTNToORAddress("VVTSOPTA", moved.data() + 1, static_cast<uint32_t>(tables.size() + 2), f.get(),
                                 nullptr),
             hvcnSUCCESS);
-  EXPECT_EQ(Written(f.get()), "/CN=VVTSOPTA/O=VVTS/OU1=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/");
+  EXPECT_EQ(Written(f.get()), "/CN=VVTSOPTA/OU=VVTS/O=VVTS/PRMD=VIETNAM/ADMD=ICAO/C=XX/");
 }
 
 TEST(AmhsTables, Arguments) {

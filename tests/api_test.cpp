@@ -30,13 +30,16 @@ TEST(Golden, RsLists) { Golden("rs_lists"); }
 TEST(Golden, FormatNames) { Golden("format_names"); }
 TEST(Golden, InternalNames) { Golden("internal_names"); }
 TEST(Golden, ParseNames) { Golden("parse_names"); }
+TEST(Golden, Explanations) { Golden("explanations"); }
 TEST(Golden, Readings) { Golden("readings"); }
 TEST(Golden, InternetNames) { Golden("internet_names"); }
 TEST(Golden, InternetNormalise) { Golden("internet_normalise"); }
 TEST(Golden, GsetbNames) { Golden("gsetb_names"); }
 TEST(Golden, AttributeInfo) { Golden("attribute_info"); }
 TEST(Golden, ORAddresses) { Golden("orname"); }
+TEST(Golden, BinaryORAddresses) { Golden("ber"); }
 TEST(Golden, Amhs) { Golden("amhs"); }
+TEST(Golden, Reader) { Golden("reader"); }
 
 TEST(Golden, Regressions) {
   RunRegressions([](const std::string& kind) {
@@ -212,10 +215,35 @@ TEST(ORAddresses, FormatSettings) {
   EXPECT_STREQ(h->errorDetail, "The value of 'S' holds a character that the written form cannot carry.");
 }
 
+// The reader of pasted text: arguments and readiness.
+TEST(Reader, Arguments) {
+  auto f = Ready();
+  int32_t kind = 7;
+  EXPECT_EQ(hvcnClassifyAddress(nullptr, f.get(), 0, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(kind, hvcnKIND_NONE);
+  EXPECT_EQ(hvcnClassifyAddress("x", nullptr, 0, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress("x", f.get(), 0, nullptr), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress("x", f.get(), 0x02, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnReadAddress("x", f.get(), 0x80, &kind), hvcnERR_BAD_PARAMETER);
+  EXPECT_EQ(hvcnClassifyAddress(std::string(1025, 'a').c_str(), f.get(), 0, &kind), hvcnERR_NAME_TOO_LONG);
+  EXPECT_EQ(kind, hvcnKIND_NONE);
+  // The classifier needs no ready format; the reader does.
+  auto fresh = std::make_unique<hvcnFormat>();
+  EXPECT_EQ(hvcnClassifyAddress("S=x;C=US", fresh.get(), 0, &kind), hvcnSUCCESS);
+  EXPECT_EQ(kind, hvcnKIND_ANNEXF);
+  EXPECT_EQ(hvcnReadAddress("S=x;C=US", fresh.get(), 0, &kind), hvcnERR_FORMAT_NOT_READY);
+}
+
 // The longest text a format holds is read; one byte more is refused.
 TEST(ORAddresses, Lengths) {
   auto f = Ready();
-  const std::string address = "/PD-LOCAL=" + std::string(1013, 'a') + "/";
+  std::string address;
+  for (const auto& [label, length] : std::initializer_list<std::pair<std::string, size_t>>{
+           {"S", 40}, {"G", 16}, {"O", 64}, {"CN", 64}, {"OU1", 32}, {"OU2", 32}, {"OU3", 32}, {"OU4", 32},
+           {"DD.a", 128}, {"DD.b", 128}, {"DD.c", 128}, {"DD.d", 128}, {"PD-STREET", 30}, {"PD-BOX", 30},
+           {"PD-UNIQUE", 30}, {"PD-LOCAL", 12}})
+    address += "/" + label + "=" + std::string(length, 'a');
+  address += "/";
   ASSERT_EQ(address.size(), 1024u);
   EXPECT_EQ(Read(f.get(), address), hvcnSUCCESS);
   EXPECT_EQ(Read(f.get(), address + " "), hvcnERR_NAME_TOO_LONG);

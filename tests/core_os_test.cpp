@@ -11,6 +11,8 @@
 #include <string>
 
 #include "core/platform/os.h"
+#include "core/strings.h"
+#include "core/trace.h"
 #include "support/environment.h"
 #include "support/files.h"
 #include "support/golden.h"
@@ -81,6 +83,20 @@ std::vector<std::string> ProfileChange(const std::string& change, bool countRead
 std::vector<std::string> Operation(const test::GoldenCase& c) {
   if (c[0] == "profile" || c[0] == "reads") return ProfileChange(c[1], c[0] == "reads");
   char text[256];
+  if (c[0] == "number") {
+    // A profile's number as its reader reads it, from an exactly sized copy.
+    test::Exact digits(c[1]);
+    return {std::to_string(ParseNumber(digits.get(), nullptr))};
+  }
+  if (c[0] == "logfile") {
+    // The log file's name set without a folder (the bounded copy of a null
+    // folder text), then set back.
+    const std::string saved = trace::LogFile();
+    trace::SetLogFile(c[1].c_str());
+    const std::string answer = trace::LogFile();
+    trace::SetLogFile(saved.c_str());
+    return {answer};
+  }
   if (c[0] == "module") {
     const auto size = static_cast<uint32_t>(test::Int(c[1]));
     return {os::ModuleFileName(os::OwnModule(), text, size) ? std::to_string(std::strlen(text)) : "unread"};

@@ -92,42 +92,29 @@ if sys.platform == "win32":  # (not tested here)
 else:
     _LIBRARY_ENCODING, _TO_LIBRARY, _FROM_LIBRARY = "utf-8", "surrogateescape", "surrogateescape"
 _TYPES = (1, 2, 3)
+# The longest explanation hvcnExplainStatus writes (its buffer also tells
+# the size needed, which this one is never short of).
+_EXPLANATION_SIZE = 2048
 
 
-class Status(enum.IntEnum):
-    """The library's status codes (``enum hvcnStatus`` of ``hvcn.h``)."""
+#: The library's status codes (``enum hvcnStatus`` of ``hvcn.h``):
+#: ``Status.SUCCESS``, ``Status.BAD_VALUE`` ... (hvcnERR_BAD_VALUE).
+Status = enum.IntEnum("Status", [("SUCCESS", _lib.SUCCESS)] + sorted(  # type: ignore[misc]
+    ((name[4:], value) for name, value in vars(_lib._header).items() if name.startswith("ERR_")),
+    key=lambda item: item[1]), module=__name__)
 
-    SUCCESS = 0
-    BUFFER_TOO_SMALL = 1
-    BAD_FORMAT_STRING = 2
-    BAD_PARAMETER = 3
-    NO_FORMAT = 4
-    TOKEN_NAME_TOO_LONG = 5
-    TOO_MANY_USER_ATTRIBUTES = 6
-    BAD_TOKEN_NAME = 7
-    TOO_MANY_TOKENS = 8
-    FORMAT_NOT_READY = 9
-    NOT_INTERNAL_TOKEN = 10
-    UNKNOWN_ERROR_NUMBER = 11
-    BAD_VALUE = 12
-    VALUE_TOO_LONG = 13
-    NOT_PRINTABLE = 14
-    NOT_NUMERIC = 15
-    UNKNOWN_ATTRIBUTE = 16
-    NAME_TOO_LONG = 17
-    NAME_DOES_NOT_FIT = 18
-    NOT_AN_ADDRESS = 19
-    INTERNAL_DATA = 20
-    NO_MORE_INTERPRETATIONS = 21
-    BAD_COUNTRY = 22
-    TOO_MANY_OUS = 23
-    UNKNOWN_TAG = 24
-    DUPLICATE_ATTRIBUTE = 25
-    TOO_MANY_DDAS = 26
-    BAD_X400 = 27
-    BAD_EFA = 28
-    NO_VALUE = 29
-    BAD_TERMINAL_TYPE = 30
+_INT32 = (-(1 << 31), (1 << 31) - 1)
+_UINT32 = (0, (1 << 32) - 1)
+
+
+def _integer(name: str, value: Any, bounds: Tuple[int, int] = _INT32) -> int:
+    """An integer argument for the library: TypeError for another type,
+    OverflowError outside the C type's range (never cut to 32 bits)."""
+    if not isinstance(value, int) or isinstance(value, bool):
+        raise TypeError(f"hvcn: {name} is an integer, not {type(value).__name__}")
+    if not bounds[0] <= value <= bounds[1]:
+        raise OverflowError(f"hvcn: {name} {value} is outside {bounds[0]} to {bounds[1]}")
+    return value
 
 
 def error_text(status: int) -> str:
@@ -138,7 +125,7 @@ def error_text(status: int) -> str:
     'The country attribute is two letters or three digits.'
     """
     buffer = ctypes.create_string_buffer(512)
-    _c.hvcnGetErrorText(status, buffer, len(buffer))
+    _c.hvcnGetErrorText(_integer("status", status), buffer, len(buffer))
     return buffer.value.decode(_LIBRARY_ENCODING, "replace")
 
 
@@ -146,30 +133,37 @@ class Error(Exception):
     """A status other than success.
 
     ``status`` is the code (a :class:`Status` where the library knows it),
-    ``text`` its text and ``detail`` the detail text the library left
-    (``errorDetail``; often empty).
+    ``text`` its text, ``explanation`` where and why the library refused the
+    input (``hvcnExplainStatus``; often empty), ``column`` the column of the
+    input at fault (from 1; 0 when none), and ``detail`` what the ``hvcn``
+    tool prints after the status text: the library's ``errorDetail``, then
+    the explanation.
 
     >>> try:
     ...     hvcn.parse("Smith, a b c d e")
     ... except hvcn.Error as error:
-    ...     print(int(error.status), error.detail)
-    18 The recipient name has too many parts.
+    ...     print(int(error.status), error.detail, error.column)
+    18 The recipient name has too many parts. 5 words were read after the comma; at most 4 fit. 16
     """
 
     status: int
     text: str
     detail: str
+    explanation: str
+    column: int
     #: The line of an :class:`ORTable` text at fault (0: none).
     line: int = 0
 
-    def __init__(self, status: int, detail: str = "") -> None:
+    def __init__(self, status: int, detail: str = "", explanation: str = "", column: int = 0) -> None:
         try:
             self.status = Status(status)
         except ValueError:
             self.status = status
         self.text = error_text(status)
-        self.detail = detail
-        super().__init__(int(status), self.text, detail)
+        self.detail = " ".join(part for part in dict.fromkeys((detail, explanation)) if part)
+        self.explanation = explanation
+        self.column = column
+        super().__init__(int(status), self.text, self.detail)
 
     def __str__(self) -> str:
         return f"{int(self.status)}: {self.text}" + (f" {self.detail}" if self.detail else "")
@@ -210,7 +204,9 @@ class AttributeInfo(NamedTuple):
     the attribute's labels in the standard O/R address forms; ``value_class``
     is the check :func:`validate` runs (5000-5003, or 5100-5102 and 0 for the
     special checks); ``max_length`` its default limit; ``twin_id`` the
-    teletex twin (0 when none).
+    teletex twin (0 when none); ``personal`` a part of the personal name (or
+    its teletex variant), ``dda_type`` and ``dda_value`` the two halves of a
+    domain-defined attribute.
     """
 
     id: int
@@ -223,6 +219,9 @@ class AttributeInfo(NamedTuple):
     twin_id: int
     ascii_only: bool
     teletex: bool
+    personal: bool = False
+    dda_type: bool = False
+    dda_value: bool = False
 
 
 class AttributeValue(NamedTuple):
@@ -250,24 +249,27 @@ def _info(attribute_id: int) -> Optional[AttributeInfo]:
         record.twinId,
         bool(record.flags & _lib.AINFO_ASCII_ONLY),
         bool(record.flags & _lib.AINFO_TELETEX),
+        bool(record.flags & _lib.AINFO_PERSONAL),
+        bool(record.flags & _lib.AINFO_DDA_TYPE),
+        bool(record.flags & _lib.AINFO_DDA_VALUE),
     )
 
 
-def _read_catalogue() -> Tuple[Dict[int, str], Dict[str, int], Dict[int, int]]:
-    names: Dict[int, str] = {}
-    twins: Dict[int, int] = {}
-    for attribute_id in range(1, _lib.LAST_ATTRIBUTE_ID + 1):
-        info = _info(attribute_id)
-        if info is not None:
-            names[attribute_id] = info.name
-            if info.twin_id and info.twin_id != attribute_id and not info.teletex:
-                twins[attribute_id] = info.twin_id
-    return names, {name: attribute_id for attribute_id, name in names.items()}, twins
+def _read_catalogue() -> Tuple[Dict[int, str], Dict[str, int], Dict[int, int], Dict[int, str]]:
+    """The names of the standard attributes, the IDs of the names, the
+    teletex twins of the base attributes, and for the personal-name parts
+    and their variants the part's name (its base attribute's): all from the
+    library's catalogue."""
+    infos = [info for info in map(_info, range(1, _lib.ATTRIBUTE_ID_LAST + 1)) if info is not None]
+    names = {info.id: info.name for info in infos}
+    twins = {info.id: info.twin_id for info in infos if info.twin_id and info.twin_id != info.id and not info.teletex}
+    parts = {info.id: names[info.twin_id if info.teletex else info.id] for info in infos if info.personal}
+    return names, {name: attribute_id for attribute_id, name in names.items()}, twins, parts
 
 
-# The names of the standard attributes and their teletex twins never change;
-# their tags may.
-_NAMES, _IDS, _TWINS = _read_catalogue()
+# The names of the standard attributes, their teletex twins and the parts of
+# a personal name never change; their tags may.
+_NAMES, _IDS, _TWINS, _PERSONAL = _read_catalogue()
 _CLASS_CHECKS = {
     "numeric": _c.hvcnValidateNString,
     "printable": _c.hvcnValidatePString,
@@ -279,7 +281,7 @@ _CLASS_CHECKS = {
 def _attribute_id(attribute: Union[int, str]) -> int:
     """An attribute ID from an ID, its decimal text or an attribute name."""
     if isinstance(attribute, int) and not isinstance(attribute, bool):
-        return attribute
+        return _integer("attribute", attribute)
     if isinstance(attribute, str):
         if attribute.isascii() and attribute.isdigit():
             return int(attribute)
@@ -362,6 +364,7 @@ def validate(attribute: Union[int, str], value: Text, max_length: int = 0, *, en
     """
     data = _encode(value, encoding)
     check = _CLASS_CHECKS.get(attribute.lower()) if isinstance(attribute, str) else None
+    max_length = _integer("max_length", max_length)
     if check is None:
         result = _c.hvcnValidateAttribute(data, max_length, _attribute_id(attribute))
     elif check in (_c.hvcnValidateString, _c.hvcnValidateTeletexOrPString):
@@ -404,15 +407,6 @@ _OR_LABELS = {None: 0, "short": _lib.OR_SHORT_LABELS, "long": _lib.OR_LONG_LABEL
 _Recipe = Tuple[int, Optional[str], bytes, Any, int]
 
 
-def _or_export(name: str) -> Any:
-    """An export of the standard O/R address forms, which older libraries lack."""
-    try:
-        return getattr(_c, name)
-    except AttributeError:
-        raise NotImplementedError(f"hvcn: the library {_lib.path} has no {name} (the standard O/R "
-                                  "address forms)") from None
-
-
 class ORTable:
     """An RFC 2156 domain mapping table for the RFC 822 mapping
     (``hvcnParseORTable``): one row a line, ``domain#C=US$ADMD=ATT$O=Acme#``.
@@ -427,7 +421,7 @@ class ORTable:
     __slots__ = ("text", "_memory")
 
     def __init__(self, text: Text, *, encoding: str = "utf-8") -> None:
-        parse_table = _or_export("hvcnParseORTable")
+        parse_table = _c.hvcnParseORTable
         data = _encode(text, encoding)
         needed, line = ctypes.c_uint32(0), ctypes.c_uint32(0)
         status = parse_table(data, None, 0, ctypes.byref(needed), ctypes.byref(line))
@@ -471,9 +465,6 @@ _RECORD_BASE = _lib.ATTRIBUTES_OFFSET - _NAME_BUFFER_OFFSET
 _unpack_pair = struct.Struct("=II").unpack_from
 _FOREIGN_MARKER = "RFC-822"  # what the library reads for hvcnVALUE_FOREIGN
 _ABSENT = _lib.VALUE_ABSENT
-# The personal-name attributes and their teletex twins, by the part they hold.
-_PERSONAL = {1: "surname", 2: "given-name", 3: "initials", 4: "generation",
-             51: "surname", 52: "given-name", 53: "initials", 54: "generation"}
 
 
 def _derive_slots() -> Tuple[Dict[int, int], bytes]:
@@ -713,7 +704,7 @@ class Name(Mapping[str, str]):
             if on:
                 held._set(kind, ctypes.c_uint32(1))
         if x400_mask != 43:
-            held._set(_lib.INFO_X400_MASK, ctypes.c_int32(x400_mask))
+            held._set(_lib.INFO_X400_MASK, ctypes.c_int32(_integer("x400_mask", x400_mask)))
         return held._format_text(escape)
 
     def internal(self, type: int = 3, *, skip_empty: bool = False) -> str:
@@ -742,10 +733,10 @@ class Name(Mapping[str, str]):
         if form not in _OR_WRITE or labels not in _OR_LABELS:
             raise ValueError(f"an O/R address is written in form 'stdor' or 'annexf' with labels None, 'short' "
                              f"or 'long', not {form!r} with {labels!r}")
-        write = _or_export("hvcnFormatORAddress")
         flags = _OR_WRITE[form] | _OR_LABELS[labels] | (_lib.OR_TELETEX_ESCAPES if teletex_escapes else 0)
         held = self._held()
-        return held._into_output(lambda buffer, size: int(write(held._address, buffer, size, None, flags)))
+        return held._into_output(lambda buffer, size, needed: int(
+            _c.hvcnFormatORAddress(held._address, buffer, size, needed, flags)))
 
     def rfc822(self, gateway: Optional[Text] = None, table: Union[ORTable, Text, None] = None, *,
                labels: Optional[str] = None, personal_local: bool = True) -> str:
@@ -763,13 +754,12 @@ class Name(Mapping[str, str]):
         domain, mapping = _mapping(gateway, table)
         if labels not in _OR_LABELS:
             raise ValueError(f"labels are None, 'short' or 'long', not {labels!r}")
-        write = _or_export("hvcnORAddressToRFC822")
         memory, size = _table_memory(mapping)
         flags = (_lib.OR_SHORT_LABELS if labels == "short" else 0) | \
             (0 if personal_local else _lib.OR_NO_PERSONAL_LOCAL)
         held = self._held()
-        return held._into_output(
-            lambda buffer, room: int(write(held._address, domain, memory, size, buffer, room, None, flags)))
+        return held._into_output(lambda buffer, room, needed: int(
+            _c.hvcnORAddressToRFC822(held._address, domain, memory, size, buffer, room, needed, flags)))
 
     # ----------------------------------------------------------------------
 
@@ -915,7 +905,7 @@ class Format:
             if status == _lib.ERR_NO_MORE_INTERPRETATIONS and names:
                 return names
             if status != 0:
-                raise self._error(status)
+                raise self._error(status, _lib.EXPLAIN_NAME, flags, data)
             recipe = (_PARSED, self._string, data, context, flags)
             context = self._context.value
             names.append(self._name(recipe, context, len(names) + 1))
@@ -929,7 +919,7 @@ class Format:
         data = _encode(text, encoding)
         status = self._decode(type, data)
         if status != 0:
-            raise self._error(status)
+            raise self._error(status, _lib.EXPLAIN_INTERNAL, type, data)
         return self._name((_DECODED, self._string, data, type, 0), 0, 1)
 
     def orname(self, text: Text, *, form: str = "auto", encoding: str = "utf-8") -> Name:
@@ -939,7 +929,7 @@ class Format:
         ``"auto"``, the ``/`` form for a text that starts with ``/``, else
         the ``;`` form. Raises :class:`Error` (``detail`` names the label at
         fault and its column)."""
-        if form not in _OR_READ:
+        if not isinstance(form, str) or form not in _OR_READ:
             raise ValueError(f"an O/R address is read in form 'auto', 'annexf' or 'stdor', not {form!r}")
         return self._address_name(_OR_ADDRESS, _OR_READ[form], _encode(text, encoding))
 
@@ -955,6 +945,10 @@ class Format:
     def _address_name(self, kind: int, argument: Any, data: bytes) -> Name:
         status = self._read_address(kind, argument, data)
         if status != 0:
+            # The standard forms' detail names the component; the
+            # explanation adds its column.
+            if kind == _OR_ADDRESS:
+                raise self._error(status, _lib.EXPLAIN_OR_ADDRESS, argument, data)
             raise self._error(status)
         return self._name((kind, self._string, data, argument, 0), 0, 1)
 
@@ -967,32 +961,41 @@ class Format:
         ['116', '1', '2']
         """
         self._set(_lib.INFO_RS_USER_ONLY, ctypes.c_uint32(1 if user_only else 0))
-        size = 1024
-        while True:
-            buffer = ctypes.create_string_buffer(size)
-            status = _c.hvcnGetRSList(self._address, buffer, size)
-            if status != _lib.ERR_BUFFER_TOO_SMALL:
-                break
-            size *= 4
+        # Every record's name (at most 27 bytes) and its RS: the longest list.
+        buffer = ctypes.create_string_buffer(_lib.ATTRIBUTE_COUNT * 32)
+        status = _c.hvcnGetRSList(self._address, buffer, len(buffer))
         if status != 0:
             raise self._error(status)
         return [name.decode("ascii", "replace") for name in buffer.value.split(b"\x1e") if name]
 
     # The calls on the structure ------------------------------------------
 
-    def _error(self, status: int) -> Error:
-        return Error(status, _decode(self._struct.errorDetail))
+    def _error(self, status: int, call: int = 0, how: int = 0, data: Optional[bytes] = None) -> Error:
+        """The failure of a call on the format, with the library's
+        explanation of it (hvcnExplainStatus) when the call is one it
+        explains."""
+        detail = _decode(self._struct.errorDetail)
+        if not call:
+            return Error(status, detail)
+        explanation, column = ctypes.create_string_buffer(_EXPLANATION_SIZE), ctypes.c_uint32(0)
+        explained = _c.hvcnExplainStatus(self._address, status, call, how, data, explanation, len(explanation), None,
+                                         ctypes.byref(column))
+        if explained != 0:
+            return Error(status, detail)
+        return Error(status, detail, _decode(explanation.value), column.value)
 
     def _read(self, data: bytes, context: int, flags: int) -> Name:
         """Parses a name with a context word and makes a Name of the
         reading, or raises the failure. (The path of every parse: kept
         short.)"""
         shape, word, address, word_ref, raw, format_string, has_users = self._hot
+        if context.__class__ is not int or context >> 32:  # a context word is 32 bits
+            context = _integer("context", context, _UINT32)
         shape[0] = 0
         word.value = context
         status = _parse_name(data, address, 0, None, 0, word_ref, flags)
         if status != 0:
-            raise self._error(status)
+            raise self._error(status, _lib.EXPLAIN_NAME, flags, data)
         self._changed = False  # a fresh parse set the format up again
         name = _new_name(Name)
         name._recipe = self._holding = (_PARSED, format_string, data, context, flags)
@@ -1026,7 +1029,7 @@ class Format:
         """Reads an O/R address (argument: the form's flags) or an RFC 822
         address (argument: the mapping)."""
         # The read keeps the format's settings: they must be the defaults.
-        read = _or_export("hvcnParseORAddress" if kind == _OR_ADDRESS else "hvcnRFC822ToORAddress")
+        read = _c.hvcnParseORAddress if kind == _OR_ADDRESS else _c.hvcnRFC822ToORAddress
         if self._changed:
             self._set_up()
         self._holding = None
@@ -1041,7 +1044,7 @@ class Format:
         data = None if self._string is None else _encode(self._string, "utf-8")
         status = _c.hvcnParseFormatString(data, self._address)
         if status != 0:
-            raise self._error(status)
+            raise self._error(status, _lib.EXPLAIN_FORMAT_STRING, 0, data)
         self._changed = False
 
     def _set(self, kind: int, value: Any) -> None:
@@ -1064,21 +1067,24 @@ class Format:
 
     def _format_text(self, escape: bool) -> str:
         flags = _lib.FN_REFORMAT | (_lib.FN_ESCAPE if escape else 0)
-        return self._into_output(lambda buffer, size: int(_c.hvcnFormatName(self._address, buffer, size, flags)))
+        return self._into_output(lambda buffer, size, needed: int(
+            _c.hvcnFormatNameEx(self._address, buffer, size, needed, flags)))
 
     def _encode_held(self, type: int, skip_empty: bool) -> str:
         flags = _lib.TIF_ALWAYS_ENCODE | (_lib.TIF_SKIP_EMPTY if skip_empty else 0)
-        return self._into_output(
-            lambda buffer, size: int(_c.hvcnTranslateInternalFormat(self._address, 0, None, type, buffer, size, flags)))
+        return self._into_output(lambda buffer, size, needed: int(
+            _c.hvcnTranslateInternalFormatEx(self._address, 0, None, type, buffer, size, needed, flags)))
 
-    def _into_output(self, call: Callable[[Any, int], int]) -> str:
-        # Output that does not fit is asked for again in a larger buffer.
-        while True:
-            buffer = self._output
-            status = call(buffer, len(buffer))
-            if status != _lib.ERR_BUFFER_TOO_SMALL or len(buffer) >= 1 << 20:
-                break
-            self._output = ctypes.create_string_buffer(len(buffer) * 4)
+    def _into_output(self, call: Callable[[Any, int, Any], int]) -> str:
+        """A text of any length from an export that tells the size it needs:
+        into the format's output buffer, made as large as that size once
+        when it is too small."""
+        needed = ctypes.c_uint32(0)
+        buffer = self._output
+        status = call(buffer, len(buffer), ctypes.byref(needed))
+        if status == _lib.ERR_BUFFER_TOO_SMALL and needed.value > len(buffer):
+            buffer = self._output = ctypes.create_string_buffer(needed.value)
+            status = call(buffer, len(buffer), ctypes.byref(needed))
         if status != 0:
             raise self._error(status)
         return _decode(buffer.value)

@@ -50,3 +50,9 @@ def rendered(name) -> str:  # type: ignore[no-untyped-def]
     attribute's name) = value, in catalogue order, joined by '|'."""
     return "|".join(f"{record.name if record.id < 0 else record.id}={record.value}"
                     for record in name.records)
+
+
+def detail(error, golden_detail: bytes) -> str:
+    """What hvcn.Error.detail holds for a golden row's errorDetail: that
+    detail, then the library's explanation when it says more."""
+    return " ".join(part for part in dict.fromkeys((text(golden_detail), error.explanation)) if part)

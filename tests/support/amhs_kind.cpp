@@ -129,21 +129,6 @@ uint32_t Flags(const std::string& words) {
          (words.find("keep") != std::string::npos ? hvcnAMHS_KEEP_REVERSE : 0);
 }
 
-// The held name under the exports every name meets: type 3 carries it
-// (decoded back to the same values) and hvcnFormatName writes it.
-void CheckHeldName(hvcnFormat* f) {
-  EXPECT_EQ(f->nameType, hvcnNAME_OR_ADDRESS);
-  Guarded encoded(4096), text(4096);
-  ASSERT_EQ(LIB(hvcnTranslateInternalFormat(f, 0, nullptr, hvcnINTERNAL_GSRS, encoded.data(), encoded.size(),
-                                            hvcnTIF_ALWAYS_ENCODE)),
-            hvcnSUCCESS);
-  auto g = Ready();
-  ASSERT_EQ(LIB(hvcnTranslateInternalFormat(g.get(), hvcnINTERNAL_GSRS, encoded.raw(), 0, nullptr, 0, 0)),
-            hvcnSUCCESS);
-  EXPECT_EQ(HeldValues(*g, true), HeldValues(*f, true));
-  EXPECT_EQ(LIB(hvcnFormatName(f, text.data(), text.size(), 0)), hvcnSUCCESS);
-}
-
 // hvcnAFTNToORAddress: status, the "/" form (or the detail), the scheme.
 std::vector<std::string> ToAmhs(const Tables& t, hvcnFormat* f, const std::string& aftn) {
   Exact af(aftn, true);
@@ -154,7 +139,7 @@ std::vector<std::string> ToAmhs(const Tables& t, hvcnFormat* f, const std::strin
     EXPECT_EQ(scheme, 0u);
     return {S(status), f->errorDetail, "-"};
   }
-  CheckHeldName(f);
+  CheckReadName(f);
   return {S(status), Written(f), SchemeName(scheme)};
 }
 

@@ -95,6 +95,29 @@ std::unique_ptr<hvcnFormat> Held(const GoldenCase& c) {
   return f;
 }
 
+// The "Ex" twin of an export that writes `text`, whose smallest buffer is
+// `smallest` bytes: a size query, a buffer one byte short and a fitting one
+// all tell that size, the short one left an empty text.
+template <typename Call>
+void ExpectSized(const std::string& text, uint32_t smallest, Call call) {
+  uint32_t needed = 0;
+  EXPECT_EQ(LIB(call(nullptr, 0, &needed)), hvcnERR_BUFFER_TOO_SMALL);
+  EXPECT_EQ(needed, smallest) << "size query";
+  EXPECT_GE(needed, text.size() + 1);
+  if (smallest > 1) {
+    Guarded shorter(smallest - 1);
+    needed = 0;
+    EXPECT_EQ(LIB(call(shorter.data(), smallest - 1, &needed)), hvcnERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(needed, smallest);
+    EXPECT_EQ(shorter.Text(), "");
+  }
+  Guarded fitting(smallest);
+  needed = 0;
+  EXPECT_EQ(LIB(call(fitting.data(), smallest, &needed)), hvcnSUCCESS);
+  EXPECT_EQ(needed, smallest);
+  EXPECT_EQ(fitting.Text(), text);
+}
+
 // ... -> status result minimum: the text from a large buffer, then every
 // size up to the smallest that holds it: status 1 and a terminated start of
 // the text (the typed-name shortcut leaves the buffer untouched).
@@ -115,6 +138,9 @@ std::vector<std::string> FormatName(const GoldenCase& c) {
     if (shortcut) EXPECT_TRUE(out.Untouched()) << "size " << size;
     else EXPECT_EQ(full.compare(0, out.Text().size(), out.Text()), 0) << "size " << size << ": " << out.Text();
   }
+  if (status == hvcnSUCCESS) ExpectSized(full, size, [&](char* buffer, uint32_t room, uint32_t* needed) {
+    return hvcnFormatNameEx(f.get(), buffer, room, needed, flags);
+  });
   return {S(status), full, S(size)};
 }
 
@@ -143,6 +169,9 @@ std::vector<std::string> InternalName(const GoldenCase& c) {
     if (size > 1) {
       EXPECT_EQ(Encode(f.get(), type, size - 1), std::make_pair(int32_t{hvcnERR_BUFFER_TOO_SMALL}, std::string()));
     }
+    ExpectSized(encoded, size, [&](char* buffer, uint32_t room, uint32_t* needed) {
+      return hvcnTranslateInternalFormatEx(f.get(), 0, nullptr, type, buffer, room, needed, hvcnTIF_ALWAYS_ENCODE);
+    });
     auto g = Ready("-");
     Exact again(encoded);
     if (LIB(hvcnTranslateInternalFormat(g.get(), type, again.get(), 0, nullptr, 0, 0)) == hvcnSUCCESS &&
@@ -165,6 +194,50 @@ std::vector<std::string> ParseName(const GoldenCase& c) {
   const int32_t status = LIB(hvcnParseName(name.get(), f.get(), 0, nullptr, 0, &context, flags));
   EXPECT_EQ(context & ~hvcnPARSE_CONTEXT_MASK, 0u);
   return {S(status), Hex(context), Hex(static_cast<uint32_t>(f->nameShape)), HeldValues(*f), f->errorDetail};
+}
+
+// call, format, how, text -> status explained explanation column: the
+// failed call (name: hvcnParseName with the flags of `how`; internal:
+// hvcnTranslateInternalFormat decoding type `how`; orname:
+// hvcnParseORAddress with form `how`) on a fresh format, then
+// hvcnExplainStatus of its status. The explanation's size is that of its
+// text; a size query and a buffer one byte short tell it too.
+std::vector<std::string> Explanation(const GoldenCase& c) {
+  auto f = Ready(c[1]);
+  Exact text(c[3]);
+  int32_t status = 0;
+  uint32_t call = 0, how = 0;
+  if (c[0] == "name") {
+    call = hvcnEXPLAIN_NAME;
+    how = ParseFlags(c[2]);
+    uint32_t context = 0;
+    status = LIB(hvcnParseName(text.get(), f.get(), 0, nullptr, 0, &context, how));
+  } else if (c[0] == "internal") {
+    call = hvcnEXPLAIN_INTERNAL;
+    how = static_cast<uint32_t>(Int(c[2]));
+    status = LIB(hvcnTranslateInternalFormat(f.get(), Int(c[2]), text.get(), 0, nullptr, 0, 0));
+  } else if (c[0] == "orname") {
+    call = hvcnEXPLAIN_OR_ADDRESS;
+    how = static_cast<uint32_t>(Int(c[2]));
+    status = LIB(hvcnParseORAddress(text.get(), f.get(), how));
+  } else {
+    ADD_FAILURE() << "no call " << c[0];
+  }
+  Guarded out(2048);
+  uint32_t needed = 0, column = 7;
+  const int32_t explained = LIB(hvcnExplainStatus(f.get(), status, call, how, text.get(), out.data(), 2048, &needed,
+                                                  &column));
+  const std::string explanation = out.Text();
+  if (explained == hvcnSUCCESS) {
+    ExpectSized(explanation, static_cast<uint32_t>(explanation.size() + 1), [&](char* buffer, uint32_t size,
+                                                                               uint32_t* need) {
+      return hvcnExplainStatus(f.get(), status, call, how, text.get(), buffer, size, need, nullptr);
+    });
+  } else {
+    EXPECT_EQ(needed, 0u);
+    EXPECT_EQ(explanation, "");
+  }
+  return {S(status), S(explained), explanation, S(column)};
 }
 
 // format, flags, name -> every reading in turn: shape/context and the
@@ -328,13 +401,16 @@ const std::map<std::string, GoldenKind>& GoldenKinds() {
       {"format_names", {"format_names.txt", 9, 9, FormatName}},
       {"internal_names", {"internal_names.txt", 8, 8, InternalName}},
       {"parse_names", {"parse_names.txt", 9, 9, ParseName}},
+      {"explanations", {"explanations.txt", 8, 8, Explanation}},
       {"readings", {"readings.txt", 4, 4, Readings}},
       {"internet_names", {"internet_names.txt", 2, 3, InternetName}},
       {"internet_normalise", {"internet_normalise.txt", 3, 3, InternetNormalise}},
       {"gsetb_names", {"gsetb_names.txt", 2, 2, GsetbName}},
       {"attribute_info", {"attribute_info.txt", 2, 8, AttributeInfo}},
-      {"orname", {"orname.txt", 5, 7, ORAddressRows()}},
+      {"orname", {"orname.txt", 4, 7, ORAddressRows()}},
+      {"ber", {"ber.txt", 5, 7, BerRows()}},
       {"amhs", {"amhs.txt", 7, 8, AmhsRows()}},
+      {"reader", {"reader.txt", 6, 6, ReaderRows()}},
       {"script", {"", 0, 0, [](const GoldenCase& c) { return RunScriptRow(c, LevelZeroLog()); }}},
       // Rows that other programs run.
       {"os", {"", 0, 0, [](const GoldenCase&) { return std::vector<std::string>(); }}},       // hvcn_unit_tests

@@ -26,8 +26,18 @@ const std::map<std::string, GoldenKind>& GoldenKinds();
 // The rows of orname.txt (support/orname_kind.cpp).
 RowHandler ORAddressRows();
 
+// The rows of ber.txt (support/ber_kind.cpp).
+RowHandler BerRows();
+
+// A name read from a standard form or decoded from DER under the exports
+// every held name meets: nameType hvcnNAME_OR_ADDRESS, each value through
+// hvcnGetAttributeValue, each internal type encoded (never the held text
+// handed back) with type 3 decoding to the same values, hvcnFormatName.
+void CheckReadName(hvcnFormat* f);
 // The rows of amhs.txt (support/amhs_kind.cpp).
 RowHandler AmhsRows();
+// The rows of reader.txt (support/reader_kind.cpp).
+RowHandler ReaderRows();
 
 // The library's own log of this process as the API tests have it: level 0
 // (no profile), tnname.log in the working folder.

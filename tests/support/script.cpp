@@ -59,7 +59,7 @@ const std::map<std::string, size_t> kArguments = {
     {"scenario", 1}, {"use", 1}, {"trace", 1}, {"log", 1}, {"parsefs", 1}, {"input", 1}, {"output", 1},
     {"set", 2}, {"get", 2}, {"parse", 4}, {"format", 2}, {"translate", 5}, {"value", 3}, {"rslist", 1},
     {"error", 2}, {"version", 1}, {"info", 2}, {"check", 4}, {"internet", 2}, {"gsetb", 1}, {"fresh", 3},
-    {"show", 1}};
+    {"show", 1}, {"orname", 2}};
 
 class Interpreter {
  public:
@@ -244,6 +244,11 @@ std::string Interpreter::Call(const GoldenCase& c) {
     Exact name(c[1], true);
     Guarded buffer(c[2]);
     return Join({S(Library([&] { return hvcnParseInternetName(In(name), Out(buffer)); })), buffer.Text()});
+  }
+  if (command == "orname") {
+    Exact text(c[1], true);
+    const uint32_t flags = Letters(c[2] == "-" ? "" : c[2], "AS", {hvcnOR_FROM_ANNEXF, hvcnOR_FROM_STDOR});
+    return S(Library([&] { return hvcnParseORAddress(In(text), f, flags); }));
   }
   if (command == "gsetb") {
     Exact name(c[1], true);

@@ -26,6 +26,8 @@
 //   check CLASS MAX VALUE FLAG     a class check (N P S T, FLAG "NULL" or -)
 //                                  or hvcnValidateAttribute (an ID)
 //   internet NAME BUFFER / gsetb NAME
+//   orname TEXT FORM               hvcnParseORAddress (FORM: - auto, A the ";"
+//                                  form, S the "/" form)     -> status
 //   fresh NAME FLAGS LEVEL         parses the name in the format and in a
 //       byte copy of it, which takes the full set-up (at the trace level
 //       given): -> status context same|differs

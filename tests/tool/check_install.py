@@ -106,14 +106,17 @@ def main():
         problems.append("no bash completion share/bash-completion/completions/hvcn")
     elif shutil.which("bash"):
         for words, expected in ((["hvcn", "pa"], "parse"), (["hvcn", "parse", "--inp"], "--input-encoding"),
-                                (["hvcn", "translate", "--to", ""], "0 1 2 3"), (["hvcn", "help", "int"], "internet")):
+                                (["hvcn", "translate", "--to", ""], "0 1 2 3"), (["hvcn", "help", "int"], "internet"),
+                                (["hvcn", "validate", "coun"], "country"), (["hvcn", "attr", "--from", "3", "x", "given"],
+                                                                           "given-name given-name-tx")):
             script = (f"source '{completion}'; COMP_WORDS=({' '.join(repr(w) for w in words)}); "
                       f"COMP_CWORD={len(words) - 1}; _hvcn; echo \"${{COMPREPLY[*]}}\"")
             got = subprocess.run(["bash", "-c", script], capture_output=True, text=True)
             if got.stdout.strip() != expected:
                 problems.append(f"completing {words} gives {got.stdout.strip()!r}{got.stderr}, not {expected!r}")
 
-    for doc in ("README.md", "docs/README.md", "docs/tool.md"):
+    for doc in ("README.md", "CHANGELOG.md", "LICENSE", "docs/README.md", "docs/tool.md",
+                "docs/explanations.md", "docs/schemas/parse.schema.json"):
         if not os.path.exists(os.path.join(prefix, "share", "doc", "hvcn", doc)):
             problems.append(f"no share/doc/hvcn/{doc}")
 

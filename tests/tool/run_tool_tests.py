@@ -30,7 +30,16 @@ A case is a block of lines, each a marker and its text:
                         file the working folder holds before and keeps; file
                         PATH / nofile PATH: below {root} after the run;
                         copy: the tool runs from a copy of bin/ and lib/
-                        without the resource libraries; posix: not on Windows
+                        without the resource libraries; posix: not on Windows;
+                        full: also run with standard output a full device
+                        (posix): exit status 1 and "the output could not be
+                        written" on standard error; memory N: the tool's
+                        address space limited to N KiB (native, unsanitized
+                        posix builds only)
+
+With --schemas DIR every line a case prints with --json is checked against
+DIR/COMMAND.schema.json (JSON Schema, draft 2020-12, python3-jsonschema),
+and every schema there must be used by some case.
 
 In texts and shell words \\xHH, \\t, \\r, \\n and \\\\ stand for the byte; a
 REGEX is a Python regular expression on the bytes as they stand.
@@ -39,6 +48,8 @@ import argparse
 import json
 import os
 import re
+import resource
+import stat
 import shlex
 import shutil
 import subprocess
@@ -62,6 +73,7 @@ class Case:
         self.out, self.out_re, self.err, self.err_re = [], [], [], []
         self.checks, self.env, self.profile, self.workfiles = set(), {}, [], {}
         self.files, self.nofiles, self.repeat, self.last_newline = [], [], 1, True
+        self.memory = None
 
 
 def read_cases(path):
@@ -102,6 +114,8 @@ def read_cases(path):
                     (case.files if word == "file" else case.nofiles).append(value)
                 elif word == "repeat":
                     case.repeat = int(value)
+                elif word == "memory":
+                    case.memory = int(value)
                 else:
                     case.checks.add(word)
             elif marker != "==":
@@ -114,7 +128,18 @@ def stdin_of(case):
     return data * case.repeat
 
 
-def run(case, options, root, args, to_file=False):
+def full_device(root):
+    """A device that refuses every write: one made in the scratch folder
+    (as root), else the system's, opened for writing only."""
+    path = os.path.join(root, "full")
+    try:
+        os.mknod(path, stat.S_IFCHR | 0o600, os.makedev(1, 7))
+    except OSError:
+        path = "/dev/full"
+    return open(path, "wb")
+
+
+def run(case, options, root, args, to_file=False, full=False):
     work = os.path.join(root, "work")
     env = {k: v for k, v in os.environ.items()
            if not k.startswith(("HVCN_", "LC_", "XDG_")) and k not in ("LANG", "HOME")}
@@ -135,6 +160,14 @@ def run(case, options, root, args, to_file=False):
         # the output pipes open after the tool ends: have it running first.
         subprocess.run(emulator + [tool, "--version"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     crlf = lambda data: data.replace(b"\r\n", b"\n")
+    limit = None
+    if case.memory:
+        limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (case.memory * 1024, case.memory * 1024))
+    if full:
+        with full_device(root) as out:
+            result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, stdout=out,
+                                    stderr=subprocess.PIPE, timeout=300)
+        return result.returncode, b"", crlf(result.stderr)
     if to_file:
         # Standard output a file that already holds a line: the output must
         # follow it (the workers then write into the file themselves).
@@ -150,7 +183,8 @@ def run(case, options, root, args, to_file=False):
         if not data.startswith(b"before\n"):
             data = b"(the line before was overwritten)\n" + data
         return result.returncode, crlf(data[len(b"before\n"):]), crlf(result.stderr)
-    result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, capture_output=True, timeout=300)
+    result = subprocess.run(command, input=stdin_of(case), cwd=work, env=env, capture_output=True, timeout=300,
+                            preexec_fn=limit)
     if options.emulator and result.returncode != 0 and not result.stdout and not result.stderr:
         # Now and then a program under Wine starts without its standard
         # handles and fails without a word: once more.
@@ -202,6 +236,43 @@ def json_problems(case, out):
     return problems
 
 
+class Schemas:
+    """The tool's JSON Schemas (docs/schemas), one per command."""
+
+    def __init__(self, folder):
+        from jsonschema import Draft202012Validator
+        from referencing import Registry, Resource
+        self.schemas = {}
+        resources = []
+        for name in sorted(os.listdir(folder)):
+            if name.endswith(".schema.json"):
+                with open(os.path.join(folder, name), encoding="utf-8") as f:
+                    schema = json.load(f)
+                Draft202012Validator.check_schema(schema)
+                self.schemas[name[:-len(".schema.json")]] = schema
+                resources.append((schema["$id"], Resource.from_contents(schema)))
+        registry = Registry().with_resources(resources)
+        self.validators = {name: Draft202012Validator(schema, registry=registry)
+                           for name, schema in self.schemas.items() if name != "common"}
+        self.used = set()
+
+    def problems(self, command, out):
+        validator = self.validators.get(command)
+        if validator is None:
+            return [f"no JSON schema for {command}"]
+        self.used.add(command)
+        found = []
+        for number, line in enumerate(lines(out), 1):
+            try:
+                value = json.loads(line.decode("utf-8", "surrogateescape"))
+            except ValueError:
+                continue  # json_problems says so where JSON was promised
+            for error in validator.iter_errors(value):
+                found.append(f"output line {number} does not fit {command}.schema.json: {error.message} "
+                             f"(at {'/'.join(map(str, error.absolute_path)) or 'the object'})")
+        return found
+
+
 def check(case, options):
     problems = []
     root = tempfile.mkdtemp(prefix="hvcn-tool-")
@@ -229,6 +300,12 @@ def check(case, options):
                 problems.append(f"unexpected error output: {data[:2000]!r}")
         if {"json", "json-names"} & case.checks:
             problems += json_problems(case, out)
+        if options.schemas and b"--json" in case.args and status != 2:
+            problems += options.schemas.problems(case.args[0].decode(), out)
+        if "full" in case.checks and not options.windows:
+            again = run(case, options, root, case.args, full=True)
+            if again[0] != 1 or b"the output could not be written\n" not in again[2]:
+                problems.append(f"into a full device: exit status {again[0]}, error output {again[2][:500]!r}")
         if "jobs" in case.checks:
             for jobs, to_file in (("1", False), ("2", False), ("3", False), ("2", True), ("3", True)):
                 again = run(case, options, root, case.args[:1] + [b"--jobs", jobs.encode()] + case.args[1:], to_file)
@@ -261,18 +338,29 @@ def main():
                         "(a Windows build's Wine runner, qemu-i386 for the 32-bit Linux build)")
     parser.add_argument("--windows", action="store_true", help="the tool is a Windows program")
     parser.add_argument("--lib-dir", help="the folder of the library (default: ../lib beside the tool)")
+    parser.add_argument("--sanitized", action="store_true", help="the tool is built with sanitizers (no memory limits)")
+    parser.add_argument("--schemas", help="the folder of the JSON Schemas of --json (docs/schemas)")
     parser.add_argument("files", nargs="+")
     options = parser.parse_args()
+    if options.schemas:
+        options.schemas = Schemas(options.schemas)
     failed = total = 0
     for path in options.files:
         for case in read_cases(path):
             if options.windows and "posix" in case.checks:
+                continue
+            if case.memory and (options.windows or options.emulator or options.sanitized):
                 continue
             total += 1
             problems = check(case, options)
             if problems:
                 failed += 1
                 print(f"FAIL {case.where}: {case.title}\n  " + "\n  ".join(problems), file=sys.stderr)
+    if options.schemas:
+        unused = sorted(set(options.schemas.validators) - options.schemas.used)
+        if unused:
+            failed += 1
+            print(f"FAIL: no case checks the JSON of {', '.join(unused)}", file=sys.stderr)
     print(f"{total - failed} of {total} tool cases passed")
     return 1 if failed else 0
 

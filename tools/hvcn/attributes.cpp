@@ -8,7 +8,7 @@
 namespace cli {
 namespace {
 
-constexpr int32_t kLastId = kLastAttributeId;
+constexpr int32_t kLastId = hvcnATTRIBUTE_ID_LAST;
 
 // Every standard attribute's description, read from the library once.
 struct Catalogue {
@@ -54,18 +54,16 @@ int32_t AttributeIdFromText(std::string_view text) {
   return 0;
 }
 
-std::vector<std::string> KnownTags() {
-  std::vector<std::string> tags;
-  for (int32_t id = 1; id <= kLastId; ++id) {
-    const hvcnAttributeInfo* a = AttributeById(id);
-    if (!a || !a->tag[0]) continue;
-    std::string tag = a->tag;
-    if (std::string_view(a->label) == "DDA") tag += "TYPE";
-    bool seen = false;
-    for (const auto& t : tags) seen = seen || t == tag;
-    if (!seen) tags.push_back(tag);
-  }
-  return tags;
+std::vector<std::string> AttributeWords() {
+  std::vector<std::string> words;
+  auto add = [&](const char* word) {
+    if (*word && std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+  };
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id)) add(a->name);
+  for (int32_t id = 1; id <= kLastId; ++id)
+    if (const hvcnAttributeInfo* a = AttributeById(id)) add(a->tag);
+  return words;
 }
 
 bool IsStandardLabel(std::string_view text) {
@@ -105,10 +103,6 @@ std::string DescribeToken(int32_t id) {
 
 namespace {
 
-// The teletex twins' slots.
-constexpr int kFirstTeletexSlot = 25;
-constexpr int kLastTeletexSlot = 42;
-
 // The text of a held value as hvcnGetAttributeValue copies it, read in
 // place: its offset and length in nameBuffer, the foreign-address marker
 // standing for "RFC-822".
@@ -142,8 +136,10 @@ void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values)
       const int slot = word * 64 + std::countr_zero(bits);
       const hvcnAttribute& record = records[slot];
       if (record.id == 0) continue;
+      const hvcnAttributeInfo* info = AttributeById(record.id);
       values.push_back({record.id, std::string_view(record.name, strnlen(record.name, sizeof record.name)),
-                        HeldText(format, record), slot >= kFirstTeletexSlot && slot <= kLastTeletexSlot});
+                        HeldText(format, record), record.valueOffset, info,
+                        info && (info->flags & hvcnAINFO_TELETEX) != 0});
     }
   }
 }
@@ -151,10 +147,10 @@ void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values)
 // The JSON text of a standard attribute up to its value, made once:
 // {"id":1,"name":"surname","tag":"s","teletex":false,"value":
 const std::string& AttributesJson::Prefix(const HeldValue& v) {
-  std::string& prefix = prefixes_[v.id][v.teletex];
+  std::string& prefix = prefixes_[v.id];
   if (prefix.empty()) {
     Buffer text;
-    const hvcnAttributeInfo* known = AttributeById(v.id);
+    const hvcnAttributeInfo* known = v.info;
     text += "{\"id\":";
     AppendNumber(text, v.id);
     AppendJsonField(text, "name", known->name);
@@ -170,15 +166,14 @@ void AttributesJson::Append(Buffer& out, const std::vector<HeldValue>& values) {
   for (size_t i = 0; i < values.size(); ++i) {
     const HeldValue& v = values[i];
     if (i) out += ',';
-    if (AttributeById(v.id)) {
+    if (v.info) {
       out += Prefix(v);
       if (!AppendJson(out, v.value)) AppendHexField(out, "value", v.value);
     } else {
       out += "{\"id\":";
       AppendNumber(out, v.id);
       AppendJsonField(out, "name", v.userName);
-      out += ",\"tag\":\"\"";
-      out += v.teletex ? ",\"teletex\":true" : ",\"teletex\":false";
+      out += ",\"tag\":\"\",\"teletex\":false";
       AppendJsonField(out, "value", v.value);
     }
     out += '}';

@@ -13,9 +13,6 @@
 
 namespace cli {
 
-// The highest standard attribute ID.
-inline constexpr int32_t kLastAttributeId = 82;
-
 // The library's description of a standard attribute ID, or nullptr.
 const hvcnAttributeInfo* AttributeById(int32_t id);
 
@@ -23,9 +20,9 @@ const hvcnAttributeInfo* AttributeById(int32_t id);
 // 0 when unknown.
 int32_t AttributeIdFromText(std::string_view text);
 
-// The X.400 tags in force, in ID order, each once; the domain-defined
-// prefix is shown as "dd.TYPE".
-std::vector<std::string> KnownTags();
+// The names and the X.400 tags in force of the standard attributes, each
+// once: the words the commands read as attributes.
+std::vector<std::string> AttributeWords();
 
 // Is the text (any letter case) a standard O/R address label ("G",
 // "PRMD", "OU1", "DDA:TYPE" ...)? And is it one of the X.400 tags in force?
@@ -44,7 +41,9 @@ struct HeldValue {
   int32_t id;
   std::string_view userName;  // a user attribute's name
   std::string_view value;     // as hvcnGetAttributeValue copies it
-  bool teletex;               // held in a teletex twin's slot
+  uint32_t offset;            // where the value is in the held name's text
+  const hvcnAttributeInfo* info;  // a standard attribute's description, else null
+  bool teletex;               // a teletex variant (hvcnAINFO_TELETEX)
 };
 
 // Every non-empty value the format holds, in slot order.
@@ -60,7 +59,7 @@ class AttributesJson {
 
  private:
   const std::string& Prefix(const HeldValue& v);
-  std::string prefixes_[kLastAttributeId + 1][2];
+  std::string prefixes_[hvcnATTRIBUTE_ID_LAST + 1];
 };
 
 }  // namespace cli

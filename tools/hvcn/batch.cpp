@@ -3,18 +3,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <vector>
 
 #include "threads.h"
+
+#include <sys/stat.h>
 
 #if defined(_WIN32)
 #include <io.h>
 #define HVCN_ISATTY(fd) _isatty(fd)
 #else
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sched.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #define HVCN_ISATTY(fd) isatty(fd)
 #endif
@@ -82,63 +87,86 @@ class BlockReader {
   size_t nextLine_ = 1;
 };
 
-// The results of one block.
-struct Results {
+// What a block gives: its output, its messages, whether an input failed.
+struct BlockOutput {
   Buffer out;
   std::string err;
   bool failed = false;
 };
 
-void Write(const std::string& text, FILE* stream) {
-  if (!text.empty()) std::fwrite(text.data(), 1, text.size(), stream);
-}
-
-// Writes a block's results: its output, then its messages.
-void Emit(Results& results, bool flush) {
-  results.out.Write(stdout);
-  if (!results.err.empty()) {
+// Writes a block's output, then its messages.
+void Emit(BlockOutput& block, bool flush) {
+  block.out.Write(stdout);
+  if (!block.err.empty()) {
     std::fflush(stdout);
-    Write(results.err, stderr);
+    std::fwrite(block.err.data(), 1, block.err.size(), stderr);
   }
   if (flush) std::fflush(stdout);
-  results.out.Clear();
-  results.err.clear();
+  block.out.Clear();
+  block.err.clear();
 }
 
-// One worker: its handler and its input scratch.
+// One worker: its handler, its input scratch and its results.
 struct Worker {
-  std::unique_ptr<LineHandler> handler;
+  std::unique_ptr<Handler> handler;
   InputText input;
+  const ResultWriter* writer;
+  Results results;
+
+  // Handles one input and writes its results.
+  void One(const char* text, size_t length, size_t line, BlockOutput& block) {
+    results.Clear();
+    handler->Handle(text, length, results);
+    for (size_t i = 0; i < results.Size(); ++i)
+      if (writer->Write(results[i], line, block.out, block.err)) block.failed = true;
+  }
 
   // Handles every line of a block (cut in place: each line ends in a NUL).
-  void Block(std::string& block, size_t firstLine, Results& results) {
-    char* p = block.data();
-    char* const end = p + block.size();
+  void Block(std::string& text, size_t firstLine, BlockOutput& block) {
+    char* p = text.data();
+    char* const end = p + text.size();
     for (size_t line = firstLine; p < end; ++line) {
       char* newline = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       char* stop = newline ? newline : end;
       size_t length = static_cast<size_t>(stop - p);
       if (length && p[length - 1] == '\r') --length;
       p[length] = '\0';
-      const char* text = input.Prepare(p, &length, line, false, results.err);
-      if (!handler->Handle(text, length, line, results.out, results.err)) results.failed = true;
+      const char* prepared = input.Prepare(p, &length, line, false, block.err);
+      One(prepared, length, line, block);
       p = newline ? newline + 1 : end;
     }
   }
 };
 
-int Finish(bool failed) {
-  std::fflush(stdout);
-  if (std::ferror(stdout)) {
-    Error("the output could not be written");
-    return kFailed;
+// Is the text the name of a file here?
+bool IsFileName(const char* text) {
+  struct stat status {};
+  return stat(text, &status) == 0 && (status.st_mode & S_IFMT) == S_IFREG;
+}
+
+// The inputs given as arguments. One that names a file gets a hint: the
+// inputs of a file are read from standard input.
+int RunArguments(Worker& worker, const Invocation& args) {
+  const std::vector<const char*>& arguments = args.Positional();
+  BlockOutput block;
+  bool failed = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (IsFileName(arguments[i]))
+      AppendMessage(block.err, "argument %zu: warning: '%s' is the name of a file; to read the lines in it: hvcn %s < %s",
+                    i + 1, arguments[i], args.Command(), ShellQuote(arguments[i]).c_str());
+    std::string text = arguments[i];
+    size_t length = text.size();
+    const char* prepared = worker.input.Prepare(text.data(), &length, i + 1, true, block.err);
+    worker.One(prepared, length, 0, block);
+    Emit(block, true);
+    failed |= block.failed;
   }
   return failed ? kFailed : kOk;
 }
 
 // Standard input at a terminal: each line as it is typed.
 int RunTyped(Worker& worker) {
-  Results results;
+  BlockOutput block;
   std::string line;
   char buffer[4096];
   size_t number = 0;
@@ -154,27 +182,14 @@ int RunTyped(Worker& worker) {
       }
     }
     if (line.empty()) break;
-    worker.Block(line, ++number, results);
-    Emit(results, true);
+    worker.Block(line, ++number, block);
+    Emit(block, true);
   }
-  return Finish(results.failed);
-}
-
-int RunOneWorker(Worker& worker) {
-  BlockReader reader;
-  Results results;
-  std::string block;
-  size_t firstLine = 0;
-  const bool flush = HVCN_ISATTY(1);
-  while (reader.Next(block, &firstLine)) {
-    worker.Block(block, firstLine, results);
-    Emit(results, flush);
-  }
-  return Finish(results.failed);
+  return block.failed ? kFailed : kOk;
 }
 
 // Where standard output is a regular file of its own (not appended to,
-// not shared with standard error), the workers write their results into it
+// not shared with standard error), the workers write their output into it
 // themselves, each block at its place: the copying into the file is shared
 // out too. Returns the file's current offset, or -1 to write in turn.
 int64_t OwnOutputFileOffset() {
@@ -209,126 +224,142 @@ bool WriteAt(std::string_view text, int64_t offset) {
 #endif
 }
 
-// Several workers: the main thread reads blocks into a ring of slots, the
-// workers take them in turn, a writer writes them back in order (or, into
-// a file of its own, the workers write the output of their blocks at the
-// offsets the blocks before them leave, and the writer the messages).
-int RunWorkers(std::vector<Worker>& workers) {
-  enum class State { Free, Filled, Taken, Done };
-  struct Slot {
-    std::string block;
-    size_t firstLine = 0;
-    Results results;
-    State state = State::Free;
-    int64_t offset = -1;  // where its output goes, once the blocks before it are done
-    bool placed = false;  // its output is in the file
-  };
-  std::vector<Slot> slots(workers.size() * 4 + 4);
-  Mutex mutex;
-  Condition changed;
-  size_t filled = 0, taken = 0, written = 0;
-  bool ended = false, failed = false, lost = false;
-  const bool flush = HVCN_ISATTY(1);
-  int64_t fileOffset = OwnOutputFileOffset();
-  const bool inPlace = fileOffset >= 0;
-  size_t sized = 0;  // blocks whose offsets are known
-
-  auto work = [&](Worker& worker) {
+// Standard input that is no terminal: the blocks are shared out among the
+// workers. Each worker reads the next block, handles it and, once the
+// blocks before it are written, writes its own; so the output is the same
+// for any number of workers. Into a file of its own a block's output goes
+// at its offset, known once the blocks before it are handled, while the
+// next worker takes its turn.
+class Blocks {
+ public:
+  // A worker's loop, on its own thread. Running out of memory ends the
+  // run: the blocks before are written, no later one.
+  void Work(Worker& worker) {
+    std::string text;
+    BlockOutput block;
+    size_t firstLine = 0, number = 0;
     for (;;) {
-      mutex.lock();
-      while (taken == filled && !ended) changed.Wait(mutex);
-      if (taken == filled) {
-        mutex.unlock();
+      try {
+        if (!Take(text, &firstLine, &number)) return;
+      } catch (const std::bad_alloc&) {
+        EndForWantOfMemory();
         return;
       }
-      Slot& slot = slots[taken++ % slots.size()];
-      slot.state = State::Taken;
-      mutex.unlock();
-      worker.Block(slot.block, slot.firstLine, slot.results);
-      mutex.lock();
-      slot.state = State::Done;
-      if (inPlace) {
-        // Offsets for the blocks done in order, then this block's output.
-        for (; sized < filled && slots[sized % slots.size()].state == State::Done; ++sized) {
-          Slot& next = slots[sized % slots.size()];
-          next.offset = fileOffset;
-          fileOffset += static_cast<int64_t>(next.results.out.View().size());
-        }
-        changed.NotifyAll();
-        while (slot.offset < 0) changed.Wait(mutex);
-        mutex.unlock();
-        const bool ok = WriteAt(slot.results.out.View(), slot.offset);
-        mutex.lock();
-        if (!ok) lost = true;
-        slot.placed = true;
+      try {
+        worker.Block(text, firstLine, block);
+      } catch (const std::bad_alloc&) {
+        block.out.Clear();
+        block.err.clear();
+        EndForWantOfMemory();
       }
-      changed.NotifyAll();
-      mutex.unlock();
+      Deliver(block, number);
     }
-  };
-  auto write = [&] {
-    for (;;) {
-      mutex.lock();
-      auto ready = [&] {
-        const Slot& slot = slots[written % slots.size()];
-        return written < filled && slot.state == State::Done && (!inPlace || slot.placed);
-      };
-      while (!(written == filled && ended) && !ready()) changed.Wait(mutex);
-      if (written == filled) {
-        mutex.unlock();
-        return;
-      }
-      Slot& slot = slots[written % slots.size()];
-      mutex.unlock();
-      if (slot.results.failed) failed = true;
-      if (inPlace) slot.results.out.Clear();
-      Emit(slot.results, flush);
-      slot.results.failed = false;
-      mutex.lock();
-      slot.state = State::Free;
-      slot.offset = -1;
-      slot.placed = false;
-      ++written;
-      changed.NotifyAll();
-      mutex.unlock();
-    }
-  };
-
-  std::vector<std::unique_ptr<Thread>> threads;
-  for (Worker& worker : workers) threads.push_back(std::make_unique<Thread>([&work, &worker] { work(worker); }));
-  threads.push_back(std::make_unique<Thread>(write));
-  BlockReader reader;
-  std::string block;
-  size_t firstLine = 0;
-  for (;;) {
-    const bool more = reader.Next(block, &firstLine);
-    mutex.lock();
-    if (!more) {
-      ended = true;
-      changed.NotifyAll();
-      mutex.unlock();
-      break;
-    }
-    while (filled - written >= slots.size()) changed.Wait(mutex);
-    Slot& slot = slots[filled % slots.size()];
-    slot.block.swap(block);
-    slot.firstLine = firstLine;
-    slot.state = State::Filled;
-    ++filled;
-    changed.NotifyAll();
-    mutex.unlock();
   }
-  for (auto& thread : threads) thread->Join();
+
+  // The threads of the workers wait here until Open says how many of them
+  // work (false for a thread that is to end at once) and, once those that
+  // end have ended, Go lets the others work.
+  bool MayWork(size_t index) {
+    std::lock_guard<Mutex> lock(mutex_);
+    while (!opened_) turn_.Wait(mutex_);
+    if (index >= working_) return false;
+    while (!going_) turn_.Wait(mutex_);
+    return true;
+  }
+  void Open(size_t working) {
+    std::lock_guard<Mutex> lock(mutex_);
+    working_ = working;
+    opened_ = true;
+    turn_.NotifyAll();
+  }
+  void Go() {
+    std::lock_guard<Mutex> lock(mutex_);
+    going_ = true;
+    turn_.NotifyAll();
+  }
+
+  // Once every worker is done: the exit status.
+  int Finish() {
 #if !defined(_WIN32)
-  // The file's offset after the output, as writing in turn would leave it.
-  if (inPlace) lseek(1, static_cast<off_t>(fileOffset), SEEK_SET);
+    // The file's offset after the output, as writing in turn would leave it.
+    if (inPlace_) lseek(1, static_cast<off_t>(offset_), SEEK_SET);
 #endif
-  if (lost) {
-    Error("the output could not be written");
-    return kFailed;
+    if (outOfMemory_) {
+      Error("out of memory");
+      return kFailed;
+    }
+    if (lost_) {
+      Error("the output could not be written");
+      return kFailed;
+    }
+    return failed_ ? kFailed : kOk;
   }
-  return Finish(failed);
-}
+
+ private:
+  // The next block and its number in the input; false at the end.
+  bool Take(std::string& text, size_t* firstLine, size_t* number) {
+    std::lock_guard<Mutex> lock(mutex_);
+    if (ended_ || !reader_.Next(text, firstLine)) {
+      ended_ = true;
+      return false;
+    }
+    *number = taken_++;
+    return true;
+  }
+
+  void EndForWantOfMemory() {
+    std::lock_guard<Mutex> lock(mutex_);
+    outOfMemory_ = ended_ = true;
+  }
+
+  // Writes a block's output in its turn.
+  void Deliver(BlockOutput& block, size_t number) {
+    mutex_.lock();
+    while (written_ != number) turn_.Wait(mutex_);
+    failed_ |= block.failed;
+    block.failed = false;
+    if (inPlace_) {
+      const int64_t offset = offset_;
+      offset_ += static_cast<int64_t>(block.out.View().size());
+      if (!block.err.empty()) std::fwrite(block.err.data(), 1, block.err.size(), stderr);
+      block.err.clear();
+      Pass();
+      const bool ok = WriteAt(block.out.View(), offset);
+      block.out.Clear();
+      if (!ok) {
+        std::lock_guard<Mutex> lock(mutex_);
+        lost_ = true;
+      }
+      return;
+    }
+    mutex_.unlock();  // the turn stays this worker's until it passes it on
+    Emit(block, flush_);
+    mutex_.lock();
+    Pass();
+  }
+
+  // Gives the turn to the next block; unlocks.
+  void Pass() {
+    ++written_;
+    turn_.NotifyAll();
+    mutex_.unlock();
+  }
+
+  Mutex mutex_;
+  Condition turn_;
+  bool opened_ = false, going_ = false;
+  size_t working_ = 0;  // the threads that work (the first worker beside them)
+  BlockReader reader_;
+  bool ended_ = false;
+  size_t taken_ = 0;    // blocks read
+  size_t written_ = 0;  // blocks written (or placed)
+  bool failed_ = false;
+  bool lost_ = false;   // a placed block could not be written
+  bool outOfMemory_ = false;
+  const bool flush_ = HVCN_ISATTY(1);
+  int64_t offset_ = OwnOutputFileOffset();
+  const bool inPlace_ = offset_ >= 0;
+};
 
 }  // namespace
 
@@ -366,7 +397,7 @@ const char* InputText::Prepare(char* text, size_t* length, size_t number, bool a
   return text;
 }
 
-int RunInputs(const Invocation& args, const HandlerMaker& make) {
+int RunInputs(const Invocation& args, const ResultWriter& writer, const HandlerMaker& make) {
   Encoding encoding;
   if (!ReadEncoding(args, &encoding)) return kUsage;
   int jobs = ProcessorCount();
@@ -380,28 +411,44 @@ int RunInputs(const Invocation& args, const HandlerMaker& make) {
     if (n > 0) jobs = static_cast<int>(n);
   }
   std::vector<Worker> workers;
-  workers.push_back(Worker{make(), InputText(encoding)});
+  workers.push_back(Worker{make(), InputText(encoding), &writer, {}});
   if (!workers[0].handler) return kFailed;
-
-  const auto& positional = args.Positional();
-  if (!positional.empty()) {
-    Results results;
-    for (size_t i = 0; i < positional.size(); ++i) {
-      std::string text = positional[i];
-      size_t length = text.size();
-      const char* prepared = workers[0].input.Prepare(text.data(), &length, i + 1, true, results.err);
-      if (!workers[0].handler->Handle(prepared, length, 0, results.out, results.err)) results.failed = true;
-      Emit(results, true);
-    }
-    return Finish(results.failed);
-  }
+  if (!args.Positional().empty()) return RunArguments(workers[0], args);
   if (HVCN_ISATTY(0)) return RunTyped(workers[0]);
-  if (jobs == 1) return RunOneWorker(workers[0]);
   for (int i = 1; i < jobs; ++i) {
-    workers.push_back(Worker{make(), InputText(encoding)});
+    workers.push_back(Worker{make(), InputText(encoding), &writer, {}});
     if (!workers.back().handler) return kFailed;
   }
-  return RunWorkers(workers);
+  // The first worker works on this thread; a thread that cannot start
+  // leaves its worker idle.
+#if defined(__GLIBC__)
+  // Each thread's first allocation would reserve an arena of 64 MiB of
+  // address space of its own (up to eight per processor): as many arenas as
+  // processors, so that the address space goes to the work.
+  mallopt(M_ARENA_MAX, ProcessorCount());
+#endif
+  // The first worker works on this thread. The others wait until every
+  // thread has started: when one cannot start (no memory, no threads left),
+  // the workers are fewer, and half of those started end at once, to leave
+  // memory for the work of the others.
+  Blocks blocks;
+  std::vector<std::unique_ptr<Thread>> threads;
+  bool shortOfThreads = false;
+  for (size_t i = 1; i < workers.size() && !shortOfThreads; ++i) {
+    auto thread = std::make_unique<Thread>();
+    const size_t index = threads.size();
+    shortOfThreads = !thread->Start([&blocks, &worker = workers[i], index] {
+      if (blocks.MayWork(index)) blocks.Work(worker);
+    });
+    if (!shortOfThreads) threads.push_back(std::move(thread));
+  }
+  const size_t working = shortOfThreads ? threads.size() / 2 : threads.size();
+  blocks.Open(working);
+  for (size_t i = working; i < threads.size(); ++i) threads[i]->Join();
+  blocks.Go();
+  blocks.Work(workers[0]);
+  for (auto& thread : threads) thread->Join();
+  return blocks.Finish();
 }
 
 }  // namespace cli

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "cli.h"
+#include "result.h"
 #include "text.h"
 
 namespace cli {
@@ -36,21 +37,23 @@ class InputText {
   std::string converted_;
 };
 
-class LineHandler {
+// A batch command's work on one input.
+class Handler {
  public:
-  virtual ~LineHandler() = default;
-  // Handles one input, text[length] being its terminating NUL; `line` is
-  // its line number in standard input, 0 for an argument. Appends the
-  // results to `out` and messages to `err`; false when the input failed.
-  virtual bool Handle(const char* text, size_t length, size_t line, Buffer& out, std::string& err) = 0;
+  virtual ~Handler() = default;
+  // Handles one input, text[length] being its terminating NUL: adds its
+  // results (one, or one per reading).
+  virtual void Handle(const char* text, size_t length, Results& results) = 0;
 };
 
 // Makes the handler of one worker; null after printing why it cannot.
-using HandlerMaker = std::function<std::unique_ptr<LineHandler>()>;
+using HandlerMaker = std::function<std::unique_ptr<Handler>()>;
 
 // Runs the handlers over the inputs, with the command's --jobs and
-// --input-encoding. Returns the exit status: kFailed when an input failed.
-int RunInputs(const Invocation& args, const HandlerMaker& make);
+// --input-encoding, and writes their results. Returns the exit status:
+// kFailed when an input failed (or a block could not be placed in the
+// output file).
+int RunInputs(const Invocation& args, const ResultWriter& writer, const HandlerMaker& make);
 
 // "line 3: " for a line of standard input, "" for an argument.
 std::string Where(size_t line);

@@ -1,8 +1,10 @@
 #include "cli.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <cstring>
 
+#include "explain.h"
 #include "hvcn.h"
 
 namespace cli {
@@ -49,6 +51,7 @@ const char* Invocation::Value(std::string_view name) const {
 }
 
 int Command::Parse(int argc, char** argv, Invocation* out) const {
+  out->command_ = name;
   bool optionsEnded = false;
   for (int i = 0; i < argc; ++i) {
     std::string_view arg = argv[i];
@@ -75,7 +78,10 @@ int Command::Parse(int argc, char** argv, Invocation* out) const {
     for (const auto& option : options)
       if (given == option.name || (option.alias && given == option.alias)) match = &option;
     if (!match) {
-      Error("unknown option '%.*s' (see 'hvcn %s --help')", static_cast<int>(given.size()), given.data(), name);
+      std::vector<std::string> known;
+      for (const auto& option : options) known.push_back(option.name);
+      Error("unknown option '%.*s'%s (see 'hvcn %s --help')", static_cast<int>(given.size()), given.data(),
+            DidYouMean(given, known).c_str(), name);
       return kUsage;
     }
     const char* value = nullptr;
@@ -158,9 +164,46 @@ void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent,
   std::fputc('\n', out);
 }
 
-void SetCommandName(const char* name) { g_command = name ? name : ""; }
+namespace {
 
-const char* CommandName() { return g_command; }
+// The Damerau-Levenshtein distance of two words, letter case ignored.
+size_t Distance(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t cost = lower(a[i - 1]) == lower(b[j - 1]) ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && lower(a[i - 1]) == lower(b[j - 2]) && lower(a[i - 2]) == lower(b[j - 1]))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
+}  // namespace
+
+std::string Nearest(std::string_view word, const std::vector<std::string>& candidates) {
+  const size_t allowed = word.size() >= 6 ? 2 : 1;
+  std::string best;
+  size_t bestDistance = allowed + 1;
+  for (const std::string& candidate : candidates) {
+    const size_t distance = Distance(word, candidate);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = candidate;
+    }
+  }
+  return best;
+}
+
+std::string DidYouMean(std::string_view word, const std::vector<std::string>& candidates) {
+  const std::string nearest = Nearest(word, candidates);
+  return nearest.empty() ? std::string() : " (did you mean '" + nearest + "'?)";
+}
+
+void SetCommandName(const char* name) { g_command = name ? name : ""; }
 
 std::string Format(const char* format, ...) {
   va_list args;
@@ -196,9 +239,14 @@ std::string StatusText(int status) {
 bool ReadyFormat(const char* formatString, hvcnFormat* format) {
   const int32_t status = hvcnParseFormatString(formatString, format);
   if (status == hvcnSUCCESS) return true;
-  Error("format string %s: %d: %s%s%s", formatString ? formatString : "(the configured default)", status,
-        StatusText(status).c_str(), format->errorDetail[0] ? " " : "", format->errorDetail);
+  FormatStringRefused(formatString ? formatString : "(the configured default)", *format, status);
   return false;
+}
+
+void FormatStringRefused(const char* shown, const hvcnFormat& format, int32_t status) {
+  const std::string why = Explanation(format, status, hvcnEXPLAIN_FORMAT_STRING, 0, nullptr);
+  Error("format string %s: %d: %s%s%s%s%s", shown, status, StatusText(status).c_str(), format.errorDetail[0] ? " " : "",
+        format.errorDetail, why.empty() ? "" : " ", why.c_str());
 }
 
 }  // namespace cli

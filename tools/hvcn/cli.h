@@ -31,6 +31,7 @@ struct Option {
   const char* choices = nullptr;   // the values it takes, for completion ("1 2 3")
   bool required = false;           // shown without brackets in the usage
   const char* alias = nullptr;     // a short form ("-j")
+  bool file = false;               // the value is a file's name (completion)
 };
 
 // Options several batch commands share.
@@ -47,12 +48,18 @@ class Invocation {
   // The last value given for an option, or nullptr.
   const char* Value(std::string_view name) const;
   const std::vector<const char*>& Positional() const { return positional_; }
+  // The command's name ("parse").
+  const char* Command() const { return command_; }
 
  private:
   friend struct Command;
+  const char* command_ = "";
   std::vector<std::pair<std::string_view, const char*>> options_;
   std::vector<const char*> positional_;
 };
+
+// What the shell completes for a command's arguments.
+enum class Arguments { Files, Attributes };
 
 struct Command {
   const char* name;
@@ -61,6 +68,7 @@ struct Command {
   const char* details;    // what it does, with examples
   std::span<const Option> options;
   int (*run)(const Invocation& args);
+  Arguments completes = Arguments::Files;
 
   // Parses argv (after the subcommand name); 0 when good, else kUsage after
   // printing the error. "--" ends the options.
@@ -79,7 +87,14 @@ void WriteWrapped(FILE* out, std::string_view text, size_t width, size_t indent,
 
 // The command whose messages are written ("" before one is chosen).
 void SetCommandName(const char* name);
-const char* CommandName();
+
+// The candidate nearest to a mistyped word (letter case ignored): at most
+// one edit away for a short word, two for one of six letters or more; ""
+// when none is that near.
+std::string Nearest(std::string_view word, const std::vector<std::string>& candidates);
+
+// " (did you mean 'x'?)" for the nearest candidate, or "".
+std::string DidYouMean(std::string_view word, const std::vector<std::string>& candidates);
 
 // printf into a string.
 std::string Format(const char* format, ...) HVCN_PRINTF(1, 2);
@@ -96,5 +111,26 @@ std::string StatusText(int status);
 // Readies a format with a format string (null: the configured default);
 // prints why it cannot.
 bool ReadyFormat(const char* formatString, hvcnFormat* format);
+
+// Says that a format string (`shown` in the message) was refused, with the
+// library's detail and explanation.
+void FormatStringRefused(const char* shown, const hvcnFormat& format, int32_t status);
+
+// Calls an export that writes a text of any length and tells the size it
+// needs (hvcnFormatNameEx and its kind): `call(buffer, size, &needed)`
+// writes into `buffer`, which is made as large as the size asked for when it
+// is too small, and called once more. Returns the status; after success the
+// text is buffer.c_str().
+template <typename Call>
+int32_t CallSized(std::string& buffer, Call call) {
+  if (buffer.empty()) buffer.resize(256);
+  uint32_t needed = 0;
+  int32_t status = call(buffer.data(), static_cast<uint32_t>(buffer.size()), &needed);
+  if (status == 1 /* hvcnERR_BUFFER_TOO_SMALL */ && needed > buffer.size()) {
+    buffer.resize(needed);
+    status = call(buffer.data(), needed, &needed);
+  }
+  return status;
+}
 
 }  // namespace cli

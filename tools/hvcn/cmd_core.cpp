@@ -7,6 +7,7 @@
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "result.h"
 #include "text.h"
 
 namespace {
@@ -42,22 +43,24 @@ constexpr cli::Option kVersionOptions[] = {
     {"--json", nullptr, "print one JSON object"},
 };
 
+// Neither command has an input or a status of its own in its objects.
+constexpr cli::Shape kPlainShape{nullptr, false, false, false};
+
 int RunVersion(const cli::Invocation& args) {
-  if (!args.Has("--json")) {
-    std::printf("%s\n", VersionLine().c_str());
-    return cli::kOk;
+  const bool json = args.Has("--json");
+  cli::Results results;
+  cli::Result& r = results.Add();
+  if (json) {
+    const Versions v = LibraryVersions();
+    r.Field("version", v.library);
+    r.Number("interface", v.interfaceNumber);
+    r.Field("package", v.package);
+    r.Field("tool", HVCN_TOOL_VERSION);
+    r.Field("library", HVCN_LIBRARY_FILE);
+  } else {
+    r.text += VersionLine() + "\n";
   }
-  const Versions v = LibraryVersions();
-  cli::Buffer out;
-  out += '{';
-  cli::AppendJsonField(out, "version", v.library, true);
-  out += ",\"interface\":" + std::to_string(v.interfaceNumber);
-  cli::AppendJsonField(out, "package", v.package);
-  cli::AppendJsonField(out, "tool", HVCN_TOOL_VERSION);
-  cli::AppendJsonField(out, "library", HVCN_LIBRARY_FILE);
-  out += "}\n";
-  out.Write(stdout);
-  return cli::kOk;
+  return cli::WriteResults(cli::ResultWriter(kPlainShape, json), results);
 }
 
 constexpr cli::Option kErrorOptions[] = {
@@ -70,8 +73,8 @@ int RunError(const cli::Invocation& args) {
     cli::Error("give one or more status codes (see 'hvcn error --help')");
     return cli::kUsage;
   }
-  int exitStatus = cli::kOk;
-  cli::Buffer out;
+  const bool json = args.Has("--json");
+  cli::Results results;
   for (const char* code : codes) {
     char* end = nullptr;
     long value = std::strtol(code, &end, 0);
@@ -80,18 +83,18 @@ int RunError(const cli::Invocation& args) {
       return cli::kUsage;
     }
     char text[512];
-    int status = hvcnGetErrorText(static_cast<int32_t>(value), text, sizeof text);
-    if (status != hvcnSUCCESS) exitStatus = cli::kFailed;
-    if (args.Has("--json")) {
-      out += "{\"code\":" + std::to_string(value) + ",\"known\":" + (status == hvcnSUCCESS ? "true" : "false");
-      cli::AppendJsonField(out, "text", text);
-      out += "}\n";
+    const bool known = hvcnGetErrorText(static_cast<int32_t>(value), text, sizeof text) == hvcnSUCCESS;
+    cli::Result& r = results.Add();
+    r.failed = !known;
+    if (json) {
+      r.Number("code", value);
+      r.Bool("known", known);
+      r.Field("text", text);
     } else {
-      out += std::to_string(value) + ": " + text + "\n";
+      r.text += std::to_string(value) + ": " + text + "\n";
     }
   }
-  out.Write(stdout);
-  return exitStatus;
+  return cli::WriteResults(cli::ResultWriter(kPlainShape, json), results);
 }
 
 }  // namespace

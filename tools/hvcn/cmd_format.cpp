@@ -9,6 +9,7 @@
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "result.h"
 #include "text.h"
 
 namespace {
@@ -26,12 +27,11 @@ void AppendLine(cli::Buffer& out, std::string line) {
   out += line + "\n";
 }
 
-// Parses a format string; prints the status and detail when it fails.
+// Parses a format string; prints why it fails.
 bool ParseFormat(const char* text, hvcnFormat* format) {
   int32_t status = hvcnParseFormatString(text, format);
   if (status == hvcnSUCCESS) return true;
-  cli::Error("format string %s: %d: %s%s%s", text, status, cli::StatusText(status).c_str(),
-             format->errorDetail[0] ? " " : "", format->errorDetail);
+  cli::FormatStringRefused(text, *format, status);
   return false;
 }
 
@@ -45,6 +45,11 @@ constexpr cli::Option kTokensOptions[] = {
     {"--json", nullptr, "print one JSON object per token"},
 };
 
+// A token has no input or status of its own; an RS list is that of its
+// format string.
+constexpr cli::Shape kTokenShape{nullptr, false, false, false};
+constexpr cli::Shape kRsListShape{"format", true, false, false};
+
 int RunTokens(const cli::Invocation& args) {
   if (args.Positional().size() != 1) {
     cli::Error("give one format string (see 'hvcn tokens --help')");
@@ -52,35 +57,38 @@ int RunTokens(const cli::Invocation& args) {
   }
   auto format = std::make_unique<hvcnFormat>();
   if (!ParseFormat(args.Positional()[0], format.get())) return cli::kFailed;
-  cli::Buffer out;
+  const bool json = args.Has("--json");
+  cli::Results results;
   for (int i = 0; i < hvcnTOKEN_COUNT; ++i) {
     const hvcnToken& t = format->tokens[i];
     if (t.id == 0) continue;
     const bool last = (t.tokenFlags & hvcnTOK_LAST) != 0;
-    if (args.Has("--json")) {
-      out += "{\"index\":" + std::to_string(i);
-      cli::AppendJsonField(out, "name", TokenName(t));
-      out += ",\"id\":" + std::to_string(t.id);
-      cli::AppendJsonField(out, "meaning", cli::DescribeToken(t.id));
-      out += ",\"slot\":" + (t.slot == hvcnSLOT_SECTION ? std::string("null") : std::to_string(t.slot));
-      out += ",\"leadSep\":" + std::to_string(t.leadSep) + ",\"trailSep\":" + std::to_string(t.trailSep);
-      out += std::string(",\"last\":") + (last ? "true" : "false") + "}\n";
+    cli::Result& r = results.Add();
+    if (json) {
+      r.Number("index", i);
+      r.Field("name", TokenName(t));
+      r.Number("id", t.id);
+      r.Field("meaning", cli::DescribeToken(t.id));
+      if (t.slot == hvcnSLOT_SECTION) r.Null("slot");
+      else r.Number("slot", t.slot);
+      r.Number("leadSep", t.leadSep);
+      r.Number("trailSep", t.trailSep);
+      r.Bool("last", last);
     } else {
-      AppendLine(out, cli::Format("%d  %-10s id %-4d slot %-5s lead %-8s trail %-8s %s  %s", i,
-                                  cli::ShowControls(TokenName(t)).c_str(), t.id,
-                                  t.slot == hvcnSLOT_SECTION ? "-" : std::to_string(t.slot).c_str(),
-                                  ShowSeparator(t.leadSep).c_str(), ShowSeparator(t.trailSep).c_str(),
-                                  cli::DescribeToken(t.id).c_str(), last ? "last" : ""));
+      AppendLine(r.text, cli::Format("%d  %-10s id %-4d slot %-5s lead %-8s trail %-8s %s  %s", i,
+                                     cli::ShowControls(TokenName(t)).c_str(), t.id,
+                                     t.slot == hvcnSLOT_SECTION ? "-" : std::to_string(t.slot).c_str(),
+                                     ShowSeparator(t.leadSep).c_str(), ShowSeparator(t.trailSep).c_str(),
+                                     cli::DescribeToken(t.id).c_str(), last ? "last" : ""));
     }
   }
-  out.Write(stdout);
-  return cli::kOk;
+  return cli::WriteResults(cli::ResultWriter(kTokenShape, json), results);
 }
 
 constexpr cli::Option kRsListOptions[] = {
     {"--user-only", nullptr, "the user-only form: @X400-ATTR@ and the user attributes"},
     {"--7bit", nullptr, "a 7-bit-only format (no teletex variants)"},
-    {"--json", nullptr, "print the names as a JSON array"},
+    {"--json", nullptr, "print one JSON object with the names"},
 };
 
 int RunRsList(const cli::Invocation& args) {
@@ -95,34 +103,36 @@ int RunRsList(const cli::Invocation& args) {
   hvcnSetFormatInfo(format.get(), &userOnly, hvcnINFO_RS_USER_ONLY);
   hvcnSetFormatInfo(format.get(), &sevenBit, hvcnINFO_7BIT_ONLY);
   char list[8192];
-  int32_t status = hvcnGetRSList(format.get(), list, sizeof list);
-  if (status != hvcnSUCCESS) {
-    cli::Error("format string %s: %d: %s", args.Positional()[0], status, cli::StatusText(status).c_str());
+  const bool json = args.Has("--json");
+  cli::Results results;
+  cli::Result& r = results.Add();
+  r.input = args.Positional()[0];
+  r.status = hvcnGetRSList(format.get(), list, sizeof list);
+  if (r.status != hvcnSUCCESS) {
+    cli::Error("format string %s: %d: %s", args.Positional()[0], r.status, cli::StatusText(r.status).c_str());
     return cli::kFailed;
   }
-  const bool json = args.Has("--json");
-  cli::Buffer out;
-  if (json) out += '[';
+  cli::Buffer* names = json ? &r.Raw("names") : nullptr;
+  if (names) *names += '[';
   const char* p = list;
   bool first = true;
   while (*p) {
     const char* end = std::strchr(p, hvcnCHAR_RS);
     std::string name = end ? std::string(p, end) : std::string(p);
-    if (json) {
-      if (!first) out += ",";
-      cli::AppendJson(out, name);
+    if (names) {
+      if (!first) *names += ",";
+      cli::AppendJson(*names, name);
     } else {
       const hvcnAttributeInfo* known = cli::AttributeById(std::atoi(name.c_str()));
       const bool byNumber = known && std::to_string(known->id) == name;
-      AppendLine(out, cli::Format("%-8s %s", cli::ShowControls(name).c_str(), byNumber ? known->name : ""));
+      AppendLine(r.text, cli::Format("%-8s %s", cli::ShowControls(name).c_str(), byNumber ? known->name : ""));
     }
     first = false;
     if (!end) break;
     p = end + 1;
   }
-  if (json) out += "]\n";
-  out.Write(stdout);
-  return cli::kOk;
+  if (names) *names += ']';
+  return cli::WriteResults(cli::ResultWriter(kRsListShape, json), results);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "batch.h"
 #include "cli.h"
+#include "explain.h"
 #include "commands.h"
 #include "hvcn.h"
 #include "text.h"
@@ -29,40 +30,45 @@ struct Settings {
   bool json;
 };
 
-class FormatHandler : public cli::LineHandler {
+constexpr cli::Shape kShape{"input"};
+
+class FormatHandler : public cli::Handler {
  public:
   explicit FormatHandler(const Settings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
-    const std::string text = cli::Unescape(std::string_view(line, length));
-    char output[2048] = "";
-    int32_t status = hvcnTranslateInternalFormat(f_.get(), s_.type, text.c_str(), 0, nullptr, 0, 0);
-    if (status == hvcnSUCCESS && s_.outputFormat) status = hvcnChangeOutputFormat(s_.outputFormat, f_.get());
-    if (status == hvcnSUCCESS) status = hvcnFormatName(f_.get(), output, sizeof output, s_.flags);
-    if (s_.json) {
-      out += '{';
-      cli::AppendJsonField(out, "input", text, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      if (status == hvcnSUCCESS) cli::AppendJsonField(out, "text", output);
-      else cli::AppendJsonField(out, "error", cli::StatusText(status));
-      out += "}\n";
-    } else if (status == hvcnSUCCESS) {
-      cli::AppendShown(out, output);
-      out += '\n';
-    } else {
-      out += cli::Format("error %d: %s\n", status, cli::StatusText(status).c_str());
-      cli::AppendMessage(err, "%s%s: %d: %s", cli::Where(number).c_str(), cli::ShowControls(text).c_str(), status,
-                         cli::StatusText(status).c_str());
+  void Handle(const char* line, size_t length, cli::Results& results) override {
+    text_ = cli::Unescape(std::string_view(line, length));
+    cli::Result& r = results.Add();
+    r.input = text_;
+    r.status = hvcnTranslateInternalFormat(f_.get(), s_.type, text_.c_str(), 0, nullptr, 0, 0);
+    if (r.status != hvcnSUCCESS) {
+      r.detail = f_->errorDetail;
+      r.explanation = cli::Explanation(*f_, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(s_.type),
+                                       text_.c_str(), &r.column);
+      return;
     }
-    return status == hvcnSUCCESS;
+    if (s_.outputFormat) r.status = hvcnChangeOutputFormat(s_.outputFormat, f_.get());
+    if (r.status == hvcnSUCCESS)
+      r.status = cli::CallSized(output_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+        return hvcnFormatNameEx(f_.get(), buffer, size, needed, s_.flags);
+      });
+    if (r.status != hvcnSUCCESS) {
+      r.detail = f_->errorDetail;
+    } else if (s_.json) {
+      r.Field("text", output_.c_str());
+    } else {
+      cli::AppendShown(r.text, output_.c_str());
+      r.text += '\n';
+    }
   }
 
  private:
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
+  std::string text_;
+  std::string output_;
 };
 
 int Run(const cli::Invocation& args) {
@@ -73,7 +79,8 @@ int Run(const cli::Invocation& args) {
     cli::Error("give --from 1|2|3 (see 'hvcn format --help')");
     return cli::kUsage;
   }
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<FormatHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;

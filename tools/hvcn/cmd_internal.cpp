@@ -9,6 +9,7 @@
 #include "attributes.h"
 #include "batch.h"
 #include "cli.h"
+#include "explain.h"
 #include "commands.h"
 #include "hvcn.h"
 #include "text.h"
@@ -41,38 +42,42 @@ struct TranslateSettings {
   bool json;
 };
 
-class TranslateHandler : public cli::LineHandler {
+constexpr cli::Shape kShape{"input"};
+
+class TranslateHandler : public cli::Handler {
  public:
   explicit TranslateHandler(const TranslateSettings& s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* line, size_t length, size_t number, cli::Buffer& out, std::string& err) override {
-    const std::string text = cli::Unescape(std::string_view(line, length));
-    char output[4096] = "";
-    const int32_t status =
-        hvcnTranslateInternalFormat(f_.get(), s_.from, text.c_str(), s_.to, output, sizeof output, s_.flags);
-    if (s_.json) {
-      out += '{';
-      cli::AppendJsonField(out, "input", text, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      if (status == hvcnSUCCESS) cli::AppendJsonField(out, "output", output);
-      else cli::AppendJsonField(out, "error", cli::StatusText(status));
-      out += "}\n";
-    } else if (status == hvcnSUCCESS) {
-      cli::AppendShown(out, output);
-      out += '\n';
-    } else {
-      out += cli::Format("error %d: %s\n", status, cli::StatusText(status).c_str());
-      cli::AppendMessage(err, "%s%s: %d: %s", cli::Where(number).c_str(), cli::ShowControls(text).c_str(), status,
-                         cli::StatusText(status).c_str());
+  void Handle(const char* line, size_t length, cli::Results& results) override {
+    text_ = cli::Unescape(std::string_view(line, length));
+    cli::Result& r = results.Add();
+    r.input = text_;
+    r.status = hvcnTranslateInternalFormatEx(f_.get(), s_.from, text_.c_str(), 0, nullptr, 0, nullptr, s_.flags);
+    if (r.status == hvcnSUCCESS && s_.to != 0)
+      r.status = cli::CallSized(output_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+        return hvcnTranslateInternalFormatEx(f_.get(), 0, nullptr, s_.to, buffer, size, needed, s_.flags);
+      });
+    if (r.status != hvcnSUCCESS) {
+      r.detail = f_->errorDetail;
+      r.explanation = cli::Explanation(*f_, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(s_.from),
+                                       text_.c_str(), &r.column);
+      return;
     }
-    return status == hvcnSUCCESS;
+    const char* output = s_.to != 0 ? output_.c_str() : "";
+    if (s_.json) {
+      r.Field("output", output);
+    } else {
+      cli::AppendShown(r.text, output);
+      r.text += '\n';
+    }
   }
 
  private:
   const TranslateSettings s_;
   std::unique_ptr<hvcnFormat> f_;
+  std::string text_;
+  std::string output_;
 };
 
 int RunTranslate(const cli::Invocation& args) {
@@ -84,7 +89,8 @@ int RunTranslate(const cli::Invocation& args) {
   }
   if (args.Has("--always")) s.flags |= hvcnTIF_ALWAYS_ENCODE;
   if (args.Has("--skip-empty")) s.flags |= hvcnTIF_SKIP_EMPTY;
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<TranslateHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;
@@ -123,10 +129,17 @@ int RunAttr(const cli::Invocation& args) {
   cli::InputText checker(encoding);
   const std::string text = cli::Unescape(checker.Prepare(input.data(), &length, 1, true, err));
   if (!err.empty()) std::fputs(err.c_str(), stderr);
-  int32_t status = hvcnTranslateInternalFormat(format.get(), from, text.c_str(), 0, nullptr, 0, 0);
-  if (status != hvcnSUCCESS) {
-    cli::Error("%s: %d: %s", cli::ShowControls(text).c_str(), status, cli::StatusText(status).c_str());
-    return cli::kFailed;
+  const bool json = args.Has("--json");
+  cli::Results results;
+  cli::Result& r = results.Add();
+  r.input = text;
+  r.status = hvcnTranslateInternalFormat(format.get(), from, text.c_str(), 0, nullptr, 0, 0);
+  const cli::ResultWriter writer(kShape, json);
+  if (r.status != hvcnSUCCESS) {
+    r.detail = format->errorDetail;
+    r.explanation = cli::Explanation(*format, r.status, hvcnEXPLAIN_INTERNAL, static_cast<uint32_t>(from),
+                                     text.c_str(), &r.column);
+    return cli::WriteResults(writer, results);
   }
   // The attributes asked for, or every attribute that holds a value.
   std::vector<std::pair<int32_t, std::string>> wanted;
@@ -141,35 +154,32 @@ int RunAttr(const cli::Invocation& args) {
                           std::string(record.name, strnlen(record.name, sizeof record.name)));
     }
   }
-  int exitStatus = cli::kOk;
-  const bool json = args.Has("--json");
-  cli::Buffer out;
-  if (json) out += '{';
+  cli::Buffer& values = r.Raw("values");
+  values += '{';
   bool first = true;
   for (const auto& [id, name] : wanted) {
     std::string value;
     const int32_t result = Value(format.get(), id, name, &value);
-    const std::string label = id > 0 && id <= 82 ? cli::DescribeAttribute(id) : name;
-    if (result != hvcnSUCCESS) exitStatus = cli::kFailed;
+    const std::string label = cli::AttributeById(id) ? cli::DescribeAttribute(id) : name;
+    if (result != hvcnSUCCESS) r.failed = true;
     if (json) {
-      if (!first) out += ',';
-      cli::AppendJson(out, label);
-      out += ':';
-      if (result == hvcnSUCCESS) cli::AppendJson(out, value);
-      else out += "null";
+      if (!first) values += ',';
+      cli::AppendJson(values, label);
+      values += ':';
+      if (result == hvcnSUCCESS) cli::AppendJson(values, value);
+      else values += "null";
     } else if (result == hvcnSUCCESS) {
-      out += cli::Format("%-24s ", cli::ShowControls(label).c_str());
-      cli::AppendShown(out, value);
-      out += '\n';
+      r.text += cli::Format("%-24s ", cli::ShowControls(label).c_str());
+      cli::AppendShown(r.text, value);
+      r.text += '\n';
     } else {
-      out += cli::Format("%-24s (%d: %s)\n", cli::ShowControls(label).c_str(), result,
-                         cli::StatusText(result).c_str());
+      r.text += cli::Format("%-24s (%d: %s)\n", cli::ShowControls(label).c_str(), result,
+                            cli::StatusText(result).c_str());
     }
     first = false;
   }
-  if (json) out += "}\n";
-  out.Write(stdout);
-  return exitStatus;
+  values += '}';
+  return cli::WriteResults(writer, results);
 }
 
 }  // namespace
@@ -206,4 +216,5 @@ const cli::Command kAttrCommand = {
     "  $ hvcn attr --from 1 'Smith<GS>John' given-name\n",
     kAttrOptions,
     RunAttr,
+    cli::Arguments::Attributes,
 };

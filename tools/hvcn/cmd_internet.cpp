@@ -17,31 +17,31 @@ constexpr cli::Option kOptions[] = {
     cli::kEncodingOption,
 };
 
-class InternetHandler : public cli::LineHandler {
+// No status: a name that is no mailbox is a failure without a message.
+constexpr cli::Shape kShape{"name", false, false, false};
+
+class InternetHandler : public cli::Handler {
  public:
   explicit InternetHandler(bool json) : json_(json) {}
 
-  bool Handle(const char* name, size_t length, size_t, cli::Buffer& out, std::string&) override {
+  void Handle(const char* name, size_t length, cli::Results& results) override {
     // The normalised text is never longer than twice the name plus the NUL.
     normalised_.assign(2 * length + 1, '\0');
     const bool internet = hvcnParseInternetName(name, normalised_.data()) == 1;
     normalised_.resize(internet ? std::strlen(normalised_.c_str()) : 0);
-    const std::string_view text(name, length);
+    cli::Result& r = results.Add();
+    r.input = std::string_view(name, length);
+    r.failed = !internet;
     if (json_) {
-      out += '{';
-      cli::AppendJsonField(out, "name", text, true);
-      out += internet ? ",\"internet\":true" : ",\"internet\":false,\"normalised\":null}\n";
-      if (internet) {
-        cli::AppendJsonField(out, "normalised", normalised_);
-        out += "}\n";
-      }
+      r.Bool("internet", internet);
+      if (internet) r.Field("normalised", normalised_);
+      else r.Null("normalised");
     } else {
       // A backslash shows doubled, so that \x07 typed and a BEL differ.
-      out += internet ? "yes  " : "no   ";
-      cli::AppendShown(out, internet ? std::string_view(normalised_) : text, true);
-      out += '\n';
+      r.text += internet ? "yes  " : "no   ";
+      cli::AppendShown(r.text, internet ? std::string_view(normalised_) : r.input, true);
+      r.text += '\n';
     }
-    return internet;
   }
 
  private:
@@ -51,7 +51,8 @@ class InternetHandler : public cli::LineHandler {
 
 int Run(const cli::Invocation& args) {
   const bool json = args.Has("--json");
-  return cli::RunInputs(args, [json] { return std::make_unique<InternetHandler>(json); });
+  const cli::ResultWriter writer(kShape, json);
+  return cli::RunInputs(args, writer, [json] { return std::make_unique<InternetHandler>(json); });
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // hvcn orname: O/R addresses in the standard text forms (F.401 Annex F /
 // RFC 1685, RFC 2156), their RFC 822 mapping, and the library's typed form.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,7 @@ constexpr cli::Option kOptions[] = {
     {"--from", "FORM", "auto (the default), annexf, stdor, rfc822 or typed", "auto annexf stdor rfc822 typed"},
     {"--to", "FORM", "stdor (the default), annexf, typed or rfc822", "stdor annexf typed rfc822"},
     {"--gateway", "DOMAIN", "the gateway domain of the RFC 822 mapping"},
-    {"--table", "FILE", "an RFC 2156 domain mapping table"},
+    {"--table", "FILE", "an RFC 2156 domain mapping table", nullptr, false, nullptr, true},
     {"--labels", "KIND", "short (A=, P=, Q=) or long (ADMD=, PRMD=, GQ=) labels", "short long"},
     {"--format", "F", "format string of typed names (default: the configured one)"},
     {"--json", nullptr, "print one JSON object per address"},
@@ -94,11 +95,19 @@ bool LoadTable(const char* path, std::vector<uint8_t>* table) {
   }
   std::string text;
   char block[4096];
+  errno = 0;
   for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, got);
-  const bool readError = std::ferror(file) != 0;
+  const int readError = std::ferror(file) ? (errno ? errno : EIO) : 0;
   std::fclose(file);
   if (readError) {
-    cli::Error("cannot read the table file '%s'", path);
+    cli::Error("cannot read the table file '%s': %s", path, std::strerror(readError));
+    return false;
+  }
+  // The library reads a table up to its first NUL: a NUL would drop the
+  // rows after it without a word.
+  if (const size_t nul = text.find('\0'); nul != std::string::npos) {
+    const size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(nul), '\n'));
+    cli::Error("the table file '%s' holds a NUL byte on line %zu: a mapping table is text", path, line);
     return false;
   }
   uint32_t needed = 0, line = 0;
@@ -121,48 +130,35 @@ struct Settings {
   bool json = false;
 };
 
-class OrNameHandler : public cli::LineHandler {
+constexpr cli::Shape kShape{"input"};
+
+class OrNameHandler : public cli::Handler {
  public:
   explicit OrNameHandler(const Settings& s)
-      : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, hvcnPARSE_COMPLETE) {}
+      : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* text, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
-    const std::string_view input(text, length);
-    std::string why;
-    int32_t status = Read(text, input, &why);
-    output_.clear();
-    if (status == hvcnSUCCESS) status = Write();
-    const bool held = (f_->flags & hvcnFMT_NAME_HELD) != 0;
-    const std::string_view detail = status == hvcnSUCCESS ? std::string_view() : std::string_view(f_->errorDetail);
-    if (s_.json) {
-      out += '{';
-      cli::AppendJsonField(out, "input", input, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      cli::AppendJsonField(out, "error", status == hvcnSUCCESS ? std::string() : cli::StatusText(status));
-      cli::AppendJsonField(out, "detail", detail);
-      if (!why.empty()) cli::AppendJsonField(out, "explanation", why);
-      cli::AppendJsonField(out, "output", output_);
-      out += ",\"attributes\":";
-      if (held) cli::CollectHeldValues(*f_, values_);
-      else values_.clear();
-      attributesJson_.Append(out, values_);
-      out += "}\n";
-    } else if (status == hvcnSUCCESS) {
-      cli::AppendShown(out, output_);
-      out += '\n';
-    } else {
-      const std::string statusText = cli::StatusText(status);
-      out += cli::Format("error %d: %s%s", status, statusText.c_str(), detail.empty() ? "" : " ");
-      out += detail;
-      out += '\n';
-      cli::AppendMessage(err, "%s%s: %d: %s%s%.*s%s%s", cli::Where(line).c_str(), cli::ShowControls(input).c_str(),
-                         status, statusText.c_str(), detail.empty() ? "" : " ", static_cast<int>(detail.size()),
-                         detail.data(), why.empty() ? "" : " ", why.c_str());
+  void Handle(const char* text, size_t length, cli::Results& results) override {
+    cli::Result& r = results.Add();
+    r.input = std::string_view(text, length);
+    r.status = Read(text, r);
+    const bool held = r.status == hvcnSUCCESS;
+    output_ = {};
+    if (r.status == hvcnSUCCESS) r.status = Write();
+    if (r.status != hvcnSUCCESS) r.detail = f_->errorDetail;
+    if (!s_.json) {
+      if (r.status == hvcnSUCCESS) {
+        cli::AppendShown(r.text, output_);
+        r.text += '\n';
+      }
+      return;
     }
-    return status == hvcnSUCCESS;
+    if (r.status == hvcnSUCCESS) r.Field("output", output_);
+    if (held) {
+      cli::CollectHeldValues(*f_, values_);
+      attributesJson_.Append(r.Raw("attributes"), values_);
+    }
   }
 
  private:
@@ -170,8 +166,9 @@ class OrNameHandler : public cli::LineHandler {
   uint32_t TableSize() const { return s_.table ? static_cast<uint32_t>(s_.table->size()) : 0; }
   bool Mapping() const { return s_.gateway || s_.table; }
 
-  // Reads the text into the format; *why says more about a refusal.
-  int32_t Read(const char* text, std::string_view input, std::string* why) {
+  // Reads the text into the format; a refusal is explained in the result.
+  int32_t Read(const char* text, cli::Result& r) {
+    const std::string_view input = r.input;
     Form from = s_.from;
     if (from == Form::Auto && Mapping() && LooksLikeRfc822(input)) from = Form::Rfc822;
     int32_t status;
@@ -180,11 +177,11 @@ class OrNameHandler : public cli::LineHandler {
       case Form::Typed: {
         uint32_t context = 0;
         status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE);
-        if (status != hvcnSUCCESS) *why = explainer_.Explain(*f_, input, status);
+        if (status != hvcnSUCCESS) r.explanation = cli::ExplainName(*f_, status, hvcnPARSE_COMPLETE, input, &r.column);
         return status;
       }
-      case Form::AnnexF: return hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_ANNEXF);
-      case Form::StdOr: return hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_STDOR);
+      case Form::AnnexF: return ReadORAddress(text, hvcnOR_FROM_ANNEXF, r);
+      case Form::StdOr: return ReadORAddress(text, hvcnOR_FROM_STDOR, r);
       case Form::Auto: break;
     }
     if (!Mapping() && LooksLikeRfc822(input)) {
@@ -196,37 +193,40 @@ class OrNameHandler : public cli::LineHandler {
         if (status != hvcnERR_BAD_PARAMETER) return status;
       }
     }
-    status = hvcnParseORAddress(text, f_.get(), hvcnOR_FROM_AUTO);
+    status = ReadORAddress(text, hvcnOR_FROM_AUTO, r);
     if (status != hvcnSUCCESS && LooksLikeRfc822(input))
-      *why = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
+      r.explanation = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
+    return status;
+  }
+
+  // An O/R address in a standard form: the detail names the component at
+  // fault, the library's explanation adds its column.
+  int32_t ReadORAddress(const char* text, uint32_t flags, cli::Result& r) {
+    const int32_t status = hvcnParseORAddress(text, f_.get(), flags);
+    if (status != hvcnSUCCESS) cli::Explanation(*f_, status, hvcnEXPLAIN_OR_ADDRESS, flags, text, &r.column);
     return status;
   }
 
   // Writes the held name in the form asked for into output_.
   int32_t Write() {
-    int32_t status = hvcnERR_BUFFER_TOO_SMALL;
-    for (size_t size = 4096; status == hvcnERR_BUFFER_TOO_SMALL && size <= 256 * 1024; size *= 4) {
-      output_.assign(size, '\0');
-      char* text = output_.data();
-      const uint32_t room = static_cast<uint32_t>(size);
+    const int32_t status = cli::CallSized(buffer_, [&](char* text, uint32_t room, uint32_t* needed) {
       switch (s_.to) {
         case Form::Rfc822:
-          status = hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, nullptr,
-                                         s_.labels & hvcnOR_SHORT_LABELS);
-          break;
-        case Form::Typed: status = hvcnFormatName(f_.get(), text, room, hvcnFN_REFORMAT); break;
-        case Form::AnnexF: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, hvcnOR_ANNEXF | s_.labels); break;
-        default: status = hvcnFormatORAddress(f_.get(), text, room, nullptr, s_.labels); break;
+          return hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, needed,
+                                       s_.labels & hvcnOR_SHORT_LABELS);
+        case Form::Typed: return hvcnFormatNameEx(f_.get(), text, room, needed, hvcnFN_REFORMAT);
+        case Form::AnnexF: return hvcnFormatORAddress(f_.get(), text, room, needed, hvcnOR_ANNEXF | s_.labels);
+        default: return hvcnFormatORAddress(f_.get(), text, room, needed, s_.labels);
       }
-    }
-    output_.resize(status == hvcnSUCCESS ? std::strlen(output_.c_str()) : 0);
+    });
+    output_ = status == hvcnSUCCESS ? std::string_view(buffer_.c_str()) : std::string_view();
     return status;
   }
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  cli::Explainer explainer_;
-  std::string output_;
+  std::string buffer_;
+  std::string_view output_;  // in buffer_
   std::vector<cli::HeldValue> values_;
   cli::AttributesJson attributesJson_;
 };
@@ -267,7 +267,8 @@ int Run(const cli::Invocation& args) {
     if (!LoadTable(tablePath, table.get())) return cli::kFailed;
     s.table = std::move(table);
   }
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<OrNameHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -29,10 +30,15 @@ constexpr cli::Option kOptions[] = {
     cli::kEncodingOption,
 };
 
-const char* const kPartNames[] = {"surname", "given name", "initials", "generation qualifier"};
-
-// The personal-name slots and their teletex twins.
-constexpr int kPersonalSlots[2][4] = {{0, 1, 2, 3}, {25, 26, 27, 28}};
+// A part of a personal name in the words of a reading, by its attribute.
+const char* PartWord(int32_t part) {
+  switch (part) {
+    case hvcnATT_SURNAME: return "surname";
+    case hvcnATT_GIVEN_NAME: return "given name";
+    case hvcnATT_INITIALS: return "initials";
+    default: return "generation qualifier";
+  }
+}
 
 enum class Mode { Readable, Lines, Json };
 
@@ -45,35 +51,35 @@ struct Settings {
   Mode mode;
 };
 
-bool IsDdaType(int32_t id) {
-  return (id >= hvcnATT_DDAT1 && id <= hvcnATT_DDAT4 && id % 2 == 0) ||
-         (id >= hvcnATT_DDAT1_TX && id <= hvcnATT_DDAT4_TX && id % 2 == 0);
-}
+// Each reading a result; a failure is the name's line with its error in the
+// line form, its message on standard error.
+constexpr cli::Shape kShape{"name", true, false, true};
 
-class ParseHandler : public cli::LineHandler {
+class ParseHandler : public cli::Handler {
  public:
-  explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()), explainer_(s.format, s.flags) {}
+  explicit ParseHandler(Settings s) : s_(s), f_(std::make_unique<hvcnFormat>()) {}
 
   // Readies the format; prints why it cannot.
   bool Ready() { return cli::ReadyFormat(s_.format, f_.get()); }
 
-  bool Handle(const char* name, size_t length, size_t line, cli::Buffer& out, std::string& err) override {
+  void Handle(const char* name, size_t length, cli::Results& results) override {
     const std::string_view text(name, length);
     uint32_t context = 0;
     for (int reading = 1;; ++reading) {
-      internal_[0] = '\0';
       // The shape is reported for this call only: a name without a
       // personal-name reading leaves the field as the call found it.
       f_->nameShape = 0;
-      const int32_t status = hvcnParseName(name, f_.get(), s_.internal, s_.internal ? internal_ : nullptr,
-                                           s_.internal ? sizeof internal_ : 0, &context, s_.flags);
-      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return true;
+      const int32_t status = hvcnParseName(name, f_.get(), 0, nullptr, 0, &context, s_.flags);
+      if (status == hvcnERR_NO_MORE_INTERPRETATIONS && reading > 1) return;
+      cli::Result& r = results.Add();
+      r.input = text;
+      r.status = status;
       if (status != hvcnSUCCESS) {
-        Failure(text, line, status, out, err);
-        return false;
+        Failure(r);
+        return;
       }
-      Reading(text, reading, context, out);
-      if (!s_.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) return true;
+      Reading(r, reading, context);
+      if (!s_.all || (context & hvcnPARSE_CONTEXT_MASK) == 0) return;
     }
   }
 
@@ -82,12 +88,9 @@ class ParseHandler : public cli::LineHandler {
   void Words() {
     std::pair<uint32_t, const char*> parts[8];
     size_t count = 0;
-    for (int p = 0; p < 4; ++p)
-      for (const auto& slots : kPersonalSlots) {
-        const hvcnAttribute& record = f_->attributes[slots[p]];
-        if (record.valueLength != hvcnVALUE_ABSENT && record.valueLength != 0)
-          parts[count++] = {record.valueOffset, kPartNames[p]};
-      }
+    for (const cli::HeldValue& v : values_)
+      if (v.info && (v.info->flags & hvcnAINFO_PERSONAL) && count < std::size(parts))
+        parts[count++] = {v.offset, PartWord(v.teletex ? v.info->twinId : v.id)};
     for (size_t i = 1; i < count; ++i)  // in the order typed
       for (size_t j = i; j > 0 && parts[j].first < parts[j - 1].first; --j) std::swap(parts[j], parts[j - 1]);
     words_.clear();
@@ -97,41 +100,44 @@ class ParseHandler : public cli::LineHandler {
     }
   }
 
-  // The text under --output-format ("" when it cannot be written).
-  void Output() {
-    output_[0] = '\0';
+  // The name in the internal type of --internal, and under --output-format
+  // ("" when it cannot be written).
+  void Forms() {
+    internal_ = output_ = {};
+    if (s_.internal &&
+        cli::CallSized(internalBuffer_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+          return hvcnTranslateInternalFormatEx(f_.get(), 0, nullptr, s_.internal, buffer, size, needed,
+                                               hvcnTIF_HELD_NAME);
+        }) == hvcnSUCCESS)
+      internal_ = internalBuffer_.c_str();
     if (!s_.outputFormat || hvcnChangeOutputFormat(s_.outputFormat, f_.get()) != hvcnSUCCESS) return;
-    if (hvcnFormatName(f_.get(), output_, sizeof output_, hvcnFN_REFORMAT) != hvcnSUCCESS) output_[0] = '\0';
+    if (cli::CallSized(outputBuffer_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+          return hvcnFormatNameEx(f_.get(), buffer, size, needed, hvcnFN_REFORMAT);
+        }) == hvcnSUCCESS)
+      output_ = outputBuffer_.c_str();
   }
 
-  void Reading(std::string_view name, int reading, uint32_t context, cli::Buffer& out) {
+  void Reading(cli::Result& r, int reading, uint32_t context) {
     cli::CollectHeldValues(*f_, values_);
     Words();
-    Output();
+    Forms();
     const std::string& words = words_;
     const std::string_view output = output_;
     const uint32_t shape = static_cast<uint32_t>(f_->nameShape);
+    cli::Buffer& out = r.text;
     switch (s_.mode) {
-      case Mode::Json: {
-        out += '{';
-        cli::AppendJsonField(out, "name", name, true);
-        out += ",\"status\":0,\"reading\":";
-        cli::AppendNumber(out, reading);
-        out += ",\"shape\":";
-        cli::AppendNumber(out, shape);
-        out += ",\"context\":";
-        cli::AppendNumber(out, context);
-        cli::AppendJsonField(out, "words", words);
-        out += ",\"attributes\":";
-        attributesJson_.Append(out, values_);
-        if (s_.internal) cli::AppendJsonField(out, "internal", internal_);
-        if (s_.outputFormat) cli::AppendJsonField(out, "output", output);
-        out += "}\n";
+      case Mode::Json:
+        r.Number("reading", reading);
+        r.Number("shape", shape);
+        r.Number("context", context);
+        r.Field("words", words);
+        attributesJson_.Append(r.Raw("attributes"), values_);
+        if (s_.internal) r.Field("internal", internal_);
+        if (s_.outputFormat) r.Field("output", output);
         return;
-      }
       case Mode::Lines: {
         // name, reading, its words, then tag=value (or #ID=value) pairs.
-        cli::AppendShown(out, name);
+        cli::AppendShown(out, r.input);
         out += '\t';
         cli::AppendNumber(out, reading);
         out += '\t';
@@ -140,14 +146,15 @@ class ParseHandler : public cli::LineHandler {
         for (size_t i = 0; i < values_.size(); ++i) {
           const cli::HeldValue& v = values_[i];
           if (i) out += ' ';
-          if (IsDdaType(v.id)) {
+          if (v.info && (v.info->flags & hvcnAINFO_DDA_TYPE)) {
             // A domain-defined pair as X.400 writes it: dd.type=value.
             out += "dd.";
             cli::AppendShown(out, v.value);
             out += '=';
+            // Its value: the attribute of the next ID.
             if (i + 1 < values_.size() && values_[i + 1].id == v.id + 1) cli::AppendShown(out, values_[++i].value);
           } else {
-            const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+            const hvcnAttributeInfo* known = v.info;
             if (known && known->tag[0]) out += known->tag;
             else if (known) out += "#" + std::to_string(v.id);
             else cli::AppendShown(out, v.userName);
@@ -168,14 +175,14 @@ class ParseHandler : public cli::LineHandler {
       }
       case Mode::Readable: {
         if (reading == 1) {
-          cli::AppendShown(out, name);
+          cli::AppendShown(out, r.input);
           out += '\n';
         }
         out += cli::Format("  reading %d%s%s  (shape 0x%x, context 0x%x%s)\n", reading, words.empty() ? "" : ": ",
                            words.c_str(), shape, context,
                            (context & hvcnPARSE_CONTEXT_MASK) ? ": more readings may follow" : "");
         for (const cli::HeldValue& v : values_) {
-          const hvcnAttributeInfo* known = cli::AttributeById(v.id);
+          const hvcnAttributeInfo* known = v.info;
           const std::string label =
               known ? std::string(known->name) + " (" + std::to_string(v.id) + ")" : cli::ShowControls(v.userName);
           out += cli::Format("    %-6s %-26s ", known ? known->tag : "", label.c_str());
@@ -189,34 +196,20 @@ class ParseHandler : public cli::LineHandler {
     }
   }
 
-  void Failure(std::string_view name, size_t line, int32_t status, cli::Buffer& out, std::string& err) {
-    const std::string text = cli::StatusText(status);
-    const std::string why = explainer_.Explain(*f_, name, status);
-    if (s_.mode == Mode::Json) {
-      out += '{';
-      cli::AppendJsonField(out, "name", name, true);
-      out += ",\"status\":";
-      cli::AppendNumber(out, status);
-      cli::AppendJsonField(out, "error", text);
-      cli::AppendJsonField(out, "detail", f_->errorDetail);
-      if (!why.empty()) cli::AppendJsonField(out, "explanation", why);
-      out += "}\n";
-      return;
-    }
-    if (s_.mode == Mode::Lines) {
-      cli::AppendShown(out, name);
-      out += "\terror " + std::to_string(status) + "\t" + text + "\n";
-    }
-    cli::AppendMessage(err, "%s%s: %d: %s%s%s%s%s", cli::Where(line).c_str(), cli::ShowControls(name).c_str(), status,
-                       text.c_str(), f_->errorDetail[0] ? " " : "", f_->errorDetail, why.empty() ? "" : " ",
-                       why.c_str());
+  // A name refused: its detail and explanation; in the line form also the
+  // name with its error.
+  void Failure(cli::Result& r) {
+    r.detail = f_->errorDetail;
+    r.explanation = cli::ExplainName(*f_, r.status, s_.flags, r.input, &r.column);
+    if (s_.mode != Mode::Lines) return;
+    cli::AppendShown(r.text, r.input);
+    r.text += "\terror " + std::to_string(r.status) + "\t" + cli::StatusText(r.status) + "\n";
   }
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  cli::Explainer explainer_;
-  char internal_[2048];
-  char output_[2048];
+  std::string internalBuffer_, outputBuffer_;
+  std::string_view internal_, output_;  // in the buffers
   std::vector<cli::HeldValue> values_;
   cli::AttributesJson attributesJson_;
   std::string words_;
@@ -240,7 +233,8 @@ int Run(const cli::Invocation& args) {
   s.mode = args.Has("--json") ? Mode::Json
            : (args.Has("--lines") || args.Positional().empty()) ? Mode::Lines
                                                                  : Mode::Readable;
-  return cli::RunInputs(args, [s]() -> std::unique_ptr<cli::LineHandler> {
+  const cli::ResultWriter writer(kShape, s.mode == Mode::Json);
+  return cli::RunInputs(args, writer, [s]() -> std::unique_ptr<cli::Handler> {
     auto handler = std::make_unique<ParseHandler>(s);
     if (!handler->Ready()) return nullptr;
     return handler;

@@ -2,12 +2,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "attributes.h"
 #include "batch.h"
 #include "cli.h"
 #include "commands.h"
 #include "hvcn.h"
+#include "result.h"
 #include "text.h"
 
 namespace {
@@ -29,6 +31,9 @@ ClassCheck ClassOf(const std::string& name) {
   return ClassCheck::None;
 }
 
+// A rejected value is a failure without a message: its line says why.
+constexpr cli::Shape kShape{"value", true, false, false};
+
 int Run(const cli::Invocation& args) {
   const auto& positional = args.Positional();
   if (positional.size() < 2) {
@@ -41,19 +46,24 @@ int Run(const cli::Invocation& args) {
   const ClassCheck check = ClassOf(attribute);
   const int32_t id = check == ClassCheck::None ? cli::AttributeIdFromText(attribute) : 0;
   if (check == ClassCheck::None && id == 0) {
-    cli::Error("unknown attribute '%s'", attribute.c_str());
+    std::vector<std::string> known = cli::AttributeWords();
+    for (const char* word : {"numeric", "printable", "string", "teletex"}) known.push_back(word);
+    cli::Error("unknown attribute '%s'%s", attribute.c_str(), cli::DidYouMean(attribute, known).c_str());
     return cli::kUsage;
   }
   const int32_t maximum = args.Value("--max") ? std::atoi(args.Value("--max")) : 0;
   const bool json = args.Has("--json");
   cli::InputText checker(encoding);
-  int exitStatus = cli::kOk;
-  cli::Buffer out;
+  std::vector<std::string> values;
   std::string err;
   for (size_t i = 1; i < positional.size(); ++i) {
     std::string input = positional[i];
     size_t length = input.size();
-    const std::string value = cli::Unescape(checker.Prepare(input.data(), &length, i + 1, true, err));
+    values.push_back(cli::Unescape(checker.Prepare(input.data(), &length, i + 1, true, err)));
+  }
+  if (!err.empty()) std::fputs(err.c_str(), stderr);
+  cli::Results results;
+  for (const std::string& value : values) {
     int32_t flag = 0;
     int32_t result = 0;
     switch (check) {
@@ -64,35 +74,29 @@ int Run(const cli::Invocation& args) {
       case ClassCheck::None: result = hvcnValidateAttribute(value.c_str(), maximum, id); break;
     }
     const bool ok = result <= 0;
-    const int32_t status = ok ? hvcnSUCCESS : result;
-    if (!ok) exitStatus = cli::kFailed;
-    std::string note;
-    if (ok && check != ClassCheck::None) {
-      note = std::to_string(-result) + " bytes";
-      if (flag) note += check == ClassCheck::String ? ", non-ASCII" : ", needs teletex";
-    }
+    cli::Result& r = results.Add();
+    r.input = value;
+    r.status = ok ? hvcnSUCCESS : result;
     if (json) {
-      out += '{';
-      cli::AppendJsonField(out, "value", value, true);
-      cli::AppendJsonField(out, "attribute", check == ClassCheck::None ? cli::DescribeAttribute(id) : attribute);
-      out += std::string(",\"ok\":") + (ok ? "true" : "false") + ",\"status\":" + std::to_string(status);
+      r.Field("attribute", check == ClassCheck::None ? cli::DescribeAttribute(id) : attribute);
+      r.Bool("ok", ok);
       if (check != ClassCheck::None && ok) {
-        out += ",\"length\":" + std::to_string(-result);
-        out += std::string(",\"") + (check == ClassCheck::String ? "nonAscii" : "needsTeletex") + "\":";
-        out += flag ? "true" : "false";
+        r.Number("length", -result);
+        r.Bool(check == ClassCheck::String ? "nonAscii" : "needsTeletex", flag != 0);
       }
-      cli::AppendJsonField(out, "text", cli::StatusText(status));
-      out += "}\n";
     } else if (ok) {
-      out += "ok        " + cli::ShowControls(value) + (note.empty() ? "" : "  (" + note + ")") + "\n";
+      std::string note;
+      if (check != ClassCheck::None) {
+        note = std::to_string(-result) + " bytes";
+        if (flag) note += check == ClassCheck::String ? ", non-ASCII" : ", needs teletex";
+      }
+      r.text += "ok        " + cli::ShowControls(value) + (note.empty() ? "" : "  (" + note + ")") + "\n";
     } else {
-      out += cli::Format("rejected  %s  (%d: %s)\n", cli::ShowControls(value).c_str(), status,
-                         cli::StatusText(status).c_str());
+      r.text += cli::Format("rejected  %s  (%d: %s)\n", cli::ShowControls(value).c_str(), r.status,
+                            cli::StatusText(r.status).c_str());
     }
   }
-  if (!err.empty()) std::fputs(err.c_str(), stderr);
-  out.Write(stdout);
-  return exitStatus;
+  return cli::WriteResults(cli::ResultWriter(kShape, json), results);
 }
 
 }  // namespace
@@ -113,4 +117,5 @@ const cli::Command kValidateCommand = {
     "  ok        Müller  (7 bytes, needs teletex)\n",
     kOptions,
     Run,
+    cli::Arguments::Attributes,
 };

@@ -7,6 +7,7 @@
 
 extern const cli::Command kVersionCommand;
 extern const cli::Command kAttrCommand;
+extern const cli::Command kAttributesCommand;
 extern const cli::Command kErrorCommand;
 extern const cli::Command kFormatCommand;
 extern const cli::Command kTranslateCommand;

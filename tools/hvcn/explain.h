@@ -1,10 +1,9 @@
-// Why a typed name was refused, beyond the status text: where in the name
-// the fault is and what would fit. The library itself is asked: the name is
-// parsed again in parts on a format of the explainer's own.
+// What the tool says about a refusal beyond its status text and detail: the
+// library's explanation (hvcnExplainStatus), and hints about the command
+// line, such as which command reads a text that looks like another form.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,31 +11,21 @@
 
 namespace cli {
 
-class Explainer {
- public:
-  // The format string (null: the configured default) and parse flags of
-  // the names to explain.
-  Explainer(const char* formatString, uint32_t flags) : formatString_(formatString), flags_(flags) {}
+// The library's explanation of a failed call (hvcnEXPLAIN_*), and in
+// *column the column at fault (0: none); "" when it has none.
+std::string Explanation(const hvcnFormat& failed, int32_t status, uint32_t call, uint32_t how, const char* text,
+                        uint32_t* column = nullptr);
 
-  // The explanation of `status` for `name`, `failed` being the format the
-  // name failed on (its tokens still hold the name's sections); "" when
-  // there is nothing to add.
-  std::string Explain(const hvcnFormat& failed, std::string_view name, int32_t status);
+// The forms a text may look like, as far as the tool's hints go.
+enum class Looks { Other, ORAddress };
 
- private:
-  // Parses a name on the explainer's format; its status, and its detail.
-  int32_t Probe(const std::string& name, std::string* detail = nullptr);
-  std::string X400Fault(const hvcnFormat& failed, std::string_view name, int32_t status);
-  std::string TooManyWords(const hvcnFormat& failed, std::string_view name);
+// Which form the text looks like. (The one place that decides it: a
+// classifier of the library's takes it over here.)
+Looks LooksLike(std::string_view text);
 
-  const char* formatString_;
-  uint32_t flags_;
-  std::unique_ptr<hvcnFormat> format_;
-  bool usable_ = false;
-};
-
-// Does the name look like a standard O/R address ("/G=John/S=Smith/C=US/",
-// "G=John; S=Smith; C=US") rather than a typed name?
-bool LooksLikeOrAddress(std::string_view name);
+// The explanation of a typed name the library refused: a hint to read it
+// with hvcn orname when it looks like an O/R address, else the library's.
+std::string ExplainName(const hvcnFormat& failed, int32_t status, uint32_t flags, std::string_view name,
+                        uint32_t* column);
 
 }  // namespace cli

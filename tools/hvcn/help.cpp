@@ -4,13 +4,25 @@
 #include <string>
 #include <string_view>
 
+#include "attributes.h"
 #include "commands.h"
 
 namespace cli {
 namespace {
 
+// A section of the general help: a paragraph and a list of terms.
+struct HelpItem {
+  const char* term;
+  const char* text;
+};
+struct HelpSection {
+  const char* title;
+  const char* text;
+  std::span<const HelpItem> items;
+};
+
 const Command* const kCommands[] = {
-    &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand,
+    &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand, &kAttributesCommand,
     &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kVersionCommand,
 };
 
@@ -23,7 +35,8 @@ constexpr Option kGlobalOptions[] = {
 constexpr HelpItem kExitItems[] = {
     {"0", "every input was handled"},
     {"1", "some input failed: a name not read, a value rejected, a translation that failed, a code without a "
-          "text, a name that is no mailbox, an address not read or written, a bad format string or mapping table"},
+          "text, a name that is no mailbox, an address not read or written, a bad format string or mapping table; "
+          "standard output that could not take the output; no memory left"},
     {"2", "usage error: unknown command or option, a missing option value, a missing or bad argument"},
 };
 
@@ -131,8 +144,6 @@ void RoffOption(FILE* out, const Option& option) {
 const char* const kToolSummary = "reads, checks, writes and converts X.400 recipient names";
 
 std::span<const Command* const> Commands() { return kCommands; }
-std::span<const Option> GlobalOptions() { return kGlobalOptions; }
-std::span<const HelpSection> HelpSections() { return kSections; }
 
 void PrintGeneralHelp(FILE* out) {
   std::fprintf(out, "usage: hvcn COMMAND [OPTIONS] [ARGUMENTS]\n       hvcn --help | --version\n\n");
@@ -201,7 +212,7 @@ void WriteBashCompletion(FILE* out) {
   std::fprintf(out, "  local commands='%shelp'\n", commands.c_str());
   std::fprintf(out, "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n");
   std::fprintf(out, "    COMPREPLY=($(compgen -W \"$commands --help --version\" -- \"$cur\"))\n    return\n  fi\n");
-  std::fprintf(out, "  local options='' values=''\n  case ${COMP_WORDS[1]} in\n");
+  std::fprintf(out, "  local options='' values='' words=''\n  case ${COMP_WORDS[1]} in\n");
   std::fprintf(out, "    help) COMPREPLY=($(compgen -W \"$commands\" -- \"$cur\")); return ;;\n");
   for (const Command* command : kCommands) {
     std::string options, values;
@@ -211,15 +222,23 @@ void WriteBashCompletion(FILE* out) {
       // The values an option takes; nothing to offer for a free value.
       const std::string pattern = option.alias ? Format("%s|%s", option.name, option.alias) : option.name;
       if (option.choices) values += Format("        %s) values='%s' ;;\n", pattern.c_str(), option.choices);
+      else if (option.file) values += Format("        %s) COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n", pattern.c_str());
       else values += Format("        %s) return ;;\n", pattern.c_str());
     }
     std::fprintf(out, "    %s)\n      options='%s--help'\n", command->name, options.c_str());
+    if (command->completes == Arguments::Attributes) {
+      // The attribute names and tags (and the value classes validate takes).
+      std::string words;
+      for (const std::string& word : AttributeWords()) words += word + " ";
+      std::fprintf(out, "      words='%snumeric printable string teletex'\n", words.c_str());
+    }
     if (!values.empty()) std::fprintf(out, "      case $prev in\n%s      esac\n", values.c_str());
     std::fprintf(out, "      ;;\n");
   }
   std::fprintf(out, "  esac\n");
   std::fprintf(out, "  if [ -n \"$values\" ]; then\n    COMPREPLY=($(compgen -W \"$values\" -- \"$cur\"))\n");
   std::fprintf(out, "  elif [[ $cur == -* ]]; then\n    COMPREPLY=($(compgen -W \"$options\" -- \"$cur\"))\n");
+  std::fprintf(out, "  elif [ -n \"$words\" ]; then\n    COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n");
   std::fprintf(out, "  else\n    COMPREPLY=($(compgen -f -- \"$cur\"))\n  fi\n}\ncomplete -F _hvcn hvcn\n");
 }
 

@@ -13,21 +13,6 @@ namespace cli {
 // Every subcommand, in the order the help lists them.
 std::span<const Command* const> Commands();
 
-// The options hvcn itself takes (before a command).
-std::span<const Option> GlobalOptions();
-
-// A section of the general help: a paragraph and a list of terms.
-struct HelpItem {
-  const char* term;
-  const char* text;
-};
-struct HelpSection {
-  const char* title;
-  const char* text;
-  std::span<const HelpItem> items;
-};
-std::span<const HelpSection> HelpSections();
-
 // The one-line description of the tool.
 extern const char* const kToolSummary;
 

@@ -1,12 +1,15 @@
 // hvcn: the command-line tool over the hvcn library.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "cli.h"
 #include "commands.h"
 #include "help.h"
 #include "hvcn.h"
+#include "result.h"
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -46,12 +49,18 @@ void WarnAboutResources() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-#if defined(_WIN32)
-  // Names are bytes: no end-of-file at a SUB byte, no CR LF turned into LF
-  // (a console keeps its Ctrl-Z for the end of what is typed).
-  if (!HVCN_ISATTY(0)) _setmode(_fileno(stdin), _O_BINARY);
-#endif
+namespace {
+
+void UnknownCommand(const char* name) {
+  std::vector<std::string> known;
+  for (const cli::Command* command : cli::Commands()) known.push_back(command->name);
+  cli::Error("unknown command '%s'%s (see 'hvcn --help')", name, cli::DidYouMean(name, known).c_str());
+}
+
+// The command line after the start-up: a help text, the version line or a
+// command. Returns the exit status; what went to standard output is flushed
+// by the caller.
+int Dispatch(int argc, char** argv) {
   if (argc < 2) {
     const bool terminal = HVCN_ISATTY(0);
     cli::PrintGeneralHelp(terminal ? stdout : stderr);
@@ -77,7 +86,7 @@ int main(int argc, char** argv) {
           command->PrintHelp(stdout);
           return cli::kOk;
         }
-      cli::Error("unknown command '%s' (see 'hvcn --help')", argv[2]);
+      UnknownCommand(argv[2]);
       return cli::kUsage;
     }
     cli::PrintGeneralHelp(stdout);
@@ -95,6 +104,24 @@ int main(int argc, char** argv) {
     if (command != &kVersionCommand) WarnAboutResources();
     return command->run(args);
   }
-  cli::Error("unknown command '%s' (see 'hvcn --help')", name);
+  UnknownCommand(name);
   return cli::kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#if defined(_WIN32)
+  // Names are bytes: no end-of-file at a SUB byte, no CR LF turned into LF
+  // (a console keeps its Ctrl-Z for the end of what is typed).
+  if (!HVCN_ISATTY(0)) _setmode(_fileno(stdin), _O_BINARY);
+#endif
+  // Whatever the command wrote, standard output that could not take it is
+  // a failure.
+  try {
+    return cli::FinishOutput(Dispatch(argc, argv));
+  } catch (const std::bad_alloc&) {
+    cli::Error("out of memory");
+    return cli::kFailed;
+  }
 }

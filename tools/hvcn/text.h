@@ -28,6 +28,7 @@ class Buffer {
   }
   void Commit(size_t n) { size_ += n; }
   void Append(const char* text, size_t n) {
+    if (n == 0) return;  // an empty Buffer's text is null
     std::memcpy(Room(n), text, n);
     size_ += n;
   }

@@ -1,7 +1,7 @@
 // The few thread services the batch engine needs: a mutex, a condition and
-// a joinable thread. std::thread where the compiler has it; the Windows
-// cross compiler's win32 thread model has not, so Windows uses the system's
-// own slim locks, condition variables and threads.
+// a joinable thread that may fail to start. std::thread where the compiler
+// has it; the Windows cross compiler's win32 thread model has not, so
+// Windows uses the system's own slim locks, condition variables and threads.
 #pragma once
 
 #include <functional>
@@ -16,6 +16,7 @@
 #else
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #endif
 
@@ -44,13 +45,16 @@ class Condition {
 
 class Thread {
  public:
-  explicit Thread(std::function<void()> body) : body_(std::make_unique<std::function<void()>>(std::move(body))) {
-    handle_ = CreateThread(nullptr, 0, &Thread::Start, body_.get(), 0, nullptr);
-    if (!handle_) (*body_)();  // no thread to be had: do the work here
-  }
+  Thread() = default;
   ~Thread() { Join(); }
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
+  // Starts the body on a thread of its own; false when no thread can be had.
+  bool Start(std::function<void()> body) {
+    body_ = std::make_unique<std::function<void()>>(std::move(body));
+    handle_ = CreateThread(nullptr, 0, &Thread::Run, body_.get(), 0, nullptr);
+    return handle_ != nullptr;
+  }
   void Join() {
     if (!handle_) return;
     WaitForSingleObject(handle_, INFINITE);
@@ -59,7 +63,7 @@ class Thread {
   }
 
  private:
-  static DWORD WINAPI Start(void* body) {
+  static DWORD WINAPI Run(void* body) {
     (*static_cast<std::function<void()>*>(body))();
     return 0;
   }
@@ -99,10 +103,20 @@ class Condition {
 
 class Thread {
  public:
-  explicit Thread(std::function<void()> body) : thread_(std::move(body)) {}
+  Thread() = default;
   ~Thread() { Join(); }
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
+  // Starts the body on a thread of its own; false when no thread can be had
+  // (out of memory or of threads).
+  bool Start(std::function<void()> body) {
+    try {
+      thread_ = std::thread(std::move(body));
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
   void Join() {
     if (thread_.joinable()) thread_.join();
   }
