@@ -1,13 +1,17 @@
-// The playground's binding: runs one command of the hvcn tool, compiled to
-// WebAssembly with the library, the way a shell runs it, and leaves what the
-// command wrote on standard output and standard error in two files of the
-// page's in-memory file system. The page asks for --json and reads the
-// tool's own objects, so nothing here builds a result or writes JSON.
+// The playground's binding: runs one command, the way a shell runs the hvcn
+// tool - one of the tool's own (its main, compiled to WebAssembly with the
+// library) or one of the page's (web_commands.h) - and leaves what it wrote
+// on standard output and standard error in two files of the page's
+// in-memory file system. The page asks for --json and reads the objects the
+// tool's result writer made, so nothing here writes JSON.
 #include <emscripten/emscripten.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "cli.h"
+#include "result.h"
+#include "web_commands.h"
 
 // The tool's main (tools/hvcn/main.cpp), renamed for this build.
 int hvcnToolMain(int argc, char** argv);
@@ -16,6 +20,15 @@ namespace {
 
 constexpr const char* kOutput = "/tmp/hvcn.out";
 constexpr const char* kErrors = "/tmp/hvcn.err";
+
+// A command of the page's, by name: its options parsed as the tool parses
+// its own.
+int RunWebCommand(const cli::Command& command, int argc, char** argv) {
+  cli::SetCommandName(command.name);
+  cli::Invocation args;
+  if (const int status = command.Parse(argc - 2, argv + 2, &args)) return status;
+  return cli::FinishOutput(command.run(args));
+}
 
 }  // namespace
 
@@ -28,7 +41,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int hvcnWebRun(int argc, char** argv) {
     return 70;  // EX_SOFTWARE: the page has no files to read
   // A process runs one command: what the last run named goes.
   cli::SetCommandName("");
-  const int status = hvcnToolMain(argc, argv);
+  int status = -1;
+  if (argc >= 2)
+    for (const cli::Command* command : {&kWebKindCommand, &kWebFormsCommand, &kWebAmhsCommand})
+      if (std::strcmp(argv[1], command->name) == 0) status = RunWebCommand(*command, argc, argv);
+  if (status < 0) status = hvcnToolMain(argc, argv);
   std::fflush(stdout);
   std::fflush(stderr);
   return status;

@@ -136,23 +136,25 @@ const Playground = (() => {
     internet: (s) => ['internet', '--json', '--', s.text],
     amhs: (s) => ['amhs', '--json', '--table', AMHS_FILE, ...(s['amhs-to'] ? ['--to', s['amhs-to']] : []),
                   ...(s['amhs-originator'] ? ['--originator'] : []), '--', s.text],
-    form: (s, from, form) => ['orname', '--json', '--from', from, ...formatArgs(s), ...mappingArgs(s),
-                              ...form.args, '--', s.text],
+    kind: (s) => ['kind', '--json', '--', s.text],
+    forms: (s) => ['forms', '--json', '--from', s.source === 'typed' ? 'typed' : s.source === 'orname' ? 'orname' : 'auto',
+                   ...formatArgs(s), ...(s.teletex ? ['--prefer-teletex'] : []), ...mappingArgs(s),
+                   ...(s['amhs-table'].trim() ? ['--amhs', AMHS_FILE] : []), '--', s.text],
   };
 
-  // The forms the held address is written in, each a tool command; `field`
-  // is the JSON field that holds the text.
+  // The forms the held address is written in: the field of the forms
+  // command's object that holds each.
   const FORMS = [
-    {id: 'stdor-short', label: '"/" form, short labels', args: ['--to', 'stdor', '--labels', 'short']},
-    {id: 'stdor-long', label: '"/" form, long labels', args: ['--to', 'stdor', '--labels', 'long']},
-    {id: 'annexf-short', label: '";" form, short labels', args: ['--to', 'annexf', '--labels', 'short']},
-    {id: 'annexf-long', label: '";" form, long labels', args: ['--to', 'annexf', '--labels', 'long']},
-    {id: 'typed', label: 'typed, under the format string', args: ['--to', 'typed']},
-    {id: 'rfc822', label: 'RFC 822', args: ['--to', 'rfc822'], mapping: true},
-    {id: 'der', label: 'DER (hex)', args: ['--to', 'der']},
-    {id: 'internal-1', label: 'internal type 1', args: ['--internal', '1'], field: 'internal'},
-    {id: 'internal-2', label: 'internal type 2', args: ['--internal', '2'], field: 'internal'},
-    {id: 'internal-3', label: 'internal type 3', args: ['--internal', '3'], field: 'internal'},
+    {id: 'stdor-short', label: '"/" form, short labels', field: 'stdorShort'},
+    {id: 'stdor-long', label: '"/" form, long labels', field: 'stdorLong'},
+    {id: 'annexf-short', label: '";" form, short labels', field: 'annexfShort'},
+    {id: 'annexf-long', label: '";" form, long labels', field: 'annexfLong'},
+    {id: 'typed', label: 'typed, under the format string', field: 'typed'},
+    {id: 'rfc822', label: 'RFC 822', field: 'rfc822', mapping: true},
+    {id: 'der', label: 'DER (hex)', field: 'der'},
+    {id: 'internal-1', label: 'internal type 1', field: 'internal1'},
+    {id: 'internal-2', label: 'internal type 2', field: 'internal2'},
+    {id: 'internal-3', label: 'internal type 3', field: 'internal3'},
   ];
 
   // ---- Showing text ----------------------------------------------------------
@@ -298,35 +300,30 @@ const Playground = (() => {
     else body.append(element('p', {class: 'verdict', 'data-internet': 'false'}, 'Not an internet mailbox.'));
   }
 
-  function showForms(s, module, typed, orname) {
+  // Every form of the held address, from one run of the forms command.
+  function showForms(s, result) {
     const rows = $('#form-rows');
     rows.replaceChildren();
-    const readsAsOrName = orname.objects[0] && orname.objects[0].status === 0;
-    const readsAsTyped = typed.objects.length > 0 && typed.objects[0].status === 0;
-    let from = null;
-    if (s.source === 'orname' || (s.source === 'auto' && readsAsOrName)) from = 'auto';
-    else if (s.source === 'typed' || (s.source === 'auto' && readsAsTyped)) from = 'typed';
-    $('#forms .source-note').textContent =
-        from === 'auto' ? 'Written from the input read as an O/R address.'
-        : from === 'typed' ? 'Written from the input read as a typed name (its first reading).'
-        : 'The input reads neither as an O/R address nor as a typed name.';
-    const results = [];
-    if (from === null || !s.text) return results;
+    const object = result.objects[0];
+    $('#forms .source-note').textContent = !object ? ''
+        : object.status === 0 ? `Written from the input read as: ${object.kind}.`
+        : `The input does not read (as: ${object.kind}).`;
+    if (!object) {
+      rows.append(element('tr', {}, element('td', {colspan: '2'}, unavailable(result))));
+      return;
+    }
+    if (object.status !== 0) {
+      rows.append(element('tr', {'data-form': 'refusal'}, element('td', {colspan: '2'}, refusal(object, s.text))));
+      return;
+    }
     for (const form of FORMS) {
-      let cell;
-      if (form.mapping && !s.gateway && !s.mapping.trim()) {
-        cell = element('td', {class: 'text pending'}, 'Give a gateway domain or a mapping table above.');
-      } else {
-        const result = run(module, COMMANDS.form(s, from, form));
-        results.push(result);
-        const object = result.objects[0];
-        if (!object) cell = element('td', {class: 'text'}, unavailable(result));
-        else if (object.status !== 0) cell = element('td', {class: 'text'}, refusal(object, s.text));
-        else cell = element('td', {class: 'text'}, code(object[form.field || 'output'], 'output'));
-      }
+      const value = object[form.field];
+      const cell = value !== null && value !== undefined ? element('td', {class: 'text'}, code(value, 'output'))
+          : form.mapping && !s.gateway && !s.mapping.trim()
+              ? element('td', {class: 'text pending'}, 'Give a gateway domain or a mapping table above.')
+              : element('td', {class: 'text none'}, 'none');
       rows.append(element('tr', {'data-form': form.id}, element('th', {scope: 'row'}, form.label), cell));
     }
-    return results;
   }
 
   function showAmhs(s, result) {
@@ -366,10 +363,12 @@ const Playground = (() => {
 
   function failureText(object) { return `refused: ${object.status} ${object.error || ''}`.trim(); }
 
-  function showKind(s, typed, orname, internet, amhs) {
+  function showKind(s, kind, typed, orname, internet, amhs) {
     const rows = $('#kind-rows');
     rows.replaceChildren();
     if (!s.text) return;
+    const k = kind.objects[0];
+    rows.append(kindRow('kind', 'kind', k ? (k.status === 0 ? k.kind : failureText(k)) : '', k && k.status === 0));
     const readings = typed.objects.filter((o) => o.status === 0).length;
     const typedFailure = typed.objects.find((o) => o.status !== 0);
     rows.append(kindRow('typed name', 'typed',
@@ -422,14 +421,17 @@ const Playground = (() => {
     const orname = run(module, COMMANDS.orname(s));
     const internet = run(module, COMMANDS.internet(s));
     const amhs = s['amhs-table'].trim() ? run(module, COMMANDS.amhs(s)) : null;
-    showKind(s, typed, orname, internet, amhs);
+    const kind = run(module, COMMANDS.kind(s));
+    const forms = run(module, COMMANDS.forms(s));
+    showKind(s, kind, typed, orname, internet, amhs);
     showTyped(s, typed);
     showTool($('#typed'), s, [typed]);
     showOrName(s, orname);
     showTool($('#orname'), s, [orname]);
     showInternet(s, internet);
     showTool($('#internet'), s, [internet]);
-    showTool($('#forms'), s, showForms(s, module, typed, orname));
+    showForms(s, forms);
+    showTool($('#forms'), s, [forms]);
     showAmhs(s, amhs);
     showTool($('#amhs'), s, amhs ? [amhs] : []);
     announce(`Ready (${language} texts${s.sevenbit ? ', 7-bit only' : ''}).`);
