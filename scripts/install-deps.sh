@@ -14,6 +14,10 @@
 #   scripts/install-deps.sh python    build + Debian's venv, pip, pytest and
 #                                     python-nameparser (the Python package's
 #                                     tests and benchmark)
+#   scripts/install-deps.sh wasm      build + emscripten (and node-acorn, which its
+#                                     optimizer needs), chromium and
+#                                     python3-websocket: the playground page and
+#                                     its tests in a headless browser
 set -eu
 
 job=${1:-build}
@@ -24,7 +28,8 @@ case "$job" in
   windows) packages="$packages googletest python3-jsonschema g++-mingw-w64-i686 g++-mingw-w64-x86-64 llvm wine wine64" ;;
   i686) packages="$packages googletest python3-jsonschema g++-multilib qemu-user" ;;
   python) packages="$packages python3-venv python3-pip python3-pytest python3-nameparser" ;;
-  *) echo "usage: $0 build|test|windows|i686|python" >&2; exit 2 ;;
+  wasm) packages="$packages emscripten node-acorn chromium python3-websocket" ;;
+  *) echo "usage: $0 build|test|windows|i686|python|wasm" >&2; exit 2 ;;
 esac
 
 missing=""

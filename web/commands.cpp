@@ -153,6 +153,12 @@ class Forms {
       return cli::kUsage;
     }
     gateway_ = args_.Value("--gateway");
+    // As hvcn orname says it: the forms panel shows the same line.
+    if (gateway_ && hvcnCheckGatewayDomain(gateway_) != hvcnSUCCESS) {
+      cli::Error("--gateway takes a domain (letters, digits, '-' and '_' in labels separated by dots), not '%s'",
+                 gateway_);
+      return cli::kUsage;
+    }
     uint32_t line = 0;
     if (const char* path = args_.Value("--table");
         path && LoadTable(path, &table_, &line, hvcnParseORTable) != hvcnSUCCESS) {
