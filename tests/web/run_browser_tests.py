@@ -470,7 +470,7 @@ def run_case(browser, tool, page, case, shots):
         problems.append(f"the page's address keeps {shown['addressInput']!r}, not the input")
     if shown["language"] != settings.get("lang", "en"):
         problems.append(f"the language control shows {shown['language']!r}")
-    if case["shot"]:
+    if case["shot"] and shots:
         browser.screenshot(os.path.join(shots, f"{case['shot']}.png"))
     # The page's own address shows the same case.
     browser.open(browser.evaluate("location.href"))
