@@ -11,7 +11,9 @@
 #       mingw-x86_64   the 64-bit Windows DLL; the test programs run under Wine
 #     then the two Windows ZIPs are written by their package workflows, the
 #     Python package is installed from the default build and tested (and its
-#     wheel installed where nothing else is), and the robustness runs:
+#     wheel installed where nothing else is), the playground page built with
+#     emscripten and tested in headless Chromium (preset wasm), and the
+#     robustness runs:
 #     ThreadSanitizer, valgrind, every fuzz target for a short run.
 #   scripts/test.sh --quick   everyday work: the default and asan presets
 #                             alone, built and tested (a few minutes).
@@ -60,6 +62,14 @@ HVCN_BUILD_DIR="$PWD/build/default" "$scratch/venv/bin/python" -m pip wheel --qu
 (cd / && env -i "$scratch/bare/bin/python" -c 'import hvcn; print(hvcn.parse("Smith, John"))' &&
   env -i "$scratch/bare/bin/python" -m hvcn parse --json 'Smith, John')
 rm -rf "$scratch"
+# --- The playground ------------------------------------------------------------
+# The library compiled to WebAssembly with emscripten, the page built, and its
+# tests in headless Chromium against the default build's tool (about three
+# minutes on two cores). Without emcc or chromium the suite fails: the
+# configure step needs emcc, the browser test chromium.
+echo "=== wasm"
+scripts/install-deps.sh wasm
+cmake --workflow --preset wasm
 # -----------------------------------------------------------------------------
 # --- Robustness: threads, memory, fuzzing -----------------------------------
 # ThreadSanitizer over the whole suite; valgrind memcheck over the unit, API

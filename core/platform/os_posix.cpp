@@ -5,13 +5,15 @@
 //               config_files_posix.cpp
 //   locale      a table of Windows locale ids; the user's locale comes from
 //               LC_ALL, LC_MESSAGES or LANG
-//   modules     dladdr and dlopen; string tables exported as hvcnStringTable
+//   modules     the library and its resource libraries: modules_dlopen.cpp
+//               (dladdr and dlopen), or modules_linked.cpp where the
+//               resource tables are linked in (WebAssembly); the string
+//               loads over their tables are here
 //   trace log   a relative log name lives in $HVCN_LOG_DIR, else
 //               $XDG_STATE_HOME/hvcn, else $HOME/.local/state/hvcn, and
 //               never leaves it; never in the current folder; only a
 //               regular file is removed as the old log
 //
-#include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,31 +23,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
-#include <new>
 #include <string_view>
 
 #include "core/ascii.h"
 #include "core/copy.h"
+#include "core/platform/modules.h"
 #include "core/platform/os.h"
 #include "resources/string_table.h"
 
 namespace hvcn::os {
 namespace {
-
-// The own module is represented by the address of this object.
-const char kOwnModuleTag = 0;
-
-// A loaded resource library: its dlopen handle and its string table, looked
-// up once when it is loaded so that string loads never call dlsym.
-struct LoadedModule {
-  void* handle;
-  const StringTable* table;
-};
-
-const StringTable* TableOf(Module module) noexcept {
-  if (module == OwnModule()) return &kOwnStringTable;
-  return module ? static_cast<const LoadedModule*>(module)->table : nullptr;
-}
 
 bool EqualNoCase(const char* a, size_t an, const char* b, size_t bn) noexcept {
   return ascii::EqualNoCase(std::string_view(a, an), std::string_view(b, bn));
@@ -151,47 +138,6 @@ const LocaleRow* UserLocale() noexcept {
 }
 
 }  // namespace
-
-Module OwnModule() noexcept { return const_cast<char*>(&kOwnModuleTag); }
-
-bool ModuleFileName(Module module, char* buffer, size_t size) noexcept {
-  if (!buffer || size == 0) return false;
-  Dl_info info{};
-  const void* address = module == OwnModule() ? static_cast<const void*>(&kOwnModuleTag)
-                                              : static_cast<const void*>(TableOf(module));
-  if (!address) return false;
-  if (::dladdr(address, &info) == 0 || !info.dli_fname || !*info.dli_fname) {
-    ssize_t n = ::readlink("/proc/self/exe", buffer, size - 1);
-    if (n <= 0) return false;
-    buffer[n] = '\0';
-    return true;
-  }
-  CopyBounded(buffer, size, std::string_view(info.dli_fname));
-  return true;
-}
-
-Module LoadLibrary(const char* path) noexcept {
-  if (!path || !*path) return nullptr;
-  char name[512];
-  size_t length = std::strlen(path);
-  if (length + 1 > sizeof name) return nullptr;
-  std::memcpy(name, path, length + 1);
-  if (length >= 4 && EqualNoCase(name + length - 4, 4, ".dll")) std::memcpy(name + length - 4, ".so", 4);
-  void* handle = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
-  if (!handle) return nullptr;
-  auto* table = static_cast<const StringTable*>(::dlsym(handle, HVCN_STRING_TABLE_SYMBOL));
-  // Loaded at start-up only; the record lives as long as the process.
-  auto* module = new (std::nothrow) LoadedModule{handle, table};
-  if (!module) ::dlclose(handle);
-  return module;
-}
-
-void UnloadLibrary(Module module) noexcept {
-  if (!module || module == OwnModule()) return;
-  auto* loaded = static_cast<LoadedModule*>(module);
-  ::dlclose(loaded->handle);
-  delete loaded;
-}
 
 int LoadString(Module module, unsigned id, char* buffer, int size) noexcept {
   if (!buffer || size <= 0) return 0;

@@ -1,0 +1,9 @@
+// The playground's commands beside the tool's (commands.cpp): run by the
+// binding when the page names them, written with the tool's result writer.
+#pragma once
+
+#include "cli.h"
+
+extern const cli::Command kWebKindCommand;   // kind TEXT...
+extern const cli::Command kWebFormsCommand;  // forms [--from HOW] ... TEXT...
+extern const cli::Command kWebAmhsCommand;   // amhs --table FILE [--to WAY] TEXT...
