@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli.h"
+
 namespace cli {
 namespace {
 
@@ -179,6 +181,35 @@ void AttributesJson::Append(Buffer& out, const std::vector<HeldValue>& values) {
     out += '}';
   }
   out += ']';
+}
+
+void AttributesJson::AppendHeld(Buffer& out, const hvcnFormat& format) {
+  CollectHeldValues(format, held_);
+  Append(out, held_);
+}
+
+int32_t NameWriter::ORAddress(hvcnFormat& format, uint32_t flags, std::string_view* text) {
+  const int32_t status = CallSized(text_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+    return hvcnFormatORAddress(&format, buffer, size, needed, flags);
+  });
+  *text = status == hvcnSUCCESS ? std::string_view(text_.c_str()) : std::string_view();
+  return status;
+}
+
+int32_t NameWriter::DerHex(hvcnFormat& format, uint32_t flags, std::string_view* text) {
+  if (der_.empty()) der_.resize(256);
+  uint32_t length = 0;
+  int32_t status = hvcnEncodeORAddress(&format, der_.data(), static_cast<uint32_t>(der_.size()), &length, flags);
+  if (status == hvcnERR_BUFFER_TOO_SMALL && length > der_.size()) {
+    der_.resize(length);
+    status = hvcnEncodeORAddress(&format, der_.data(), length, &length, flags);
+  }
+  *text = {};
+  if (status != hvcnSUCCESS) return status;
+  text_.clear();
+  AppendHex(text_, std::string_view(der_.data(), length));
+  *text = text_;
+  return status;
 }
 
 }  // namespace cli

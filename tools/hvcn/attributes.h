@@ -56,10 +56,29 @@ void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values)
 class AttributesJson {
  public:
   void Append(Buffer& out, const std::vector<HeldValue>& values);
+  // The values the format holds, as Append writes them.
+  void AppendHeld(Buffer& out, const hvcnFormat& format);
 
  private:
   const std::string& Prefix(const HeldValue& v);
   std::string prefixes_[hvcnATTRIBUTE_ID_LAST + 1];
+  std::vector<HeldValue> held_;
+};
+
+// Writes held names in the forms the commands print, keeping its buffers
+// from name to name (one writer serves one thread). A text written stays
+// valid until the next call.
+class NameWriter {
+ public:
+  // An O/R address in a standard text form (hvcnFormatORAddress with its
+  // hvcnOR_* flags) in *text; the status.
+  int32_t ORAddress(hvcnFormat& format, uint32_t flags, std::string_view* text);
+  // The DER encoding (hvcnEncodeORAddress with its hvcnBER_* flags) as
+  // lowercase hex in *text; the status.
+  int32_t DerHex(hvcnFormat& format, uint32_t flags, std::string_view* text);
+
+ private:
+  std::string text_, der_;
 };
 
 }  // namespace cli

@@ -23,7 +23,8 @@ struct HelpSection {
 
 const Command* const kCommands[] = {
     &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand, &kAttributesCommand,
-    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kVersionCommand,
+    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kReadCommand, &kCertCommand,
+    &kAmhsCommand, &kVersionCommand,
 };
 
 constexpr Option kGlobalOptions[] = {
@@ -59,7 +60,7 @@ constexpr HelpItem kFileItems[] = {
 
 constexpr HelpSection kSections[] = {
     {"batch mode",
-     "parse, format, translate, internet and orname read their inputs from standard input, one a line, when none is "
+     "parse, format, translate, internet, orname, read and amhs read their inputs from standard input, one a line, when none is "
      "given on the command line (a final carriage return is dropped). The results come out in the order of the "
      "input, one line (or one JSON object) each. Standard input that is no terminal is read, and the results "
      "written, in large blocks; --jobs N shares the work among N threads (default: one per processor) and gives "
