@@ -68,22 +68,6 @@ std::vector<std::string> AttributeWords() {
   return words;
 }
 
-bool IsStandardLabel(std::string_view text) {
-  if (text.size() > 4 && EqualNoCase(text.substr(0, 4), "DDA:")) return true;
-  for (int32_t id = 1; id <= kLastId; ++id)
-    if (const hvcnAttributeInfo* a = AttributeById(id))
-      if ((a->label[0] && EqualNoCase(text, a->label)) || (a->shortLabel[0] && EqualNoCase(text, a->shortLabel)))
-        return true;
-  return false;
-}
-
-bool IsTag(std::string_view text) {
-  for (int32_t id = 1; id <= kLastId; ++id)
-    if (const hvcnAttributeInfo* a = AttributeById(id))
-      if (a->tag[0] && EqualNoCase(text, a->tag)) return true;
-  return false;
-}
-
 std::string DescribeAttribute(int32_t id) {
   if (const hvcnAttributeInfo* a = AttributeById(id)) return std::string(a->name) + " (" + std::to_string(id) + ")";
   return "attribute " + std::to_string(id);

@@ -1,6 +1,7 @@
 // The standard attributes as the library describes them
 // (hvcnGetAttributeInfo): the names the tool prints and reads, the X.400 tags
-// in force, the standard O/R address labels; and the meaning of token IDs.
+// in force, the meaning of token IDs; the values of a held name and its
+// standard forms as the commands print them.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +24,6 @@ int32_t AttributeIdFromText(std::string_view text);
 // The names and the X.400 tags in force of the standard attributes, each
 // once: the words the commands read as attributes.
 std::vector<std::string> AttributeWords();
-
-// Is the text (any letter case) a standard O/R address label ("G",
-// "PRMD", "OU1", "DDA:TYPE" ...)? And is it one of the X.400 tags in force?
-bool IsStandardLabel(std::string_view text);
-bool IsTag(std::string_view text);
 
 // "surname (1)" for a standard ID, "attribute 116" otherwise.
 std::string DescribeAttribute(int32_t id);
