@@ -133,10 +133,10 @@ class AmhsHandler : public cli::Handler {
     r.status = hvcnORAddressToAFTN(f_.get(), Tables(), Size(), aftn, sizeof aftn, &result);
     if (r.status != hvcnSUCCESS) return Failed(r);
     // The held name is now the reverse conversion, if there is one.
-    std::string_view reverse;
-    const bool hasReverse = !(result & hvcnAMHS_NO_REVERSE);
-    if (hasReverse && names_.ORAddress(*f_, 0, &reverse) != hvcnSUCCESS) reverse = {};
     const bool consistent = !(result & hvcnAMHS_INCONSISTENT);
+    const bool hasReverse = !(result & hvcnAMHS_NO_REVERSE);
+    std::string_view reverse;
+    if (hasReverse && (s_.json || !consistent) && names_.ORAddress(*f_, 0, &reverse) != hvcnSUCCESS) reverse = {};
     if (!s_.json) {
       r.text += aftn;
       r.text += '\n';
