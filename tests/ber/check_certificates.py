@@ -16,7 +16,8 @@ openssl signs the certificates.
 
 --make only writes the certificates into FOLDER, for the tool's golden
 cases (tests/data/tool_cases.txt): x400.der and x400.pem (the one above),
-plain.der (no alternative names), chain.pem (x400 and plain) and, when
+plain.der (no alternative names), chain.pem (x400 and plain), mixed.der
+(a malformed x400Address before the Salford one) and, when
 python3-cryptography-vectors is installed, san_x400address.der.
 """
 import base64
@@ -116,7 +117,9 @@ def make(folder):
     os.makedirs(folder, exist_ok=True)
     cert = openssl_certificate(folder, "x400", [("subjectAltName", SUBJECT_NAMES), ("issuerAltName", ISSUER_NAMES)])
     plain = openssl_certificate(folder, "plain", [])
-    for name in ("x400.key", "plain.key"):
+    # A malformed entry (the vector's bare PrintableString) before a good one.
+    openssl_certificate(folder, "mixed", [("subjectAltName", general_names(b"\xa3\x03\x13\x01\x61", x400_address(SALFORD)))])
+    for name in ("x400.key", "plain.key", "mixed.key"):
         os.remove(os.path.join(folder, name))
     with open(os.path.join(folder, "x400.pem"), "w") as f:
         f.write(pem(cert))
