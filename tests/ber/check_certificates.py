@@ -17,7 +17,7 @@ openssl signs the certificates.
 --make only writes the certificates into FOLDER, for the tool's golden
 cases (tests/data/tool_cases.txt): x400.der and x400.pem (the one above),
 plain.der (no alternative names), chain.pem (x400 and plain), mixed.der
-(a malformed x400Address before the Salford one) and, when
+(two malformed x400Address entries before the Salford one) and, when
 python3-cryptography-vectors is installed, san_x400address.der.
 """
 import base64
@@ -117,8 +117,10 @@ def make(folder):
     os.makedirs(folder, exist_ok=True)
     cert = openssl_certificate(folder, "x400", [("subjectAltName", SUBJECT_NAMES), ("issuerAltName", ISSUER_NAMES)])
     plain = openssl_certificate(folder, "plain", [])
-    # A malformed entry (the vector's bare PrintableString) before a good one.
-    openssl_certificate(folder, "mixed", [("subjectAltName", general_names(b"\xa3\x03\x13\x01\x61", x400_address(SALFORD)))])
+    # Two malformed entries (the vector's bare PrintableString, then an
+    # ORAddress cut short) before a good one.
+    openssl_certificate(folder, "mixed", [("subjectAltName", general_names(
+        b"\xa3\x03\x13\x01\x61", b"\xa3\x02\x30\x05", x400_address(SALFORD)))])
     for name in ("x400.key", "plain.key", "mixed.key"):
         os.remove(os.path.join(folder, name))
     with open(os.path.join(folder, "x400.pem"), "w") as f:

@@ -36,8 +36,9 @@ constexpr Option kGlobalOptions[] = {
 constexpr HelpItem kExitItems[] = {
     {"0", "every input was handled"},
     {"1", "some input failed: a name not read, a value rejected, a translation that failed, a code without a "
-          "text, a name that is no mailbox, an address not read or written, a bad format string or mapping table; "
-          "standard output that could not take the output; no memory left"},
+          "text, a name that is no mailbox, an address not read, written or converted, a certificate entry not "
+          "read; a bad format string, a mapping or AMHS table file or a certificate file that cannot be read or "
+          "is bad; standard output that could not take the output; no memory left"},
     {"2", "usage error: unknown command or option, a missing option value, a missing or bad argument"},
 };
 
