@@ -11,26 +11,80 @@
 #             runs of each, in names per second. Input and output are files
 #             in memory (/dev/shm where there is one), so that the disk's
 #             write-back of the 500 MB of JSON does not decide
+#   wire      the tool over the binary and AMHS forms (inputs made by
+#             bench/wire_inputs.py with Debian's python3-pyasn1-modules):
+#             hvcn orname --from der over 100,000 hex lines of DER
+#             ORAddresses beside pyasn1 decoding the same encodings in one
+#             Python run, and hvcn amhs over 100,000 AF-Addresses (and the
+#             100,000 O/R addresses it gives, back to AFTN) with a table of
+#             10,000 rows beside the plain C loop over the exports; one run
+#             each, in addresses per second, with the load average
 #
-#   scripts/bench.sh [library|batch] [ARGS...]
+#   scripts/bench.sh [library|batch|wire] [ARGS...]
 #
-# Without a section both run. Extra arguments go to the benchmark program,
+# Without a section library and batch run. Extra arguments go to the benchmark program,
 # e.g. --benchmark_filter=Decode.
 set -eu
 cd "$(dirname "$0")/.."
 section=all
 case "${1:-}" in
-  library|batch) section=$1; shift ;;
+  library|batch|wire) section=$1; shift ;;
 esac
 scripts/install-deps.sh test >/dev/null
 cmake --preset default >/dev/null
-cmake --build --preset default --target hvcn_bench hvcn_cli hvcn_batch_baseline hvcn_make_names tarnres tarnresIT
+if [ "$section" = wire ]; then
+  cmake --build --preset default --target hvcn_cli hvcn_batch_baseline tarnres tarnresIT
+else
+  cmake --build --preset default --target hvcn_bench hvcn_cli hvcn_batch_baseline hvcn_make_names tarnres tarnresIT
+fi
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then work=$(mktemp -d -p /dev/shm); else work=$(mktemp -d); fi
 trap 'rm -rf "$work"' EXIT
 bin=$(pwd)/build/default/bin
+inputs=$(pwd)/bench/wire_inputs.py
 grep -m1 'model name' /proc/cpuinfo || true
 cd "$work"
 export HVCN_PROFILE_DIR="$work" HVCN_LOG_DIR="$work" HVCN_REGISTRY= LC_ALL= LANG=C.UTF-8
+
+if [ "$section" = wire ]; then
+  count=100000
+  # The wall time of one run of a command (its input file, out.txt out),
+  # in milliseconds.
+  once() {
+    input=$1
+    shift
+    start=$(date +%s%N)
+    "$@" < "$input" > out.txt
+    echo $(( ($(date +%s%N) - start) / 1000000 ))
+  }
+  row() {
+    printf '  %-56s %6d ms  %7d addresses/s\n' "$1" "$2" $(( count * 1000 / ($2 > 0 ? $2 : 1) ))
+  }
+  echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) processors"
+  /usr/bin/python3 "$inputs" der "$count" der.hex
+  echo "der: $count DER ORAddresses in hex, $(( $(wc -c < der.hex) / 1000 )) kB"
+  python_ms=$(/usr/bin/python3 "$inputs" pyasn1 der.hex | awk '{ printf "%d", $1 * 1000 }')
+  row "pyasn1: fromhex and decode (rfc5280.ORAddress)" "$python_ms"
+  for jobs in 1 "$(nproc)"; do
+    ms=$(once der.hex "$bin/hvcn" orname --from der --jobs "$jobs")
+    row "hvcn orname --from der --jobs $jobs (to the / form)" "$ms"
+    echo "    pyasn1 / hvcn: $(( python_ms * 10 / (ms > 0 ? ms : 1) / 10 )).$(( python_ms * 10 / (ms > 0 ? ms : 1) % 10 ))x"
+  done
+  /usr/bin/python3 "$inputs" amhs 10000 "$count" .
+  echo "amhs: $count AF-Addresses, a table of $(wc -l < tables.tsv) rows"
+  row "C loop: fgets, hvcnAFTNToORAddress, / form, stdout" "$(once aftn.txt "$bin/hvcn_batch_baseline" --amhs tables.tsv)"
+  cp out.txt oraddresses.txt
+  for jobs in 1 "$(nproc)"; do
+    row "hvcn amhs --jobs $jobs (to AMHS)" "$(once aftn.txt "$bin/hvcn" amhs --table tables.tsv --jobs "$jobs")"
+  done
+  row "C loop: fgets, hvcnParseORAddress, hvcnORAddressToAFTN" \
+    "$(once oraddresses.txt "$bin/hvcn_batch_baseline" --aftn tables.tsv)"
+  for jobs in 1 "$(nproc)"; do
+    row "hvcn amhs --jobs $jobs (to AFTN, checked back)" \
+      "$(once oraddresses.txt "$bin/hvcn" amhs --table tables.tsv --jobs "$jobs")"
+  done
+  echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+  exit 0
+fi
 
 if [ "$section" != batch ]; then
   "$bin/hvcn_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \

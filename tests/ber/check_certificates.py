@@ -12,8 +12,17 @@ many certificate writers put it). pyasn1 writes the extension values;
 openssl signs the certificates.
 
     check_certificates.py LIBRARY WORKDIR
+    check_certificates.py --make FOLDER
+
+--make only writes the certificates into FOLDER, for the tool's golden
+cases (tests/data/tool_cases.txt): x400.der and x400.pem (the one above),
+plain.der (no alternative names), chain.pem (x400 and plain), mixed.der
+(two malformed x400Address entries before the Salford one) and, when
+python3-cryptography-vectors is installed, san_x400address.der.
 """
+import base64
 import os
+import shutil
 import subprocess
 import sys
 
@@ -97,7 +106,35 @@ def openssl_certificate(folder, name, extensions):
         return f.read()
 
 
+def pem(der):
+    text = base64.b64encode(der).decode()
+    lines = [text[i:i + 64] for i in range(0, len(text), 64)]
+    return "-----BEGIN CERTIFICATE-----\n" + "\n".join(lines) + "\n-----END CERTIFICATE-----\n"
+
+
+def make(folder):
+    """The certificates of the tool's golden cases."""
+    os.makedirs(folder, exist_ok=True)
+    cert = openssl_certificate(folder, "x400", [("subjectAltName", SUBJECT_NAMES), ("issuerAltName", ISSUER_NAMES)])
+    plain = openssl_certificate(folder, "plain", [])
+    # Two malformed entries (the vector's bare PrintableString, then an
+    # ORAddress cut short) before a good one.
+    openssl_certificate(folder, "mixed", [("subjectAltName", general_names(
+        b"\xa3\x03\x13\x01\x61", b"\xa3\x02\x30\x05", x400_address(SALFORD)))])
+    for name in ("x400.key", "plain.key", "mixed.key"):
+        os.remove(os.path.join(folder, name))
+    with open(os.path.join(folder, "x400.pem"), "w") as f:
+        f.write(pem(cert))
+    with open(os.path.join(folder, "chain.pem"), "w") as f:
+        f.write("a chain of two\n" + pem(cert) + pem(plain))
+    if os.path.exists(VECTOR):
+        shutil.copyfile(VECTOR, os.path.join(folder, os.path.basename(VECTOR)))
+
+
 def main():
+    if sys.argv[1] == "--make":
+        make(sys.argv[2])
+        return 0
     library = Library(sys.argv[1])
     folder = sys.argv[2]
     os.makedirs(folder, exist_ok=True)

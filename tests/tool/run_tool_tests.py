@@ -31,6 +31,10 @@ A case is a block of lines, each a marker and its text:
                         PATH / nofile PATH: below {root} after the run;
                         copy: the tool runs from a copy of bin/ and lib/
                         without the resource libraries; posix: not on Windows;
+                        certificate NAME: the certificate NAME (made at
+                        test time by tests/ber/check_certificates.py --make
+                        with --certificates; the case is skipped without)
+                        in the working folder, which keeps it;
                         full: also run with standard output a full device
                         (posix): exit status 1 and "the output could not be
                         written" on standard error; memory N: the tool's
@@ -74,6 +78,7 @@ class Case:
         self.checks, self.env, self.profile, self.workfiles = set(), {}, [], {}
         self.files, self.nofiles, self.repeat, self.last_newline = [], [], 1, True
         self.memory = None
+        self.certificates = []
 
 
 def read_cases(path):
@@ -116,6 +121,8 @@ def read_cases(path):
                     case.repeat = int(value)
                 elif word == "memory":
                     case.memory = int(value)
+                elif word == "certificate":
+                    case.certificates.append(value)
                 else:
                     case.checks.add(word)
             elif marker != "==":
@@ -282,6 +289,9 @@ def check(case, options):
         if case.profile:
             with open(os.path.join(root, "profile", "TNUAL.INI"), "w") as f:
                 f.write("[NameParsing]\n" + "".join(line.replace("{root}", root) + "\n" for line in case.profile))
+        for name in case.certificates:
+            with open(os.path.join(options.certificates, name), "rb") as f:
+                case.workfiles[name] = f.read()
         for name, text in case.workfiles.items():
             with open(os.path.join(root, "work", name), "wb") as f:
                 f.write(text)
@@ -340,16 +350,31 @@ def main():
     parser.add_argument("--lib-dir", help="the folder of the library (default: ../lib beside the tool)")
     parser.add_argument("--sanitized", action="store_true", help="the tool is built with sanitizers (no memory limits)")
     parser.add_argument("--schemas", help="the folder of the JSON Schemas of --json (docs/schemas)")
+    parser.add_argument("--certificates", help="the Python with python3-pyasn1-modules that makes the certificates "
+                        "of the cases (tests/ber/check_certificates.py --make; openssl on the PATH)")
     parser.add_argument("files", nargs="+")
     options = parser.parse_args()
+    scratch = None
+    if options.certificates:
+        scratch = tempfile.mkdtemp(prefix="hvcn-certificates-")
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "ber", "check_certificates.py")
+        subprocess.run([options.certificates, script, "--make", scratch], check=True,
+                       env=dict(os.environ, PYTHONDONTWRITEBYTECODE="1"))
+        options.certificates = scratch
     if options.schemas:
         options.schemas = Schemas(options.schemas)
-    failed = total = 0
+    failed = total = skipped = 0
+    skipped_commands = set()
     for path in options.files:
         for case in read_cases(path):
             if options.windows and "posix" in case.checks:
                 continue
             if case.memory and (options.windows or options.emulator or options.sanitized):
+                continue
+            if case.certificates and not (options.certificates and all(
+                    os.path.exists(os.path.join(options.certificates, name)) for name in case.certificates)):
+                skipped += 1
+                skipped_commands.add(case.args[0].decode())
                 continue
             total += 1
             problems = check(case, options)
@@ -357,11 +382,14 @@ def main():
                 failed += 1
                 print(f"FAIL {case.where}: {case.title}\n  " + "\n  ".join(problems), file=sys.stderr)
     if options.schemas:
-        unused = sorted(set(options.schemas.validators) - options.schemas.used)
+        unused = sorted(set(options.schemas.validators) - options.schemas.used - skipped_commands)
         if unused:
             failed += 1
             print(f"FAIL: no case checks the JSON of {', '.join(unused)}", file=sys.stderr)
-    print(f"{total - failed} of {total} tool cases passed")
+    if scratch:
+        shutil.rmtree(scratch, ignore_errors=True)
+    print(f"{total - failed} of {total} tool cases passed" +
+          (f" ({skipped} skipped: no --certificates)" if skipped else ""))
     return 1 if failed else 0
 
 

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "cli.h"
+
 namespace cli {
 namespace {
 
@@ -64,22 +66,6 @@ std::vector<std::string> AttributeWords() {
   for (int32_t id = 1; id <= kLastId; ++id)
     if (const hvcnAttributeInfo* a = AttributeById(id)) add(a->tag);
   return words;
-}
-
-bool IsStandardLabel(std::string_view text) {
-  if (text.size() > 4 && EqualNoCase(text.substr(0, 4), "DDA:")) return true;
-  for (int32_t id = 1; id <= kLastId; ++id)
-    if (const hvcnAttributeInfo* a = AttributeById(id))
-      if ((a->label[0] && EqualNoCase(text, a->label)) || (a->shortLabel[0] && EqualNoCase(text, a->shortLabel)))
-        return true;
-  return false;
-}
-
-bool IsTag(std::string_view text) {
-  for (int32_t id = 1; id <= kLastId; ++id)
-    if (const hvcnAttributeInfo* a = AttributeById(id))
-      if (a->tag[0] && EqualNoCase(text, a->tag)) return true;
-  return false;
 }
 
 std::string DescribeAttribute(int32_t id) {
@@ -179,6 +165,35 @@ void AttributesJson::Append(Buffer& out, const std::vector<HeldValue>& values) {
     out += '}';
   }
   out += ']';
+}
+
+void AttributesJson::AppendHeld(Buffer& out, const hvcnFormat& format) {
+  CollectHeldValues(format, held_);
+  Append(out, held_);
+}
+
+int32_t NameWriter::ORAddress(hvcnFormat& format, uint32_t flags, std::string_view* text) {
+  const int32_t status = CallSized(text_, [&](char* buffer, uint32_t size, uint32_t* needed) {
+    return hvcnFormatORAddress(&format, buffer, size, needed, flags);
+  });
+  *text = status == hvcnSUCCESS ? std::string_view(text_.c_str()) : std::string_view();
+  return status;
+}
+
+int32_t NameWriter::DerHex(hvcnFormat& format, uint32_t flags, std::string_view* text) {
+  if (der_.empty()) der_.resize(256);
+  uint32_t length = 0;
+  int32_t status = hvcnEncodeORAddress(&format, der_.data(), static_cast<uint32_t>(der_.size()), &length, flags);
+  if (status == hvcnERR_BUFFER_TOO_SMALL && length > der_.size()) {
+    der_.resize(length);
+    status = hvcnEncodeORAddress(&format, der_.data(), length, &length, flags);
+  }
+  *text = {};
+  if (status != hvcnSUCCESS) return status;
+  text_.clear();
+  AppendHex(text_, std::string_view(der_.data(), length));
+  *text = text_;
+  return status;
 }
 
 }  // namespace cli

@@ -1,6 +1,7 @@
 // The standard attributes as the library describes them
 // (hvcnGetAttributeInfo): the names the tool prints and reads, the X.400 tags
-// in force, the standard O/R address labels; and the meaning of token IDs.
+// in force, the meaning of token IDs; the values of a held name and its
+// standard forms as the commands print them.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +24,6 @@ int32_t AttributeIdFromText(std::string_view text);
 // The names and the X.400 tags in force of the standard attributes, each
 // once: the words the commands read as attributes.
 std::vector<std::string> AttributeWords();
-
-// Is the text (any letter case) a standard O/R address label ("G",
-// "PRMD", "OU1", "DDA:TYPE" ...)? And is it one of the X.400 tags in force?
-bool IsStandardLabel(std::string_view text);
-bool IsTag(std::string_view text);
 
 // "surname (1)" for a standard ID, "attribute 116" otherwise.
 std::string DescribeAttribute(int32_t id);
@@ -56,10 +52,29 @@ void CollectHeldValues(const hvcnFormat& format, std::vector<HeldValue>& values)
 class AttributesJson {
  public:
   void Append(Buffer& out, const std::vector<HeldValue>& values);
+  // The values the format holds, as Append writes them.
+  void AppendHeld(Buffer& out, const hvcnFormat& format);
 
  private:
   const std::string& Prefix(const HeldValue& v);
   std::string prefixes_[hvcnATTRIBUTE_ID_LAST + 1];
+  std::vector<HeldValue> held_;
+};
+
+// Writes held names in the forms the commands print, keeping its buffers
+// from name to name (one writer serves one thread). A text written stays
+// valid until the next call.
+class NameWriter {
+ public:
+  // An O/R address in a standard text form (hvcnFormatORAddress with its
+  // hvcnOR_* flags) in *text; the status.
+  int32_t ORAddress(hvcnFormat& format, uint32_t flags, std::string_view* text);
+  // The DER encoding (hvcnEncodeORAddress with its hvcnBER_* flags) as
+  // lowercase hex in *text; the status.
+  int32_t DerHex(hvcnFormat& format, uint32_t flags, std::string_view* text);
+
+ private:
+  std::string text_, der_;
 };
 
 }  // namespace cli

@@ -1,7 +1,5 @@
 // hvcn orname: O/R addresses in the standard text forms (F.401 Annex F /
 // RFC 1685, RFC 2156), their RFC 822 mapping, and the library's typed form.
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -14,24 +12,27 @@
 #include "cli.h"
 #include "commands.h"
 #include "explain.h"
+#include "files.h"
 #include "hvcn.h"
 #include "text.h"
 
 namespace {
 
 constexpr cli::Option kOptions[] = {
-    {"--from", "FORM", "auto (the default), annexf, stdor, rfc822 or typed", "auto annexf stdor rfc822 typed"},
-    {"--to", "FORM", "stdor (the default), annexf, typed or rfc822", "stdor annexf typed rfc822"},
+    {"--from", "FORM", "auto (the default), annexf, stdor, rfc822, typed or der (hex)",
+     "auto annexf stdor rfc822 typed der"},
+    {"--to", "FORM", "stdor (the default), annexf, typed, rfc822 or der (hex)", "stdor annexf typed rfc822 der"},
     {"--gateway", "DOMAIN", "the gateway domain of the RFC 822 mapping"},
     {"--table", "FILE", "an RFC 2156 domain mapping table", nullptr, false, nullptr, true},
     {"--labels", "KIND", "short (A=, P=, Q=) or long (ADMD=, PRMD=, GQ=) labels", "short long"},
+    {"--teletex-escapes", nullptr, "the \"/\" form writes teletex characters as {ddd} T.61 codes, not UTF-8"},
     {"--format", "F", "format string of typed names (default: the configured one)"},
     {"--json", nullptr, "print one JSON object per address"},
     cli::kJobsOption,
     cli::kEncodingOption,
 };
 
-enum class Form { Auto, AnnexF, StdOr, Rfc822, Typed };
+enum class Form { Auto, AnnexF, StdOr, Rfc822, Typed, Der };
 
 bool FormOption(const char* text, bool reading, Form* form) {
   const std::string_view value = text ? text : (reading ? "auto" : "stdor");
@@ -40,7 +41,7 @@ bool FormOption(const char* text, bool reading, Form* form) {
     Form form;
     bool readOnly;
   } kForms[] = {{"auto", Form::Auto, true},       {"annexf", Form::AnnexF, false}, {"stdor", Form::StdOr, false},
-                {"rfc822", Form::Rfc822, false}, {"typed", Form::Typed, false}};
+                {"rfc822", Form::Rfc822, false}, {"typed", Form::Typed, false},  {"der", Form::Der, false}};
   for (const auto& entry : kForms)
     if (value == entry.name && (reading || !entry.readOnly)) {
       *form = entry.form;
@@ -49,67 +50,11 @@ bool FormOption(const char* text, bool reading, Form* form) {
   return false;
 }
 
-// An RFC 822 address rather than an O/R address: an '@' followed by a
-// domain alone, and before it a quoted local part, an O/R address in the
-// "/" form or a text without '='.
-bool LooksLikeRfc822(std::string_view text) {
-  // "phrase <address>": the part between the brackets.
-  if (!text.empty() && text.back() == '>' && text.rfind('<') != std::string_view::npos)
-    text = text.substr(text.rfind('<') + 1, text.size() - text.rfind('<') - 2);
-  const size_t at = text.rfind('@');
-  if (at == std::string_view::npos || at == 0) return false;
-  if (text.substr(at + 1).find_first_of("/=;") != std::string_view::npos) return false;
-  const std::string_view local = text.substr(0, at);
-  return local.front() == '"' || local.front() == '/' || local.find('=') == std::string_view::npos;
-}
-
-// The domain of an RFC 822 address whose local part is an O/R address in
-// the "/" form ("/G=John/S=Smith/C=US/"@gw.example.com): with no gateway
-// and no table given, that domain is plainly the gateway. Empty otherwise.
-std::string_view GatewayDomainOf(std::string_view text) {
-  if (!text.empty() && text.back() == '>' && text.rfind('<') != std::string_view::npos)
-    text = text.substr(text.rfind('<') + 1, text.size() - text.rfind('<') - 2);
-  const size_t at = text.rfind('@');
-  if (at == std::string_view::npos || at + 1 >= text.size()) return {};
-  std::string_view local = text.substr(0, at);
-  if (local.size() >= 2 && local.front() == '"' && local.back() == '"') local = local.substr(1, local.size() - 2);
-  if (local.empty() || local.front() != '/') return {};
-  return text.substr(at + 1);
-}
-
-// Whether the library takes the text as a gateway domain. It refuses one
-// that is no domain (status 3) before it looks at the format, so a format
-// not set up (all zero) tells the two apart.
-bool TakesGateway(const char* domain) {
-  const auto probe = std::make_unique<hvcnFormat>();
-  return hvcnRFC822ToORAddress("x@y", probe.get(), domain, nullptr, 0) != hvcnERR_BAD_PARAMETER;
-}
-
 // Reads a mapping table file into the library's table form; prints why it
 // cannot.
 bool LoadTable(const char* path, std::vector<uint8_t>* table) {
-  FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    cli::Error("cannot read the table file '%s': %s", path, std::strerror(errno));
-    return false;
-  }
   std::string text;
-  char block[4096];
-  errno = 0;
-  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) text.append(block, got);
-  const int readError = std::ferror(file) ? (errno ? errno : EIO) : 0;
-  std::fclose(file);
-  if (readError) {
-    cli::Error("cannot read the table file '%s': %s", path, std::strerror(readError));
-    return false;
-  }
-  // The library reads a table up to its first NUL: a NUL would drop the
-  // rows after it without a word.
-  if (const size_t nul = text.find('\0'); nul != std::string::npos) {
-    const size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(nul), '\n'));
-    cli::Error("the table file '%s' holds a NUL byte on line %zu: a mapping table is text", path, line);
-    return false;
-  }
+  if (!cli::ReadTextFile(path, "table", "a mapping table", text)) return false;
   uint32_t needed = 0, line = 0;
   int32_t status = hvcnParseORTable(text.c_str(), nullptr, 0, &needed, &line);
   if (status == hvcnERR_BUFFER_TOO_SMALL) {
@@ -127,6 +72,7 @@ struct Settings {
   const char* gateway = nullptr;
   std::shared_ptr<const std::vector<uint8_t>> table;  // shared by the workers; null: none
   uint32_t labels = 0;
+  uint32_t escapes = 0;  // hvcnOR_TELETEX_ESCAPES
   bool json = false;
 };
 
@@ -146,7 +92,7 @@ class OrNameHandler : public cli::Handler {
     const bool held = r.status == hvcnSUCCESS;
     output_ = {};
     if (r.status == hvcnSUCCESS) r.status = Write();
-    if (r.status != hvcnSUCCESS) r.detail = f_->errorDetail;
+    if (r.status != hvcnSUCCESS && r.detail.empty()) r.detail = f_->errorDetail;
     if (!s_.json) {
       if (r.status == hvcnSUCCESS) {
         cli::AppendShown(r.text, output_);
@@ -155,10 +101,7 @@ class OrNameHandler : public cli::Handler {
       return;
     }
     if (r.status == hvcnSUCCESS) r.Field("output", output_);
-    if (held) {
-      cli::CollectHeldValues(*f_, values_);
-      attributesJson_.Append(r.Raw("attributes"), values_);
-    }
+    if (held) attributesJson_.AppendHeld(r.Raw("attributes"), *f_);
   }
 
  private:
@@ -168,34 +111,32 @@ class OrNameHandler : public cli::Handler {
 
   // Reads the text into the format; a refusal is explained in the result.
   int32_t Read(const char* text, cli::Result& r) {
-    const std::string_view input = r.input;
-    Form from = s_.from;
-    if (from == Form::Auto && Mapping() && LooksLikeRfc822(input)) from = Form::Rfc822;
-    int32_t status;
-    switch (from) {
+    switch (s_.from) {
       case Form::Rfc822: return hvcnRFC822ToORAddress(text, f_.get(), s_.gateway, Table(), TableSize());
       case Form::Typed: {
         uint32_t context = 0;
-        status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE);
-        if (status != hvcnSUCCESS) r.explanation = cli::ExplainName(*f_, status, hvcnPARSE_COMPLETE, input, &r.column);
+        const int32_t status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE);
+        if (status != hvcnSUCCESS)
+          r.explanation = cli::ExplainName("orname", *f_, status, hvcnPARSE_COMPLETE, r.input, &r.column);
         return status;
       }
       case Form::AnnexF: return ReadORAddress(text, hvcnOR_FROM_ANNEXF, r);
       case Form::StdOr: return ReadORAddress(text, hvcnOR_FROM_STDOR, r);
+      case Form::Der: return ReadDer(r);
       case Form::Auto: break;
     }
-    if (!Mapping() && LooksLikeRfc822(input)) {
-      // A gateway that is no domain gives 3; the text is then read as an
-      // O/R address, whose error says more.
-      const std::string gateway(GatewayDomainOf(input));
-      if (!gateway.empty()) {
-        status = hvcnRFC822ToORAddress(text, f_.get(), gateway.c_str(), nullptr, 0);
-        if (status != hvcnERR_BAD_PARAMETER) return status;
-      }
+    // The library's classifier tells an RFC 822 address: through the
+    // mapping when one is given; without one, an O/R address in the "/"
+    // form at its own domain (the gateway).
+    const int32_t kind = cli::KindOf(r.input);
+    if (Mapping() && (kind == hvcnKIND_RFC822 || kind == hvcnKIND_MAILBOX))
+      return hvcnRFC822ToORAddress(text, f_.get(), s_.gateway, Table(), TableSize());
+    if (kind == hvcnKIND_RFC822) {
+      int32_t read = 0;
+      return hvcnReadAddress(text, f_.get(), 0, &read);
     }
-    status = ReadORAddress(text, hvcnOR_FROM_AUTO, r);
-    if (status != hvcnSUCCESS && LooksLikeRfc822(input))
-      r.explanation = "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE.";
+    const int32_t status = ReadORAddress(text, hvcnOR_FROM_AUTO, r);
+    if (status != hvcnSUCCESS) r.explanation = cli::Hint("orname", kind, r.input);
     return status;
   }
 
@@ -207,17 +148,34 @@ class OrNameHandler : public cli::Handler {
     return status;
   }
 
+  // An ORAddress, ORName or x400Address in BER or DER, written in hex. Text
+  // that is no hex is refused as a badly formed address, the tool saying
+  // where.
+  int32_t ReadDer(cli::Result& r) {
+    size_t bad = 0;
+    if (!cli::ReadHex(r.input, bytes_, &bad)) {
+      f_->errorDetail[0] = '\0';  // no library call: no detail of the address before
+      r.column = static_cast<uint32_t>(cli::ColumnOf(r.input, bad));
+      r.explanation = bad < r.input.size()
+                          ? cli::Format("The text is no hex: the character at column %u is not a hex digit.", r.column)
+                          : std::string("The text is no hex: its last byte has one hex digit.");
+      return hvcnERR_BAD_X400;
+    }
+    return hvcnDecodeORAddress(bytes_.data(), static_cast<uint32_t>(bytes_.size()), f_.get(), 0, nullptr);
+  }
+
   // Writes the held name in the form asked for into output_.
   int32_t Write() {
+    switch (s_.to) {
+      case Form::StdOr: return names_.ORAddress(*f_, s_.labels | s_.escapes, &output_);
+      case Form::AnnexF: return names_.ORAddress(*f_, hvcnOR_ANNEXF | s_.labels, &output_);
+      case Form::Der: return names_.DerHex(*f_, 0, &output_);
+      default: break;
+    }
     const int32_t status = cli::CallSized(buffer_, [&](char* text, uint32_t room, uint32_t* needed) {
-      switch (s_.to) {
-        case Form::Rfc822:
-          return hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, needed,
-                                       s_.labels & hvcnOR_SHORT_LABELS);
-        case Form::Typed: return hvcnFormatNameEx(f_.get(), text, room, needed, hvcnFN_REFORMAT);
-        case Form::AnnexF: return hvcnFormatORAddress(f_.get(), text, room, needed, hvcnOR_ANNEXF | s_.labels);
-        default: return hvcnFormatORAddress(f_.get(), text, room, needed, s_.labels);
-      }
+      if (s_.to == Form::Typed) return hvcnFormatNameEx(f_.get(), text, room, needed, hvcnFN_REFORMAT);
+      return hvcnORAddressToRFC822(f_.get(), s_.gateway, Table(), TableSize(), text, room, needed,
+                                   s_.labels & hvcnOR_SHORT_LABELS);
     });
     output_ = status == hvcnSUCCESS ? std::string_view(buffer_.c_str()) : std::string_view();
     return status;
@@ -225,20 +183,20 @@ class OrNameHandler : public cli::Handler {
 
   const Settings s_;
   std::unique_ptr<hvcnFormat> f_;
-  std::string buffer_;
-  std::string_view output_;  // in buffer_
-  std::vector<cli::HeldValue> values_;
+  std::string buffer_, bytes_;
+  std::string_view output_;  // in buffer_ or names_
+  cli::NameWriter names_;
   cli::AttributesJson attributesJson_;
 };
 
 int Run(const cli::Invocation& args) {
   Settings s;
   if (!FormOption(args.Value("--from"), true, &s.from)) {
-    cli::Error("--from takes auto, annexf, stdor, rfc822 or typed, not '%s'", args.Value("--from"));
+    cli::Error("--from takes auto, annexf, stdor, rfc822, typed or der, not '%s'", args.Value("--from"));
     return cli::kUsage;
   }
   if (!FormOption(args.Value("--to"), false, &s.to)) {
-    cli::Error("--to takes stdor, annexf, typed or rfc822, not '%s'", args.Value("--to"));
+    cli::Error("--to takes stdor, annexf, typed, rfc822 or der, not '%s'", args.Value("--to"));
     return cli::kUsage;
   }
   if (const char* labels = args.Value("--labels")) {
@@ -250,7 +208,8 @@ int Run(const cli::Invocation& args) {
     }
   }
   s.gateway = args.Value("--gateway");
-  if (s.gateway && !TakesGateway(s.gateway)) {
+  if (args.Has("--teletex-escapes")) s.escapes = hvcnOR_TELETEX_ESCAPES;
+  if (s.gateway && hvcnCheckGatewayDomain(s.gateway) != hvcnSUCCESS) {
     cli::Error("--gateway takes a domain (letters, digits, '-' and '_' in labels separated by dots), not '%s'",
                cli::ShowControls(s.gateway).c_str());
     return cli::kUsage;
@@ -287,7 +246,9 @@ const cli::Command kOrNameCommand = {
     "(its domain is then taken as the gateway); else the \"/\" form when the text\n"
     "starts with '/', else the \";\" form. typed reads and writes names under\n"
     "--format. The rfc822 form, either way, needs a gateway domain, a mapping table,\n"
-    "or both. Without TEXT, addresses are read from standard input, one a line;\n"
+    "or both. der reads an ORAddress, ORName or x400Address in BER or DER written in\n"
+    "hex (blanks and colons may stand between the bytes) and writes an ORAddress in\n"
+    "DER as lowercase hex. Without TEXT, addresses are read from standard input, one a line;\n"
     "each gives one line (the written form, or error N: text detail) or, with\n"
     "--json, one JSON object with the attributes read (as parse --json shows\n"
     "them), in the order of the input. The exit status is 1 when an address\n"
@@ -303,6 +264,8 @@ const cli::Command kOrNameCommand = {
     "  Smith, John /o=Acme/c=US/a=ATTMAIL/p=Acme\n"
     "  $ hvcn orname --from typed --to stdor 'Smith, John /o=Acme'\n"
     "  /G=John/S=Smith/O=Acme/\n"
+    "  $ hvcn orname --to der '/S=Smith/C=GB/ADMD= /'\n"
+    "  301630146104130247426203130120a5078005536d697468\n"
     "  $ hvcn orname --table acme.table --to rfc822 --json < addresses.txt > addresses.jsonl\n",
     kOptions,
     Run,

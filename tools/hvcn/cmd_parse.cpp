@@ -200,7 +200,7 @@ class ParseHandler : public cli::Handler {
   // name with its error.
   void Failure(cli::Result& r) {
     r.detail = f_->errorDetail;
-    r.explanation = cli::ExplainName(*f_, r.status, s_.flags, r.input, &r.column);
+    r.explanation = cli::ExplainName("parse", *f_, r.status, s_.flags, r.input, &r.column);
     if (s_.mode != Mode::Lines) return;
     cli::AppendShown(r.text, r.input);
     r.text += "\terror " + std::to_string(r.status) + "\t" + cli::StatusText(r.status) + "\n";

@@ -17,6 +17,9 @@ extern const cli::Command kValidateCommand;
 extern const cli::Command kInternetCommand;
 extern const cli::Command kOrNameCommand;
 extern const cli::Command kParseCommand;
+extern const cli::Command kReadCommand;
+extern const cli::Command kCertCommand;
+extern const cli::Command kAmhsCommand;
 
 // The one line of hvcn --version: the tool's and the library's versions and
 // how they relate.

@@ -1,66 +1,44 @@
 #include "explain.h"
 
-#include <vector>
+#include <cstring>
+#include <memory>
 
-#include "attributes.h"
 #include "cli.h"
 #include "text.h"
 
 namespace cli {
 namespace {
 
-// A piece of the name: [begin, end) in bytes.
-struct Piece {
-  size_t begin;
-  size_t end;
+// The kinds as the tool names them (read --json's "kind").
+constexpr struct {
+  int32_t kind;
+  const char* name;
+} kKindNames[] = {
+    {hvcnKIND_TYPED, "typed"},         {hvcnKIND_MAILBOX, "mailbox"},
+    {hvcnKIND_RFC822, "rfc822"},       {hvcnKIND_ANNEXF, "annexf"},
+    {hvcnKIND_STDOR, "stdor"},         {hvcnKIND_EXCHANGE, "exchange"},
+    {hvcnKIND_IMCEA, "imcea"},         {hvcnKIND_DIRECTORY_NAME, "directory-name"},
+    {hvcnKIND_DER_HEX, "der"},         {hvcnKIND_AFTN, "aftn"},
 };
 
-// The pieces of name[begin, end) between unescaped separators (a backslash
-// escapes the character after it).
-std::vector<Piece> Split(std::string_view name, size_t begin, size_t end, char separator) {
-  std::vector<Piece> pieces;
-  size_t start = begin;
-  for (size_t i = begin; i < end; ++i) {
-    if (name[i] == '\\') {
-      ++i;
-    } else if (name[i] == separator) {
-      pieces.push_back({start, i});
-      start = i + 1;
-    }
-  }
-  pieces.push_back({start, end});
-  return pieces;
-}
-
-size_t SkipBlanks(std::string_view name, size_t at, size_t end) {
-  while (at < end && name[at] == ' ') ++at;
-  return at;
-}
-
-// Does the name look like a standard O/R address ("/G=John/S=Smith/C=US/",
-// "G=John; S=Smith; C=US") rather than a typed name?
-bool LooksLikeOrAddress(std::string_view name) {
-  size_t begin = SkipBlanks(name, 0, name.size());
-  size_t end = name.size();
-  while (end > begin && name[end - 1] == ' ') --end;
-  if (begin == end) return false;
-  const bool slashes = name[begin] == '/';
-  if (!slashes && name.find(';') == std::string_view::npos) return false;
-  std::vector<Piece> pieces = Split(name, begin, end, slashes ? '/' : ';');
-  size_t labelled = 0;
-  bool beyondTags = !slashes || name[end - 1] == '/';
-  for (Piece piece : pieces) {
-    piece.begin = SkipBlanks(name, piece.begin, piece.end);
-    while (piece.end > piece.begin && name[piece.end - 1] == ' ') --piece.end;
-    if (piece.begin == piece.end) continue;
-    const std::string_view text = name.substr(piece.begin, piece.end - piece.begin);
-    const size_t equals = text.find('=');
-    if (equals == std::string_view::npos || !IsStandardLabel(text.substr(0, equals))) return false;
-    if (!IsTag(text.substr(0, equals))) beyondTags = true;
-    ++labelled;
-  }
-  return labelled >= (slashes ? 1u : 2u) && beyondTags;
-}
+// What a command says of a text of a kind it could not read; %s is the
+// text as a shell word.
+constexpr struct {
+  const char* command;
+  int32_t kind;
+  const char* hint;
+} kHints[] = {
+    {"parse", hvcnKIND_STDOR, "This looks like a standard O/R address; read it with: hvcn orname %s"},
+    {"parse", hvcnKIND_ANNEXF, "This looks like a standard O/R address; read it with: hvcn orname %s"},
+    {"parse", hvcnKIND_EXCHANGE, "This looks like an O/R address as Exchange writes it; read it with: hvcn orname %s"},
+    {"parse", hvcnKIND_IMCEA, "This looks like an O/R address in an IMCEA address; read it with: hvcn orname %s"},
+    {"parse", hvcnKIND_RFC822,
+     "This looks like an O/R address through an RFC 822 gateway; read it with: hvcn orname %s"},
+    {"parse", hvcnKIND_MAILBOX, "This looks like an internet mailbox; check it with: hvcn internet %s"},
+    {"parse", hvcnKIND_DIRECTORY_NAME,
+     "This looks like an X.500 directory name, which is no O/R address; hvcn read %s says why"},
+    {"orname", hvcnKIND_MAILBOX, "This looks like an RFC 822 address; read it with --gateway DOMAIN or --table FILE."},
+};
 
 }  // namespace
 
@@ -79,13 +57,35 @@ std::string Explanation(const hvcnFormat& failed, int32_t status, uint32_t call,
   return explanation;
 }
 
-Looks LooksLike(std::string_view text) { return LooksLikeOrAddress(text) ? Looks::ORAddress : Looks::Other; }
+int32_t KindOf(std::string_view text, uint32_t flags) {
+  // The classifier writes only the format's errorDetail: one scratch
+  // format a thread.
+  thread_local const std::unique_ptr<hvcnFormat> scratch = std::make_unique<hvcnFormat>();
+  const std::string copy(text);
+  int32_t kind = hvcnKIND_NONE;
+  if (hvcnClassifyAddress(copy.c_str(), scratch.get(), flags, &kind) != hvcnSUCCESS) return hvcnKIND_NONE;
+  return kind;
+}
 
-std::string ExplainName(const hvcnFormat& failed, int32_t status, uint32_t flags, std::string_view name,
-                        uint32_t* column) {
-  if (LooksLike(name) == Looks::ORAddress) {
+const char* KindName(int32_t kind) {
+  for (const auto& row : kKindNames)
+    if (row.kind == kind) return row.name;
+  return nullptr;
+}
+
+std::string Hint(const char* command, int32_t kind, std::string_view text) {
+  for (const auto& row : kHints)
+    if (row.kind == kind && std::strcmp(row.command, command) == 0)
+      return Format(row.hint, ShellQuote(text, true).c_str());
+  return std::string();
+}
+
+std::string ExplainName(const char* command, const hvcnFormat& failed, int32_t status, uint32_t flags,
+                        std::string_view name, uint32_t* column) {
+  std::string hint = Hint(command, KindOf(name), name);
+  if (!hint.empty()) {
     *column = 0;
-    return "This looks like a standard O/R address; read it with: hvcn orname " + ShellQuote(name, true);
+    return hint;
   }
   const std::string text(name);
   return Explanation(failed, status, hvcnEXPLAIN_NAME, flags, text.c_str(), column);

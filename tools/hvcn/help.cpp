@@ -23,7 +23,8 @@ struct HelpSection {
 
 const Command* const kCommands[] = {
     &kParseCommand, &kFormatCommand, &kTranslateCommand, &kAttrCommand, &kValidateCommand, &kAttributesCommand,
-    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kVersionCommand,
+    &kTokensCommand, &kRsListCommand, &kErrorCommand, &kInternetCommand, &kOrNameCommand, &kReadCommand, &kCertCommand,
+    &kAmhsCommand, &kVersionCommand,
 };
 
 constexpr Option kGlobalOptions[] = {
@@ -35,8 +36,9 @@ constexpr Option kGlobalOptions[] = {
 constexpr HelpItem kExitItems[] = {
     {"0", "every input was handled"},
     {"1", "some input failed: a name not read, a value rejected, a translation that failed, a code without a "
-          "text, a name that is no mailbox, an address not read or written, a bad format string or mapping table; "
-          "standard output that could not take the output; no memory left"},
+          "text, a name that is no mailbox, an address not read, written or converted, a certificate entry not "
+          "read; a bad format string, a mapping or AMHS table file or a certificate file that cannot be read or "
+          "is bad; standard output that could not take the output; no memory left"},
     {"2", "usage error: unknown command or option, a missing option value, a missing or bad argument"},
 };
 
@@ -59,7 +61,7 @@ constexpr HelpItem kFileItems[] = {
 
 constexpr HelpSection kSections[] = {
     {"batch mode",
-     "parse, format, translate, internet and orname read their inputs from standard input, one a line, when none is "
+     "parse, format, translate, internet, orname, read and amhs read their inputs from standard input, one a line, when none is "
      "given on the command line (a final carriage return is dropped). The results come out in the order of the "
      "input, one line (or one JSON object) each. Standard input that is no terminal is read, and the results "
      "written, in large blocks; --jobs N shares the work among N threads (default: one per processor) and gives "

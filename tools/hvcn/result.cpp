@@ -14,6 +14,7 @@ void Result::Clear() {
   detail.clear();
   explanation.clear();
   column = 0;
+  warning.clear();
   fields.Clear();
   text.Clear();
 }
@@ -77,6 +78,8 @@ bool ResultWriter::Write(const Result& r, size_t line, Buffer& out, std::string&
     if (!r.explanation.empty()) message += " " + r.explanation;
     AppendMessage(err, "%s", message.c_str());
   }
+  if (!r.warning.empty() && !json_)
+    AppendMessage(err, "%s%s: warning: %s", Where(line).c_str(), ShowControls(r.input).c_str(), r.warning.c_str());
   return failure;
 }
 

@@ -32,6 +32,7 @@ class Result {
   std::string detail;       // the library's errorDetail
   std::string explanation;  // where and why the input was refused, and hints
   uint32_t column = 0;      // the column (from 1) at fault, 0 when not known
+  std::string warning;      // about a result that stands (the text form's standard error)
   Buffer fields;            // the command's own JSON fields: ,"key":value ...
   Buffer text;              // the text form: whole lines
 
@@ -64,7 +65,8 @@ class Results {
 // Writes results in the command's shape: a JSON object a line with --json
 // (a failure's status text, detail and explanation in it), else the text
 // form, a failure also as "error N: text detail" and on standard error
-// ("hvcn: COMMAND: line 3: INPUT: N: text detail explanation").
+// ("hvcn: COMMAND: line 3: INPUT: N: text detail explanation"), a warning
+// there too ("hvcn: COMMAND: line 3: INPUT: warning: ...").
 class ResultWriter {
  public:
   ResultWriter(const Shape& shape, bool json) : shape_(shape), json_(json) {}

@@ -129,6 +129,39 @@ void AppendJsonField(Buffer& out, const char* key, std::string_view text, bool f
   if (!AppendJson(out, text)) AppendHexField(out, key, text);
 }
 
+void AppendHex(std::string& out, std::string_view bytes) {
+  for (unsigned char c : bytes) {
+    out += kHex[c >> 4];
+    out += kHex[c & 15];
+  }
+}
+
+bool ReadHex(std::string_view text, std::string& bytes, size_t* bad) {
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  bytes.clear();
+  for (size_t i = 0; i < text.size();) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == ':') {
+      ++i;
+      continue;
+    }
+    const int high = digit(c);
+    const int low = i + 1 < text.size() ? digit(text[i + 1]) : -1;
+    if (high < 0 || low < 0) {
+      *bad = high < 0 ? i : i + 1;
+      return false;
+    }
+    bytes += static_cast<char>(high << 4 | low);
+    i += 2;
+  }
+  return true;
+}
+
 void AppendHexField(Buffer& out, const char* key, std::string_view text) {
   out += ",\"";
   out += key;

@@ -76,6 +76,15 @@ void AppendHexField(Buffer& out, const char* key, std::string_view text);
 // Appends a number.
 void AppendNumber(Buffer& out, int64_t value);
 
+// Appends bytes as lowercase hex without separators.
+void AppendHex(std::string& out, std::string_view bytes);
+
+// Reads hex text into bytes: two hex digits (either case) a byte, with
+// blanks, tabs and colons allowed between bytes (not inside one). False
+// when the text is no such hex; *bad is then the offset of the first
+// character at fault (the text's length for an odd last digit).
+bool ReadHex(std::string_view text, std::string& bytes, size_t* bad);
+
 // Shows control characters (below 0x20, and 0x7F) as \xHH; with
 // `backslash`, a backslash as \\ too, so that the text reads one way only.
 // Unescape reads the first form back.
