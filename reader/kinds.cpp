@@ -3,7 +3,7 @@
 //   imcea      IMCEAX400-c=US+3Ba=+20+3Bs=user@host.example (Exchange's encapsulation)
 //   rfc822     "/G=John/S=Smith/C=US/"@gw.example (an O/R address through a gateway)
 //   mailbox    Ann Lee <ann@example.com> (an internet mailbox: hvcnParseInternetName)
-//   directory  /O=Contoso/OU=.../CN=Recipients/CN=jsmith (an X.500 name, no O/R address)
+//   directory-name  /O=Contoso/OU=.../CN=Recipients/CN=jsmith (an X.500 name, no O/R address)
 //   exchange   [X400:c=US;a= ;s=user], X400:c=US;... (Exchange one-offs and proxies)
 //   stdor      /G=John/S=Smith/C=US/ (RFC 2156)
 //   annexf     G=John;S=Smith;C=US (F.401 Annex F, RFC 1685)
@@ -88,15 +88,15 @@ bool IsAnnexF(std::string_view text) noexcept {
 
 // clang-format off
 constexpr KindRow kKinds[] = {
-  {hvcnKIND_IMCEA,          "imcea",     Test::Imcea},
-  {hvcnKIND_RFC822,         "rfc822",    Test::GatewayAddress},
-  {hvcnKIND_MAILBOX,        "mailbox",   Test::Mailbox},
-  {hvcnKIND_DIRECTORY_NAME, "directory", Test::DirectoryName},
-  {hvcnKIND_EXCHANGE,       "exchange",  Test::Exchange},
-  {hvcnKIND_STDOR,          "stdor",     Test::StdOr},
-  {hvcnKIND_ANNEXF,         "annexf",    Test::AnnexF},
-  {hvcnKIND_DER_HEX,        "der",       Test::None},  // the BER/DER reader's
-  {hvcnKIND_AFTN,           "aftn",      Test::None},  // the AMHS reader's
+  {hvcnKIND_IMCEA,           "imcea",          Test::Imcea},
+  {hvcnKIND_RFC822,          "rfc822",         Test::GatewayAddress},
+  {hvcnKIND_MAILBOX,         "mailbox",        Test::Mailbox},
+  {hvcnKIND_DIRECTORY_NAME,  "directory-name", Test::DirectoryName},
+  {hvcnKIND_EXCHANGE,        "exchange",       Test::Exchange},
+  {hvcnKIND_STDOR,           "stdor",          Test::StdOr},
+  {hvcnKIND_ANNEXF,          "annexf",         Test::AnnexF},
+  {hvcnKIND_DER_HEX,         "der-hex",        Test::None},  // the BER/DER reader's
+  {hvcnKIND_AFTN,            "aftn",           Test::None},  // the AMHS reader's
 };
 // clang-format on
 

@@ -15,7 +15,7 @@ namespace {
 
 // The kinds by name, as hvcn.h numbers them.
 const char* const kKindNames[] = {"none",    "typed",    "mailbox", "rfc822",    "annexf", "stdor",
-                                  "exchange", "imcea",   "directory", "der",     "aftn"};
+                                  "exchange", "imcea",   "directory-name", "der-hex",     "aftn"};
 
 std::string KindName(int32_t kind) {
   return kind >= 0 && kind < static_cast<int32_t>(std::size(kKindNames)) ? kKindNames[kind] : std::to_string(kind);
