@@ -112,6 +112,28 @@ int32_t DecodeValue(const Item& item, bool split, const ValueText& out, Parts* p
 // The character column of `at` in `text`, counting from `base` + 1.
 uint32_t ColumnOf(const char* text, const char* at, uint32_t base = 0) noexcept;
 
+// The columns of places met in order along one text: each counts on from
+// the last, so a reader that asks at every item stays linear in the text.
+class Columns {
+ public:
+  Columns(const char* text, uint32_t base) noexcept : text_(text), base_(base), at_(text), column_(base + 1) {}
+  uint32_t Of(const char* place) noexcept {
+    if (place < at_) {  // behind the last place asked for: count again
+      at_ = text_;
+      column_ = base_ + 1;
+    }
+    column_ += ColumnOf(at_, place) - 1;
+    at_ = place;
+    return column_;
+  }
+
+ private:
+  const char* text_;
+  uint32_t base_;
+  const char* at_;
+  uint32_t column_;
+};
+
 // A personal name written given.initials.surname (RFC 2156's PN, and the
 // local part of a mapped RFC 822 address): the given name when the first
 // part has two characters or more, then one-letter initials, and the rest,

@@ -74,6 +74,7 @@ const char* LabelEnd(const char* item, const char* end, char separator) noexcept
 
 int32_t ReadAnnexFItems(ItemSink& sink, const char* text, const char* begin, const char* end, char separator,
                         uint32_t columnBase) noexcept {
+  Columns columns(text, columnBase);
   for (const char* p = begin; p < end;) {
     p = SkipBlanks(p, end);
     if (p >= end) break;
@@ -84,7 +85,7 @@ int32_t ReadAnnexFItems(ItemSink& sink, const char* text, const char* begin, con
     const char* item = p;
     const char* equals = LabelEnd(item, end, separator);
     const std::string_view label = Span(item, TrimEnd(item, equals));
-    const uint32_t column = ColumnOf(text, item, columnBase);
+    const uint32_t column = columns.Of(item);
     if (equals >= end || *equals == separator || label.empty())
       return sink.Refuse(hvcnERR_BAD_X400, detail::kNotLabelValue, {label, column});
     const char* value = SkipBlanks(equals + 1, end);
@@ -108,6 +109,7 @@ int32_t ReadAnnexFItems(ItemSink& sink, const char* text, const char* begin, con
 
 int32_t ReadStdOrComponents(ItemSink& sink, const char* text, const char* begin, const char* end,
                             uint32_t columnBase) noexcept {
+  Columns columns(text, columnBase);
   auto separator = [](char c) noexcept { return c == '/' || c == ';'; };
   for (const char* p = begin; p < end;) {
     if (separator(*p)) {
@@ -123,7 +125,7 @@ int32_t ReadStdOrComponents(ItemSink& sink, const char* text, const char* begin,
     while (q < end && *q != '=' && !separator(*q)) {
       const bool quoted = *q == '$';
       if (quoted && ++q >= end)
-        return sink.Refuse(hvcnERR_BAD_X400, detail::kBadQuoting, {Span(item, q), ColumnOf(text, item, columnBase)});
+        return sink.Refuse(hvcnERR_BAD_X400, detail::kBadQuoting, {Span(item, q), columns.Of(item)});
       const char* character = q;
       Next(q, end);
       for (; character < q; ++character)
@@ -132,7 +134,7 @@ int32_t ReadStdOrComponents(ItemSink& sink, const char* text, const char* begin,
     }
     while (n > kept && IsBlank(label[n - 1])) --n;
     const std::string_view name(label, n);
-    const uint32_t column = ColumnOf(text, item, columnBase);
+    const uint32_t column = columns.Of(item);
     if (q >= end || separator(*q) || name.empty())
       return sink.Refuse(hvcnERR_BAD_X400, detail::kNotLabelValue, {Span(item, q), column});
     // The value, up to the next unquoted separator.
