@@ -355,7 +355,9 @@ const Playground = (() => {
     const written = new Map(results.map(({form, result}) => [form.id, result.objects[0]]));
     INTERNAL.forEach(({id}, i) => {
       const o = internal[i] && internal[i].objects[0];
-      written.set(id, o && o.status === 0 ? {status: 0, output: 'internal' in o ? o.internal : o.output} : null);
+      // parse --internal writes `internal`, the page's command `internal1`, translate `output`.
+      const text = o && o.status === 0 ? [o.internal, o.internal1, o.output].find((t) => typeof t === 'string') : null;
+      written.set(id, text !== null && text !== undefined ? {status: 0, output: text} : null);
     });
     for (const form of [...FORMS, ...INTERNAL]) {
       const o = written.get(form.id);
