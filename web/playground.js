@@ -1,7 +1,7 @@
 // The hvcn playground. Every answer on the page comes from the hvcn tool,
-// compiled to WebAssembly with the library (hvcn.js): the page runs a tool
-// command per panel, as a shell would, and shows the JSON objects the tool
-// prints. This file knows which command each panel runs and how to show its
+// compiled to WebAssembly with the library (hvcn.js): the page runs the tool's
+// commands for each panel, as a shell would, and shows the JSON objects the
+// tool prints. This file knows which commands each panel runs and how to show their
 // objects; what an address is, or how it is written, only the library says.
 'use strict';
 
