@@ -1,6 +1,6 @@
 // The playground's binding: runs one command, the way a shell runs the hvcn
 // tool - one of the tool's own (its main, compiled to WebAssembly with the
-// library) or one of the page's (web_commands.h) - and leaves what it wrote
+// library) or the page's own (web_commands.h) - and leaves what it wrote
 // on standard output and standard error in two files of the page's
 // in-memory file system. The page asks for --json and reads the objects the
 // tool's result writer made, so nothing here writes JSON.
@@ -43,7 +43,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int hvcnWebRun(int argc, char** argv) {
   cli::SetCommandName("");
   int status = -1;
   if (argc >= 2)
-    for (const cli::Command* command : {&kWebKindCommand, &kWebFormsCommand, &kWebAmhsCommand})
+    for (const cli::Command* command : {&kWebInternalCommand})
       if (std::strcmp(argv[1], command->name) == 0) status = RunWebCommand(*command, argc, argv);
   if (status < 0) status = hvcnToolMain(argc, argv);
   std::fflush(stdout);

@@ -1,7 +1,7 @@
 // The hvcn playground. Every answer on the page comes from the hvcn tool,
-// compiled to WebAssembly with the library (hvcn.js): the page runs a tool
-// command per panel, as a shell would, and shows the JSON objects the tool
-// prints. This file knows which command each panel runs and how to show its
+// compiled to WebAssembly with the library (hvcn.js): the page runs the tool's
+// commands for each panel, as a shell would, and shows the JSON objects the
+// tool prints. This file knows which commands each panel runs and how to show their
 // objects; what an address is, or how it is written, only the library says.
 'use strict';
 
@@ -136,26 +136,26 @@ const Playground = (() => {
     internet: (s) => ['internet', '--json', '--', s.text],
     amhs: (s) => ['amhs', '--json', '--table', AMHS_FILE, ...(s['amhs-to'] ? ['--to', s['amhs-to']] : []),
                   ...(s['amhs-originator'] ? ['--originator'] : []), '--', s.text],
-    kind: (s) => ['kind', '--json', '--', s.text],
-    forms: (s) => ['forms', '--json', '--from', s.source === 'typed' ? 'typed' : s.source === 'orname' ? 'orname' : 'auto',
-                   ...formatArgs(s), ...(s.teletex ? ['--prefer-teletex'] : []), ...mappingArgs(s),
-                   ...(s['amhs-table'].trim() ? ['--amhs', AMHS_FILE] : []), '--', s.text],
+    // What kind of text it is: the reader's kind, after two the page tells
+    // itself by the tool's own conversions (DER in hex that orname reads; an
+    // AF-Address that the AMHS tables in the panel convert).
+    read: (s) => ['read', '--json', ...formatArgs(s), '--', s.text],
+    der: (s) => ['orname', '--json', '--from', 'der', '--', s.text],
+    aftn: (s) => ['amhs', '--json', '--table', AMHS_FILE, '--to', 'amhs', '--', s.text],
   };
 
-  // The forms the held address is written in: the field of the forms
-  // command's object that holds each.
+  // The forms the held address is written in: the orname arguments that
+  // write each (the internal forms are written apart, writeInternal).
   const FORMS = [
-    {id: 'stdor-short', label: '"/" form, short labels', field: 'stdorShort'},
-    {id: 'stdor-long', label: '"/" form, long labels', field: 'stdorLong'},
-    {id: 'annexf-short', label: '";" form, short labels', field: 'annexfShort'},
-    {id: 'annexf-long', label: '";" form, long labels', field: 'annexfLong'},
-    {id: 'typed', label: 'typed, under the format string', field: 'typed'},
-    {id: 'rfc822', label: 'RFC 822', field: 'rfc822', mapping: true},
-    {id: 'der', label: 'DER (hex)', field: 'der'},
-    {id: 'internal-1', label: 'internal type 1', field: 'internal1'},
-    {id: 'internal-2', label: 'internal type 2', field: 'internal2'},
-    {id: 'internal-3', label: 'internal type 3', field: 'internal3'},
+    {id: 'stdor-short', label: '"/" form, short labels', args: ['--to', 'stdor', '--labels', 'short']},
+    {id: 'stdor-long', label: '"/" form, long labels', args: ['--to', 'stdor', '--labels', 'long']},
+    {id: 'annexf-short', label: '";" form, short labels', args: ['--to', 'annexf', '--labels', 'short']},
+    {id: 'annexf-long', label: '";" form, long labels', args: ['--to', 'annexf', '--labels', 'long']},
+    {id: 'typed', label: 'typed, under the format string', args: ['--to', 'typed']},
+    {id: 'rfc822', label: 'RFC 822', args: ['--to', 'rfc822'], mapping: true},
+    {id: 'der', label: 'DER (hex)', args: ['--to', 'der']},
   ];
+  const INTERNAL = [1, 2, 3].map((type) => ({id: `internal-${type}`, label: `internal type ${type}`, type}));
 
   // ---- Showing text ----------------------------------------------------------
 
@@ -300,30 +300,74 @@ const Playground = (() => {
     else body.append(element('p', {class: 'verdict', 'data-internet': 'false'}, 'Not an internet mailbox.'));
   }
 
-  // Every form of the held address, from one run of the forms command.
-  function showForms(s, result) {
+  // What the page tells of the input: its kind (the reader's, or der-hex or
+  // aftn) and how the forms read it (orname's --from, and the text).
+  function readInput(module, s) {
+    const der = run(module, COMMANDS.der(s));
+    const aftn = s['amhs-table'].trim() ? run(module, COMMANDS.aftn(s)) : null;
+    const read = run(module, COMMANDS.read(s));
+    const converted = (result) => result && result.objects[0] && result.objects[0].status === 0;
+    const kind = converted(der) ? 'der-hex' : converted(aftn) ? 'aftn' : null;
+    let from = ['--from', 'auto'];
+    let text = s.text;
+    if (s.source === 'typed') from = ['--from', 'typed'];
+    else if (kind === 'der-hex') from = ['--from', 'der'];
+    else if (kind === 'aftn') [from, text] = [['--from', 'stdor'], aftn.objects[0].output];
+    else if (s.source !== 'orname' && !converted(run(module, COMMANDS.orname(s)))) from = ['--from', 'typed'];
+    return {kind, read, from, text, runs: [der, ...(aftn ? [aftn] : []), read]};
+  }
+
+  // The internal forms: a typed name's from parse --internal, an O/R
+  // address's type 1 from the page's command and the others by translate.
+  function writeInternal(module, s, input, first) {
+    if (input.from[1] === 'typed') {
+      return INTERNAL.map(({type}) => run(module, [...COMMANDS.typed(s).slice(0, -2), '--internal', String(type),
+                                                     '--', input.text]));
+    }
+    const one = run(module, ['internal1', '--json', '--', first]);
+    const type1 = one.objects[0] && one.objects[0].status === 0 ? one.objects[0].internal1 : null;
+    if (type1 === null) return [one];
+    return [one, ...[2, 3].map((type) => run(module, ['translate', '--json', '--skip-empty', '--from', '1', '--to',
+                                                      String(type), '--', type1]))];
+  }
+
+  // Every form of the held address, each written by the tool.
+  function showForms(module, s, input) {
     const rows = $('#form-rows');
     rows.replaceChildren();
-    const object = result.objects[0];
+    const results = FORMS.filter((form) => !form.mapping || s.gateway || s.mapping.trim()).map((form) =>
+      ({form, result: run(module, ['orname', '--json', ...input.from, ...formatArgs(s), ...mappingArgs(s),
+                                   ...form.args, '--', input.text])}));
+    const first = results[0].result;
+    const object = first.objects[0];
+    const how = input.kind || (input.from[1] === 'typed' ? 'typed' : 'O/R address');
     $('#forms .source-note').textContent = !object ? ''
-        : object.status === 0 ? `Written from the input read as: ${object.kind}.`
-        : `The input does not read (as: ${object.kind}).`;
+        : object.status === 0 ? `Written from the input read as: ${how}.` : `The input does not read (as: ${how}).`;
     if (!object) {
-      rows.append(element('tr', {}, element('td', {colspan: '2'}, unavailable(result))));
-      return;
+      rows.append(element('tr', {}, element('td', {colspan: '2'}, unavailable(first))));
+      return [first];
     }
     if (object.status !== 0) {
-      rows.append(element('tr', {'data-form': 'refusal'}, element('td', {colspan: '2'}, refusal(object, s.text))));
-      return;
+      rows.append(element('tr', {'data-form': 'refusal'}, element('td', {colspan: '2'}, refusal(object, input.text))));
+      return [first];
     }
-    for (const form of FORMS) {
-      const value = object[form.field];
-      const cell = value !== null && value !== undefined ? element('td', {class: 'text'}, code(value, 'output'))
+    const internal = writeInternal(module, s, input, (results[1].result.objects[0] || {}).output || '');
+    const written = new Map(results.map(({form, result}) => [form.id, result.objects[0]]));
+    INTERNAL.forEach(({id}, i) => {
+      const o = internal[i] && internal[i].objects[0];
+      // parse --internal writes `internal`, the page's command `internal1`, translate `output`.
+      const text = o && o.status === 0 ? [o.internal, o.internal1, o.output].find((t) => typeof t === 'string') : null;
+      written.set(id, text !== null && text !== undefined ? {status: 0, output: text} : null);
+    });
+    for (const form of [...FORMS, ...INTERNAL]) {
+      const o = written.get(form.id);
+      const cell = o && o.status === 0 ? element('td', {class: 'text'}, code(o.output, 'output'))
           : form.mapping && !s.gateway && !s.mapping.trim()
               ? element('td', {class: 'text pending'}, 'Give a gateway domain or a mapping table above.')
               : element('td', {class: 'text none'}, 'none');
       rows.append(element('tr', {'data-form': form.id}, element('th', {scope: 'row'}, form.label), cell));
     }
+    return [...results.map(({result}) => result), ...internal];
   }
 
   function showAmhs(s, result) {
@@ -363,12 +407,13 @@ const Playground = (() => {
 
   function failureText(object) { return `refused: ${object.status} ${object.error || ''}`.trim(); }
 
-  function showKind(s, kind, typed, orname, internet, amhs) {
+  function showKind(s, input, typed, orname, internet, amhs) {
     const rows = $('#kind-rows');
     rows.replaceChildren();
     if (!s.text) return;
-    const k = kind.objects[0];
-    rows.append(kindRow('kind', 'kind', k ? (k.status === 0 ? k.kind : failureText(k)) : '', k && k.status === 0));
+    const k = input.read.objects[0];
+    const kind = input.kind || (k && k.kind);
+    rows.append(kindRow('kind', 'kind', kind || (k ? failureText(k) : ''), !!kind));
     const readings = typed.objects.filter((o) => o.status === 0).length;
     const typedFailure = typed.objects.find((o) => o.status !== 0);
     rows.append(kindRow('typed name', 'typed',
@@ -421,17 +466,15 @@ const Playground = (() => {
     const orname = run(module, COMMANDS.orname(s));
     const internet = run(module, COMMANDS.internet(s));
     const amhs = s['amhs-table'].trim() ? run(module, COMMANDS.amhs(s)) : null;
-    const kind = run(module, COMMANDS.kind(s));
-    const forms = run(module, COMMANDS.forms(s));
-    showKind(s, kind, typed, orname, internet, amhs);
+    const input = readInput(module, s);
+    showKind(s, input, typed, orname, internet, amhs);
     showTyped(s, typed);
     showTool($('#typed'), s, [typed]);
     showOrName(s, orname);
     showTool($('#orname'), s, [orname]);
     showInternet(s, internet);
     showTool($('#internet'), s, [internet]);
-    showForms(s, forms);
-    showTool($('#forms'), s, [forms]);
+    showTool($('#forms'), s, [...input.runs, ...showForms(module, s, input)]);
     showAmhs(s, amhs);
     showTool($('#amhs'), s, amhs ? [amhs] : []);
     announce(`Ready (${language} texts${s.sevenbit ? ', 7-bit only' : ''}).`);
