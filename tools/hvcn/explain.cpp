@@ -18,7 +18,7 @@ constexpr struct {
     {hvcnKIND_RFC822, "rfc822"},       {hvcnKIND_ANNEXF, "annexf"},
     {hvcnKIND_STDOR, "stdor"},         {hvcnKIND_EXCHANGE, "exchange"},
     {hvcnKIND_IMCEA, "imcea"},         {hvcnKIND_DIRECTORY_NAME, "directory-name"},
-    {hvcnKIND_DER_HEX, "der"},         {hvcnKIND_AFTN, "aftn"},
+    {hvcnKIND_DER_HEX, "der-hex"},     {hvcnKIND_AFTN, "aftn"},
 };
 
 // What a command says of a text of a kind it could not read; %s is the
