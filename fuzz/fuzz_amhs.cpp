@@ -32,7 +32,7 @@ const std::initializer_list<int32_t> kTableStatuses = {
     hvcnSUCCESS,           hvcnERR_BUFFER_TOO_SMALL, hvcnERR_BAD_VALUE,           hvcnERR_VALUE_TOO_LONG,
     hvcnERR_NOT_PRINTABLE, hvcnERR_NOT_NUMERIC,      hvcnERR_NAME_TOO_LONG,       hvcnERR_BAD_COUNTRY,
     hvcnERR_TOO_MANY_OUS,  hvcnERR_UNKNOWN_TAG,      hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_TOO_MANY_DDAS,
-    hvcnERR_BAD_X400};
+    hvcnERR_BAD_X400,      hvcnERR_UNKNOWN_ATTRIBUTE, hvcnERR_NO_VALUE,          hvcnERR_BAD_TERMINAL_TYPE};
 const std::initializer_list<int32_t> kToAmhsStatuses = {hvcnSUCCESS,          hvcnERR_BAD_PARAMETER,
                                                         hvcnERR_NAME_DOES_NOT_FIT, hvcnERR_NOT_AN_ADDRESS,
                                                         hvcnERR_DUPLICATE_ATTRIBUTE, hvcnERR_NO_VALUE};

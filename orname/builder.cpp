@@ -502,7 +502,10 @@ int32_t NameBuilder::TakeText(const Where& where, int slot, std::string_view val
 int32_t NameBuilder::PlaceUnits() noexcept {
   int placed[4] = {-1, -1, -1, -1};  // the pending item of each unit
   bool taken[4] = {};
-  for (size_t k = 0; k < 4; ++k) taken[k] = used_[model::kOrgUnitSlots[k]];  // from a domain's labels
+  for (size_t k = 0; k < 4; ++k) {  // from a domain's labels, or given to the slot or its teletex partner
+    const int slot = model::kOrgUnitSlots[k];
+    taken[k] = used_[slot] || (TeletexPartner(slot) >= 0 && used_[TeletexPartner(slot)]);
+  }
   for (uint32_t i = 0; i < units_.count; ++i)
     if (units_.items[i].number != 0) {
       const uint32_t k = units_.items[i].number - 1u;
@@ -520,7 +523,12 @@ int32_t NameBuilder::PlaceUnits() noexcept {
     taken[k] = true;
   }
   for (size_t k = 1; k < 4; ++k)
-    if (taken[k] && !taken[k - 1]) return Refuse(hvcnERR_BAD_X400, detail::kGap, units_.items[placed[k]].where());
+    if (taken[k] && !taken[k - 1]) {
+      // A unit taken before the items (by a domain's labels, or by a value
+      // given straight to its slot) has no item to name.
+      const Where at = placed[k] >= 0 ? units_.items[placed[k]].where() : Where{model::RowOf(model::kOrgUnitSlots[k]).label, 1};
+      return Refuse(hvcnERR_BAD_X400, detail::kGap, at);
+    }
   for (size_t k = 0; k < 4; ++k) {
     if (placed[k] < 0) continue;
     const Pending& p = units_.items[placed[k]];
