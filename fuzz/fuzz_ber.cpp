@@ -30,14 +30,7 @@ struct Settings {
   bool used, certificate, preferTeletex, sevenBit;
 };
 
-std::unique_ptr<hvcnFormat> Prepared(const Settings& s) {
-  auto f = NewFormat();
-  Check(hvcnParseFormatString(nullptr, f.get()) == hvcnSUCCESS, "the default format string parses");
-  const uint32_t prefer = s.preferTeletex, sevenBit = s.sevenBit;
-  Check(hvcnSetFormatInfo(f.get(), &prefer, hvcnINFO_PREFER_TELETEX) == hvcnSUCCESS, "set prefer teletex");
-  Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
-  return f;
-}
+std::unique_ptr<hvcnFormat> Prepared(const Settings& s) { return PreparedFormat(s.preferTeletex, s.sevenBit); }
 
 std::vector<uint8_t> Exact(std::string_view bytes) { return std::vector<uint8_t>(bytes.begin(), bytes.end()); }
 

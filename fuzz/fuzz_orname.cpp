@@ -58,14 +58,7 @@ struct Settings {
   bool preferTeletex, sevenBit;
 };
 
-std::unique_ptr<hvcnFormat> Prepared(const Settings& s) {
-  auto f = NewFormat();
-  Check(hvcnParseFormatString(nullptr, f.get()) == hvcnSUCCESS, "the default format string parses");
-  const uint32_t prefer = s.preferTeletex, sevenBit = s.sevenBit;
-  Check(hvcnSetFormatInfo(f.get(), &prefer, hvcnINFO_PREFER_TELETEX) == hvcnSUCCESS, "set prefer teletex");
-  Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
-  return f;
-}
+std::unique_ptr<hvcnFormat> Prepared(const Settings& s) { return PreparedFormat(s.preferTeletex, s.sevenBit); }
 
 // A read: a documented status; a name held exactly after success, with a
 // detail after a refusal (but for a text too long to hold).

@@ -163,6 +163,17 @@ class OutBuffer {
 // A zero-filled format on the heap, as a caller allocates a new one.
 inline std::unique_ptr<hvcnFormat> NewFormat() { return std::make_unique<hvcnFormat>(); }
 
+// A format of the default format string with the teletex preference and
+// 7-bit only set as given.
+inline std::unique_ptr<hvcnFormat> PreparedFormat(bool preferTeletex, bool sevenBitOnly) {
+  auto f = NewFormat();
+  Check(hvcnParseFormatString(nullptr, f.get()) == hvcnSUCCESS, "the default format string parses");
+  const uint32_t prefer = preferTeletex, sevenBit = sevenBitOnly;
+  Check(hvcnSetFormatInfo(f.get(), &prefer, hvcnINFO_PREFER_TELETEX) == hvcnSUCCESS, "set prefer teletex");
+  Check(hvcnSetFormatInfo(f.get(), &sevenBit, hvcnINFO_7BIT_ONLY) == hvcnSUCCESS, "set 7-bit");
+  return f;
+}
+
 // The format strings an input chooses from with one byte.
 inline constexpr const char* kFormats[] = {
     "%(CANON)%(EFA)%(X400)",   "%(116)%(167)%(Dept)%(CANON)", "%(NONCANON)/%(X400)",

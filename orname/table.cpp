@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/ascii.h"
+#include "core/heap_sort.h"
 #include "model/catalogue.h"
 #include "model/validate.h"
 #include "orname/forms.h"
@@ -49,27 +50,6 @@ int CompareNoCase(std::string_view a, std::string_view b) noexcept {
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-
-// A heap sort of n items in place, through Less(i, k) and Swap(i, k).
-template <typename Less, typename Swap>
-void HeapSort(uint32_t n, const Less& less, const Swap& swap) noexcept {
-  auto siftDown = [&](uint32_t i, uint32_t end) noexcept {
-    for (;;) {
-      uint32_t largest = i;
-      const uint64_t left = 2 * uint64_t{i} + 1, right = left + 1;
-      if (left < end && less(largest, static_cast<uint32_t>(left))) largest = static_cast<uint32_t>(left);
-      if (right < end && less(largest, static_cast<uint32_t>(right))) largest = static_cast<uint32_t>(right);
-      if (largest == i) return;
-      swap(i, largest);
-      i = largest;
-    }
-  };
-  for (uint32_t i = n / 2; i-- > 0;) siftDown(i, n);
-  for (uint32_t end = n; end-- > 1;) {
-    swap(0, end);
-    siftDown(0, end);
-  }
 }
 
 // The levels of a row, or of an address, as the level order compares them.
