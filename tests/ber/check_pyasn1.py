@@ -79,13 +79,13 @@ def t61(text):
                           check=True).stdout
 
 
-def teletex(text, spec=None):
-    value = (spec if spec is not None else char.TeletexString()).clone(t61(text))
+def teletex(text, template=None):
+    value = (template if template is not None else char.TeletexString()).clone(t61(text))
     return value
 
 
-def universal(text, spec=None):
-    value = (spec if spec is not None else UniversalOrBMPString()).clone()
+def universal(text, template=None):
+    value = (template if template is not None else UniversalOrBMPString()).clone()
     four = any(ord(c) > 0xFFFF for c in text)
     value["character-encoding"]["four-octets" if four else "two-octets"] = text
     return value
@@ -149,8 +149,8 @@ def universal_personal_name(**parts):
     return p
 
 
-def sequence_of(spec, items):
-    s = spec.clone()
+def sequence_of(template, items):
+    s = template.clone()
     for item in items:
         s.append(item)
     return s
