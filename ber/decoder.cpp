@@ -206,7 +206,8 @@ bool Decoder::Integer(const Element& e, const char* component, uint32_t most, ui
 // tag's constructed form); a CHOICE of NumericString and PrintableString
 // takes either tag; a UniversalOrBMPString is the SET holding one of its
 // two encodings and, optionally, a language code (not kept).
-bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const char* component) noexcept {
+bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const char* component,
+                     bool* printable) noexcept {
   const Element* value = &e;
   Element member;
   Charset charset = Charset::Printable;
@@ -268,29 +269,39 @@ bool Decoder::Append(const Element& e, uint8_t expected, ber::Text text, const c
     return Fail(status, detail::kBadCharacter, component, value->offset, where);
   }
   length_ += static_cast<uint32_t>(r.written);
+  if (printable) *printable = charset == Charset::Printable || charset == Charset::Numeric;
   return true;
 }
 
 bool Decoder::String(const Element& e, uint8_t expected, ber::Text text, int slot, const char* component,
                      bool rfc822) noexcept {
   const uint32_t start = length_;
-  return Append(e, expected, text, component) && Store(slot, start, component, e.offset, rfc822);
+  bool printable = false;
+  return Append(e, expected, text, component, &printable) &&
+         Store(slot, start, component, e.offset, rfc822, printable);
 }
 
 // Ends the value written from `start` with its NUL and stores it: checked,
-// put in the slot (or in its twin), never over a value the slot holds.
-bool Decoder::Store(int slot, uint32_t start, const char* component, uint32_t offset, bool rfc822) noexcept {
+// put in the slot (or in its twin), never over a value the slot holds. A
+// value read from a PrintableString has had its characters checked.
+bool Decoder::Store(int slot, uint32_t start, const char* component, uint32_t offset, bool rfc822,
+                    bool printable) noexcept {
   char* value = f_->nameBuffer + start;
   f_->nameBuffer[length_] = '\0';
+  uint32_t valueLength = length_ - start;
   if (model::HeldWithoutDots(slot)) {
     char* out = value;
     for (const char* p = value; *p; ++p)
       if (*p != '.') *out++ = *p;
     *out = '\0';
+    valueLength = static_cast<uint32_t>(out - value);
   }
   // The spelling of an RFC 822 address gives ASCII characters only.
-  if (rfc822 && (!orname::UnspellRfc822(value) || !IsAscii(value)))
-    return Fail(hvcnERR_BAD_VALUE, detail::kValueRefused, component, offset);
+  if (rfc822) {
+    if (!orname::UnspellRfc822(value) || !IsAscii(value))
+      return Fail(hvcnERR_BAD_VALUE, detail::kValueRefused, component, offset);
+    printable = false;
+  }
   length_ += 1;
   const model::SlotRow& row = model::RowOf(slot);
   if (row.group == model::Group::Postal)
@@ -298,7 +309,8 @@ bool Decoder::Store(int slot, uint32_t start, const char* component, uint32_t of
       return Fail(status, detail::kValueRefused, component, offset);
   const int twin = model::OtherTwinOf(slot);
   const bool held = model::IsPresent(f_, slot), twinHeld = twin >= 0 && model::IsPresent(f_, twin);
-  if (int32_t status = model::SetAttributeValue(f_, value, start, slot))
+  if (int32_t status = printable ? model::SetPrintableStringValue(f_, value, valueLength, start, slot)
+                                 : model::SetAttributeValue(f_, value, start, slot))
     return Fail(status, detail::kValueRefused, component, offset);
   const hvcnAttribute& record = f_->attributes[slot];
   const bool inSlot = record.valueOffset == start && record.valueLength != hvcnVALUE_ABSENT;

@@ -63,8 +63,12 @@ class Decoder {
   // Values into the held name.
   bool String(const Element& e, uint8_t expected, ber::Text text, int slot, const char* component,
               bool rfc822 = false) noexcept;
-  bool Append(const Element& e, uint8_t expected, ber::Text text, const char* component) noexcept;
-  bool Store(int slot, uint32_t start, const char* component, uint32_t offset, bool rfc822 = false) noexcept;
+  // *printable (optional) tells whether the value was a PrintableString or
+  // a NumericString (whose characters are PrintableString ones).
+  bool Append(const Element& e, uint8_t expected, ber::Text text, const char* component,
+              bool* printable = nullptr) noexcept;
+  bool Store(int slot, uint32_t start, const char* component, uint32_t offset, bool rfc822 = false,
+             bool printable = false) noexcept;
 
   template <typename... A>
   bool Fail(int32_t status, uint16_t id, const A&... args) noexcept {

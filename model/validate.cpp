@@ -69,6 +69,23 @@ constexpr JudgementTable kJudgements[] = {
     MakeJudgements(ValueClass::TeletexOrPrintable),
 };
 
+// Per class, the bytes that are a whole accepted character by themselves
+// and need no further look: ASCII, accepted, neither the escape nor NUL.
+// The check steps over runs of them at once.
+using PlainTable = std::array<bool, 256>;
+constexpr PlainTable MakePlain(ValueClass valueClass) {
+  PlainTable t{};
+  for (int b = 1; b < 0x80; ++b)
+    t[static_cast<size_t>(b)] = b != '\\' && JudgeByte(valueClass, static_cast<unsigned char>(b)) == Judgement::Accept;
+  return t;
+}
+constexpr PlainTable kPlain[] = {
+    MakePlain(ValueClass::Numeric),
+    MakePlain(ValueClass::Printable),
+    MakePlain(ValueClass::String),
+    MakePlain(ValueClass::TeletexOrPrintable),
+};
+
 // Judges a character by its first byte.
 Judgement Judge(ValueClass valueClass, unsigned char b, unsigned char wildcard) noexcept {
   return b == wildcard ? Judgement::Accept : kJudgements[static_cast<size_t>(valueClass)][b];
@@ -110,10 +127,6 @@ bool TakeTeletexCharacter(const char*& p, int32_t* bytes, int32_t* needsTeletex)
   *bytes += static_cast<int32_t>(n);
   p += n;
   return true;
-}
-
-bool TooLong(int64_t length, int32_t maximum, bool signedCompare) noexcept {
-  return signedCompare ? length > maximum : static_cast<uint64_t>(length) > static_cast<uint32_t>(maximum);
 }
 
 // ---------------------------------------------------------------------------
@@ -252,12 +265,53 @@ int32_t SetPersonalPart(hvcnFormat* format, uint32_t offset, bool dotRequired, i
   return status;
 }
 
+// The checks that every PrintableString character passes (the markers,
+// the escape and the wildcard are none of them): their answer for such a
+// value is its length, or too long.
+constexpr bool TakesPrintableString(Check check) noexcept {
+  return check == Check::TeletexOrPrintable || check == Check::String || check == Check::StringAscii;
+}
+static_assert([] {
+  for (int b = 0; b < 256; ++b)
+    if (IsPrintableStringCharacter(static_cast<unsigned char>(b)) &&
+        (kPlain[static_cast<size_t>(ValueClass::TeletexOrPrintable)][static_cast<size_t>(b)] == false ||
+         kPlain[static_cast<size_t>(ValueClass::String)][static_cast<size_t>(b)] == false))
+      return false;
+  return true;
+}(), "PrintableString characters are plain in the classes that take them");
+
+// A value stored in its slot itself passed the slot's store rule without a
+// flag (a flagged one goes to the twin or is refused) unless the slot is
+// its own twin. Without the flag the Teletex-or-printable check is the
+// Printable one, and the String check the ASCII-only one, given the same
+// maximum and an ASCII wildcard (whose bytes both count alike).
+constexpr bool CoversId(int slot) noexcept {
+  if (slot < 0 || slot >= static_cast<int>(kCheckedSlots)) return false;
+  const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
+  const SlotRow& row = RowOf(slot);
+  return SlotOfId(row.id) == slot && rule.maximum == row.maximum && (rule.check == row.check || rule.twin != slot);
+}
+constexpr auto kCoversId = [] {
+  std::array<bool, kCheckedSlots> covers{};
+  for (size_t slot = 0; slot < covers.size(); ++slot) covers[slot] = CoversId(static_cast<int>(slot));
+  return covers;
+}();
+
+// A value's length when the caller vouches for its characters, else none.
+constexpr int64_t kCharactersUnknown = -1;
+
 // SetAttributeValue's check and store.
-int32_t CheckAndStore(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
+int32_t CheckAndStore(hvcnFormat* format, const char* value, uint32_t offset, int slot,
+                      int64_t printableLength = kCharactersUnknown) noexcept {
   if (slot >= 0 && slot < static_cast<int>(kCheckedSlots)) {
     const StoreRule& rule = kStoreRules[static_cast<size_t>(slot)];
     int32_t flag = 0;
-    int32_t result = RunCheck(rule.check, value, rule.maximum, &flag);
+    int32_t result;
+    if (printableLength >= 0 && TakesPrintableString(rule.check))
+      result = printableLength > static_cast<uint32_t>(rule.maximum) ? hvcnERR_VALUE_TOO_LONG
+                                                                    : -static_cast<int32_t>(printableLength);
+    else
+      result = RunCheck(rule.check, value, rule.maximum, &flag);
     if (result > 0) return result;
     if (rule.direct || (!flag && !PreferTeletex(format))) {
       Store(format, slot, offset, result);
@@ -293,9 +347,21 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
   const bool signedCompare = rule.signedCompare;
   const auto wildcard = static_cast<unsigned char>(ProcessWildcard());
   int32_t flagged = 0;
+  const PlainTable& plain = kPlain[static_cast<size_t>(valueClass)];
+  const int64_t most = signedCompare ? maximum : static_cast<int64_t>(static_cast<uint32_t>(maximum));
   const char* p = value;
   int64_t length = 0;  // without escape backslashes
-  while (*p) {
+  for (;;) {
+    // A run of plain characters, one past the most at the longest, so that
+    // a value far too long is refused as soon as it is.
+    const char* run = p;
+    for (int64_t room = most - length + 1; room > 0 && plain[static_cast<unsigned char>(*p)]; --room) ++p;
+    length += p - run;
+    if (length > most) {
+      *flag = flagged;
+      return hvcnERR_VALUE_TOO_LONG;
+    }
+    if (*p == '\0') break;
     if (*p == '\\') {
       ++p;
       if (*p == '\0') break;  // a trailing escape ends the check
@@ -316,7 +382,7 @@ int32_t CheckClass(ValueClass valueClass, const char* value, int32_t maximum, in
       p += n;
       length += countsCharacters ? 1 : static_cast<int64_t>(n);
     }
-    if (TooLong(length, maximum, signedCompare)) {
+    if (length > most) {
       *flag = flagged;
       return hvcnERR_VALUE_TOO_LONG;
     }
@@ -421,6 +487,18 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept {
 
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept {
   const int32_t status = CheckAndStore(format, value, offset, slot);
+  if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
+  return status;
+}
+
+bool StoreCheckCoversId(int slot) noexcept {
+  return slot >= 0 && slot < static_cast<int>(kCheckedSlots) && kCoversId[static_cast<size_t>(slot)] &&
+         static_cast<unsigned char>(ProcessWildcard()) < 0x80;
+}
+
+int32_t SetPrintableStringValue(hvcnFormat* format, const char* value, uint32_t length, uint32_t offset,
+                                int slot) noexcept {
+  const int32_t status = CheckAndStore(format, value, offset, slot, length);
   if (status != hvcnSUCCESS) NoteRefusedValue(format, slot, offset);
   return status;
 }

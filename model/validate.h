@@ -49,6 +49,19 @@ int32_t ValidateById(const char* value, int32_t maximum, int32_t id) noexcept;
 // it in the slot or in its teletex twin.
 int32_t SetAttributeValue(hvcnFormat* format, const char* value, uint32_t offset, int slot) noexcept;
 
+// SetAttributeValue for a value the caller has found to hold only
+// PrintableString characters (`length` bytes): the slots whose check takes
+// every such character skip it but for the length; the others check in
+// full. The same answer and the same store as SetAttributeValue.
+int32_t SetPrintableStringValue(hvcnFormat* format, const char* value, uint32_t length, uint32_t offset,
+                                int slot) noexcept;
+
+// True when the check SetAttributeValue makes of a value that it stores in
+// `slot` itself (not in the slot's twin) passes only values that
+// hvcnValidateAttribute passes for the slot's attribute: such a value needs
+// no second check.
+bool StoreCheckCoversId(int slot) noexcept;
+
 // Stores the value [start, end) of nameBuffer through SetAttributeValue,
 // ending it with a NUL for the time of the check.
 int32_t StoreValue(hvcnFormat* format, char* start, char* end, int slot) noexcept;

@@ -296,7 +296,7 @@ int32_t NameBuilder::Store(const Where& where, int slot, uint32_t offset) noexce
   if (status == hvcnSUCCESS) {
     const hvcnAttribute& record = format_->attributes[slot];
     const bool inSlot = record.valueLength != hvcnVALUE_ABSENT && record.valueOffset == offset;
-    status = CheckValue(inSlot ? slot : model::TwinOf(slot), value);
+    if (!inSlot || !model::StoreCheckCoversId(slot)) status = CheckValue(inSlot ? slot : model::TwinOf(slot), value);
   }
   return status == hvcnSUCCESS ? status : Refuse(status, detail::kValueRefused, where);
 }
