@@ -18,6 +18,7 @@
 //   3. else a CAAS-shaped address gives its CN, an XF-shaped one its OU1
 //   4. the AF-Address converted back (as above) and compared by key: a
 //      difference, or no address at all, is reported, not refused
+#include <array>
 #include <cstring>
 
 #include "amhs/address.h"
@@ -59,21 +60,33 @@ Refusal Tie(uint16_t detail, uint32_t one, uint32_t other) noexcept {
 
 // The one record a pattern of letters matches: the letters themselves,
 // else each wildcard mask that the bitmap names (the letters with '*' where
-// the mask has bits). find(pattern) gives a record's index or -1.
+// the mask has bits). The pattern is a key in its byte order (Ordered8):
+// its first byte the most significant, the letters from byte `first` on.
+// find(pattern) gives a record's index or -1.
 struct Match {
   int64_t found = -1, other = -1;  // other: a second wildcard record, an ambiguity
 };
+
+// The bytes of a key that a mask replaces by '*' (bit i: byte i).
+constexpr auto kStarPlaces = [] {
+  std::array<uint64_t, 128> places{};
+  for (uint32_t mask = 0; mask < places.size(); ++mask)
+    for (uint32_t i = 0; i < 7; ++i)
+      if (mask & (1u << i)) places[mask] |= uint64_t{0xFF} << (56 - 8 * i);
+  return places;
+}();
+constexpr uint64_t kStars = 0x2A2A2A2A2A2A2A2Aull;
+static_assert(kStars == 0x0101010101010101ull * static_cast<unsigned char>(kWildcard));
+
 template <typename Find>
-Match FindPattern(const char* letters, uint32_t count, const MaskSet& masks, const Find& find) noexcept {
-  char pattern[8];
-  std::memcpy(pattern, letters, count);
+Match FindPattern(uint64_t letters, uint32_t first, uint32_t count, const MaskSet& masks, const Find& find) noexcept {
   Match match;
-  match.found = find(pattern);
+  match.found = find(letters);
   if (match.found >= 0) return match;
   masks.ForEach([&](uint32_t mask) {
     if (match.other >= 0 || mask == 0 || mask >= (1u << count)) return;
-    for (uint32_t i = 0; i < count; ++i) pattern[i] = (mask >> i) & 1u ? kWildcard : letters[i];
-    const int64_t at = find(pattern);
+    const uint64_t stars = kStarPlaces[mask] >> (8 * first);
+    const int64_t at = find((letters & ~stars) | (kStars & stars));
     if (at < 0) return;
     (match.found < 0 ? match.found : match.other) = at;
   });
@@ -83,14 +96,11 @@ Match FindPattern(const char* letters, uint32_t count, const MaskSet& masks, con
 bool FindMdRow(const TablesView& tables, const char* af, MdRow* row, Refusal* why) noexcept {
   for (uint32_t level = 0; level < kLevelCount; ++level) {
     const Level& places = kLevels[level];
-    char letters[8];
-    for (uint32_t i = 0; i < places.count; ++i) letters[i] = af[places.positions[i]];
-    const Match match =
-        FindPattern(letters, places.count, tables.header().masks[level], [&](const char* pattern) {
-          char key[8] = {static_cast<char>('0' + level)};
-          std::memcpy(key + 1, pattern, places.count);
-          return tables.FindMd(level, key);
-        });
+    uint64_t key = uint64_t{static_cast<unsigned char>('0' + level)} << 56;
+    for (uint32_t i = 0; i < places.count; ++i)
+      key |= uint64_t{static_cast<unsigned char>(af[places.positions[i]])} << (48 - 8 * i);
+    const Match match = FindPattern(key, 1, places.count, tables.header().masks[level],
+                                    [&](uint64_t pattern) { return tables.FindMd(level, pattern); });
     if (match.other >= 0) {
       *why = Tie(detail::kAmbiguousMd, tables.Md(static_cast<uint32_t>(match.found)).line,
                  tables.Md(static_cast<uint32_t>(match.other)).line);
@@ -107,11 +117,10 @@ bool FindMdRow(const TablesView& tables, const char* af, MdRow* row, Refusal* wh
 
 bool FindCaasRow(const TablesView& tables, const char* af, const MdRow& md, CaasRow* row, Refusal* why) noexcept {
   const std::string_view c = tables.Text(md.c), admd = tables.Text(md.admd), prmd = tables.Text(md.prmd);
-  const Match match = FindPattern(af, kLocationLength, tables.header().masks[kLevelCount], [&](const char* pattern) {
-    char location[kLocationLength];
-    std::memcpy(location, pattern, sizeof location);
-    return tables.FindCaas(location, c, admd, prmd);
-  });
+  const Match match = FindPattern(Ordered8(af) & ~(~uint64_t{0} >> (8 * kLocationLength)), 0, kLocationLength,
+                                  tables.header().masks[kLevelCount], [&](uint64_t pattern) {
+                                    return tables.FindCaas(static_cast<uint32_t>(pattern >> 32), c, admd, prmd);
+                                  });
   if (match.other >= 0) {
     *why = Tie(detail::kAmbiguousCaas, tables.Caas(static_cast<uint32_t>(match.found)).line,
                tables.Caas(static_cast<uint32_t>(match.other)).line);

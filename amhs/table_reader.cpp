@@ -320,7 +320,7 @@ class Sorter {
     const Header& h = view_.header();
     const auto mdOrder = [&](const MdRow& a, const MdRow& b) { return Order(Ordered8(a.key), Ordered8(b.key)); };
     const auto caasOrder = [&](const CaasRow& a, const CaasRow& b) {
-      return view_.OrderCaas(a, b.location, view_.Text(b.c), view_.Text(b.admd), view_.Text(b.prmd));
+      return view_.OrderCaas(a, Ordered4(b.location), view_.Text(b.c), view_.Text(b.admd), view_.Text(b.prmd));
     };
     const auto userOrder = [&](const UserRow& a, const UserRow& b) { return Order(Ordered8(a.af), Ordered8(b.af)); };
     const auto keyOrder = [&](uint32_t a, uint32_t b) {

@@ -46,27 +46,28 @@ std::string_view TablesView::Text(const Span& span) const noexcept {
   return {reinterpret_cast<const char*>(base_) + span.offset, span.length};
 }
 
-int64_t TablesView::FindMd(uint32_t level, const char (&key)[8]) const noexcept {
+int64_t TablesView::FindMd(uint32_t level, uint64_t key) const noexcept {
   uint32_t first, end;
-  Bucket(kListMd + level, BucketOf(key + 1), header_.mdRows, &first, &end);
-  const uint64_t sought = Ordered8(key);
+  const char symbols[2] = {static_cast<char>(key >> 48), static_cast<char>(key >> 40)};
+  Bucket(kListMd + level, BucketOf(symbols), header_.mdRows, &first, &end);
   return BinarySearch(first, end, [&](uint32_t i) {
-    return Order(Ordered8(base_ + layout_.md + uint64_t{i} * sizeof(MdRow) + offsetof(MdRow, key)), sought);
+    return Order(Ordered8(base_ + layout_.md + uint64_t{i} * sizeof(MdRow) + offsetof(MdRow, key)), key);
   });
 }
 
-int TablesView::OrderCaas(const CaasRow& row, const char* location, std::string_view c, std::string_view admd,
+int TablesView::OrderCaas(const CaasRow& row, uint32_t location, std::string_view c, std::string_view admd,
                           std::string_view prmd) const noexcept {
-  if (int order = Order(Ordered4(row.location), Ordered4(location))) return order;
+  if (int order = Order(Ordered4(row.location), location)) return order;
   if (int order = ascii::CompareNoCase(Text(row.c), c)) return order;
   if (int order = ascii::CompareNoCase(Text(row.admd), admd)) return order;
   return ascii::CompareNoCase(Text(row.prmd), prmd);
 }
 
-int64_t TablesView::FindCaas(const char (&location)[kLocationLength], std::string_view c, std::string_view admd,
+int64_t TablesView::FindCaas(uint32_t location, std::string_view c, std::string_view admd,
                              std::string_view prmd) const noexcept {
   uint32_t first, end;
-  Bucket(kListCaas, BucketOf(location), header_.caasRows, &first, &end);
+  const char symbols[2] = {static_cast<char>(location >> 24), static_cast<char>(location >> 16)};
+  Bucket(kListCaas, BucketOf(symbols), header_.caasRows, &first, &end);
   return BinarySearch(first, end, [&](uint32_t i) { return OrderCaas(Caas(i), location, c, admd, prmd); });
 }
 

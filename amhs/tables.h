@@ -253,17 +253,19 @@ class TablesView {
 
   // The orders the rows are sorted in (by the reader) and searched by: a
   // row against what is sought, negative when the row comes first.
-  int OrderCaas(const CaasRow& row, const char* location, std::string_view c, std::string_view admd,
+  int OrderCaas(const CaasRow& row, uint32_t location, std::string_view c, std::string_view admd,
                 std::string_view prmd) const noexcept;
   int OrderUserKey(uint32_t i, uint64_t hash, std::string_view key) const noexcept {
     if (int order = Order(KeyHash(i), hash)) return order;
     return Text(UserByKeyOrder(i).key).compare(key);
   }
 
-  // The MD row of an exact key (kind and letters as an MdRow holds them).
-  int64_t FindMd(uint32_t level, const char (&key)[8]) const noexcept;
-  // The CAAS row of a location (as a CaasRow holds it) in a domain.
-  int64_t FindCaas(const char (&location)[kLocationLength], std::string_view c, std::string_view admd,
+  // The MD row of an exact key (kind and letters as an MdRow holds them),
+  // the key in its byte order (Ordered8).
+  int64_t FindMd(uint32_t level, uint64_t key) const noexcept;
+  // The CAAS row of a location (as a CaasRow holds it, in its byte order:
+  // Ordered4) in a domain.
+  int64_t FindCaas(uint32_t location, std::string_view c, std::string_view admd,
                    std::string_view prmd) const noexcept;
   // The USER row of an AF-Address (upper case), and of a comparison key.
   int64_t FindUser(const char* af) const noexcept;
