@@ -335,8 +335,10 @@ const Playground = (() => {
   function showForms(module, s, input) {
     const rows = $('#form-rows');
     rows.replaceChildren();
+    // A typed name keeps its values where the typed panel's parse keeps them.
+    const teletex = input.from[1] === 'typed' && s.teletex ? ['--prefer-teletex'] : [];
     const results = FORMS.filter((form) => !form.mapping || s.gateway || s.mapping.trim()).map((form) =>
-      ({form, result: run(module, ['orname', '--json', ...input.from, ...formatArgs(s), ...mappingArgs(s),
+      ({form, result: run(module, ['orname', '--json', ...input.from, ...teletex, ...formatArgs(s), ...mappingArgs(s),
                                    ...form.args, '--', input.text])}));
     const first = results[0].result;
     const object = first.objects[0];

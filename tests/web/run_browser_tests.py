@@ -345,7 +345,9 @@ def expected(panel, settings, text, tool):
             if name == "rfc822" and not mapping_args(settings):
                 forms[name] = {"pending": True}
                 continue
-            result = run("orname", "--json", "--from", start, *format_args(settings), *mapping_args(settings), *args)
+            teletex = ["--prefer-teletex"] if start == "typed" and settings.get("teletex") == "1" else []
+            result = run("orname", "--json", "--from", start, *teletex, *format_args(settings), *mapping_args(settings),
+                         *args)
             o = result["objects"][0] if result["objects"] else None
             if o is None:
                 return unavailable(result)

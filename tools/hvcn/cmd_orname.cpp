@@ -26,6 +26,7 @@ constexpr cli::Option kOptions[] = {
     {"--table", "FILE", "an RFC 2156 domain mapping table", nullptr, false, nullptr, true},
     {"--labels", "KIND", "short (A=, P=, Q=) or long (ADMD=, PRMD=, GQ=) labels", "short long"},
     {"--teletex-escapes", nullptr, "the \"/\" form writes teletex characters as {ddd} T.61 codes, not UTF-8"},
+    {"--prefer-teletex", nullptr, "a typed name (--from typed) keeps its values in their teletex variants"},
     {"--format", "F", "format string of typed names (default: the configured one)"},
     {"--json", nullptr, "print one JSON object per address"},
     cli::kJobsOption,
@@ -73,6 +74,7 @@ struct Settings {
   std::shared_ptr<const std::vector<uint8_t>> table;  // shared by the workers; null: none
   uint32_t labels = 0;
   uint32_t escapes = 0;  // hvcnOR_TELETEX_ESCAPES
+  uint32_t parseFlags = hvcnPARSE_COMPLETE;  // of a typed name
   bool json = false;
 };
 
@@ -115,9 +117,9 @@ class OrNameHandler : public cli::Handler {
       case Form::Rfc822: return hvcnRFC822ToORAddress(text, f_.get(), s_.gateway, Table(), TableSize());
       case Form::Typed: {
         uint32_t context = 0;
-        const int32_t status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, hvcnPARSE_COMPLETE);
+        const int32_t status = hvcnParseName(text, f_.get(), 0, nullptr, 0, &context, s_.parseFlags);
         if (status != hvcnSUCCESS)
-          r.explanation = cli::ExplainName("orname", *f_, status, hvcnPARSE_COMPLETE, r.input, &r.column);
+          r.explanation = cli::ExplainName("orname", *f_, status, s_.parseFlags, r.input, &r.column);
         return status;
       }
       case Form::AnnexF: return ReadORAddress(text, hvcnOR_FROM_ANNEXF, r);
@@ -209,6 +211,13 @@ int Run(const cli::Invocation& args) {
   }
   s.gateway = args.Value("--gateway");
   if (args.Has("--teletex-escapes")) s.escapes = hvcnOR_TELETEX_ESCAPES;
+  if (args.Has("--prefer-teletex")) {
+    if (s.from != Form::Typed) {
+      cli::Error("--prefer-teletex is for typed names: give --from typed");
+      return cli::kUsage;
+    }
+    s.parseFlags |= hvcnPARSE_PREFER_TELETEX;
+  }
   if (s.gateway && hvcnCheckGatewayDomain(s.gateway) != hvcnSUCCESS) {
     cli::Error("--gateway takes a domain (letters, digits, '-' and '_' in labels separated by dots), not '%s'",
                cli::ShowControls(s.gateway).c_str());
