@@ -56,35 +56,30 @@ constexpr Judgement JudgeByte(ValueClass valueClass, unsigned char b) {
                                       : Judgement::Flag;
 }
 
+// One table per class, in the order of ValueClass.
+template <typename Make>
+constexpr auto PerClass(Make make) {
+  return std::array{make(ValueClass::Numeric), make(ValueClass::Printable), make(ValueClass::String),
+                    make(ValueClass::TeletexOrPrintable)};
+}
+
 using JudgementTable = std::array<Judgement, 256>;
-constexpr JudgementTable MakeJudgements(ValueClass valueClass) {
+constexpr auto kJudgements = PerClass([](ValueClass valueClass) {
   JudgementTable t{};
   for (int b = 0; b < 256; ++b) t[static_cast<size_t>(b)] = JudgeByte(valueClass, static_cast<unsigned char>(b));
   return t;
-}
-constexpr JudgementTable kJudgements[] = {
-    MakeJudgements(ValueClass::Numeric),
-    MakeJudgements(ValueClass::Printable),
-    MakeJudgements(ValueClass::String),
-    MakeJudgements(ValueClass::TeletexOrPrintable),
-};
+});
 
 // Per class, the bytes that are a whole accepted character by themselves
 // and need no further look: ASCII, accepted, neither the escape nor NUL.
 // The check steps over runs of them at once.
 using PlainTable = std::array<bool, 256>;
-constexpr PlainTable MakePlain(ValueClass valueClass) {
+constexpr auto kPlain = PerClass([](ValueClass valueClass) {
   PlainTable t{};
   for (int b = 1; b < 0x80; ++b)
     t[static_cast<size_t>(b)] = b != '\\' && JudgeByte(valueClass, static_cast<unsigned char>(b)) == Judgement::Accept;
   return t;
-}
-constexpr PlainTable kPlain[] = {
-    MakePlain(ValueClass::Numeric),
-    MakePlain(ValueClass::Printable),
-    MakePlain(ValueClass::String),
-    MakePlain(ValueClass::TeletexOrPrintable),
-};
+});
 
 // Judges a character by its first byte.
 Judgement Judge(ValueClass valueClass, unsigned char b, unsigned char wildcard) noexcept {
